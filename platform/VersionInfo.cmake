@@ -29,6 +29,8 @@ function(ov_embed_version_info target)
         list(GET options ${index} option)
         if(DEFINED arg_${option})
             set(value "${arg_${option}}")
+        elseif(option IN_LIST ARGN)
+            set(value "") # given as ""
         endif()
         if(name IN_LIST arg_OMIT)
             continue()
