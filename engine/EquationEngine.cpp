@@ -1,0 +1,627 @@
+#include "EquationEngine.h"
+
+#include "Decimal.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+using TIndex = TTokenList::TIndex;
+constexpr TIndex None = TTokenList::None;
+
+// The scanner's state before the first token, beside the four token kinds.
+constexpr int StartState = 5;
+
+enum class TVerdict { Accept, BeginsNumber, Skip, Unexpected, Invalid };
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The scanner's table: what the character c may be after a token of kind
+// previous (or the start state). On Accept, kind says which token it is.
+TVerdict Classify(char c, int previous, TTokenKind& kind)
+{
+    const bool afterOperand = previous == tkNumber || previous == tkCloseParenthesis;
+    switch (c) {
+    case ' ':
+        return TVerdict::Skip;
+    case '+':
+    case '-':
+        if (!afterOperand) {
+            return TVerdict::BeginsNumber; // the sign leads a number
+        }
+        kind = tkOperator;
+        return TVerdict::Accept;
+    case '*':
+    case '/':
+    case '^':
+    case '&':
+        if (!afterOperand) {
+            return TVerdict::Unexpected;
+        }
+        kind = tkOperator;
+        return TVerdict::Accept;
+    case '(':
+        // Allowed after a number because a lone sign is a number: "-(2+3)".
+        if (previous == tkCloseParenthesis) {
+            return TVerdict::Unexpected;
+        }
+        kind = tkOpenParenthesis;
+        return TVerdict::Accept;
+    case ')':
+        if (!afterOperand) {
+            return TVerdict::Unexpected;
+        }
+        kind = tkCloseParenthesis;
+        return TVerdict::Accept;
+    default:
+        if (IsDigit(c) || c == '.') {
+            return afterOperand ? TVerdict::Unexpected : TVerdict::BeginsNumber;
+        }
+        return TVerdict::Invalid;
+    }
+}
+
+std::string_view MessageFor(TDecimalStatus status)
+{
+    switch (status) {
+    case TDecimalStatus::DivisionByZero:
+        return MessageDivisionByZero;
+    case TDecimalStatus::Overflow:
+        return MessageNumberTooLarge;
+    case TDecimalStatus::NotReal:
+        return MessageNotReal;
+    case TDecimalStatus::Ok:
+    case TDecimalStatus::NotANumber:
+        break;
+    }
+    return MessageInvalidNumber;
+}
+
+// A sign before a group meets the sign of the group's value: "--5" is "+5",
+// "+-5" is "-5". Each check works on the outcome of the one before.
+void FoldSigns(std::string& text)
+{
+    static constexpr std::string_view Folds[][2] = {{"++", "+"}, {"--", "+"}, {"+-", "-"}, {"-+", "-"}};
+    for (const auto& fold : Folds) {
+        if (text.starts_with(fold[0])) {
+            text.replace(0, 2, fold[1]);
+        }
+    }
+}
+
+// A set of token indices that finds the smallest member at or above a bound
+// in O(log64 n): one bit per index, and above it one summary bit per word,
+// so that whole runs of consumed operators are skipped at once.
+class TIndexSet {
+public:
+    void Reset(std::size_t size)
+    {
+        std::size_t levels = 0;
+        do {
+            size = (size + 63) / 64;
+            if (Levels.size() <= levels) {
+                Levels.emplace_back();
+            }
+            Levels[levels++].assign(size, 0);
+        } while (size > 1);
+        Levels.resize(levels);
+    }
+
+    void Insert(std::size_t index)
+    {
+        for (auto& level : Levels) {
+            std::uint64_t& word = level[index / 64];
+            const bool wasEmpty = word == 0;
+            word |= std::uint64_t{1} << (index % 64);
+            if (!wasEmpty) {
+                return;
+            }
+            index /= 64;
+        }
+    }
+
+    void Erase(std::size_t index)
+    {
+        for (auto& level : Levels) {
+            std::uint64_t& word = level[index / 64];
+            word &= ~(std::uint64_t{1} << (index % 64));
+            if (word != 0) {
+                return;
+            }
+            index /= 64;
+        }
+    }
+
+    // The smallest member >= index, or SIZE_MAX.
+    [[nodiscard]] std::size_t Next(std::size_t index) const
+    {
+        std::size_t level = 0;
+        for (;;) {
+            if (level == Levels.size() || index / 64 >= Levels[level].size()) {
+                return SIZE_MAX;
+            }
+            const std::uint64_t bits = Levels[level][index / 64] & (~std::uint64_t{0} << (index % 64));
+            if (bits != 0) {
+                index = (index & ~std::size_t{63}) | static_cast<std::size_t>(std::countr_zero(bits));
+                break;
+            }
+            index = index / 64 + 1;
+            ++level;
+        }
+        while (level > 0) {
+            --level;
+            index = index * 64 + static_cast<std::size_t>(std::countr_zero(Levels[level][index]));
+        }
+        return index;
+    }
+
+private:
+    std::vector<std::vector<std::uint64_t>> Levels;
+};
+
+// Text lengths of the tokens by index (a Fenwick tree), so that a token's
+// offset in the step text is found in O(log n) while tokens come and go.
+class TLengthTree {
+public:
+    template <typename TLengthOf>
+    void Build(std::size_t count, TLengthOf lengthOf)
+    {
+        Tree.assign(count + 1, 0);
+        for (std::size_t i = 1; i <= count; ++i) {
+            Tree[i] += lengthOf(i - 1);
+            const std::size_t parent = i + (i & (0 - i));
+            if (parent <= count) {
+                Tree[parent] += Tree[i];
+            }
+        }
+    }
+
+    // delta may be "negative": the sums wrap back into range.
+    void Add(std::size_t index, std::size_t delta)
+    {
+        for (std::size_t i = index + 1; i < Tree.size(); i += i & (0 - i)) {
+            Tree[i] += delta;
+        }
+    }
+
+    // Total length of the tokens below index: the offset of token index.
+    [[nodiscard]] std::size_t Prefix(std::size_t index) const
+    {
+        std::size_t sum = 0;
+        for (std::size_t i = index; i > 0; i &= i - 1) {
+            sum += Tree[i];
+        }
+        return sum;
+    }
+
+private:
+    std::vector<std::size_t> Tree;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TTokenList
+
+void TTokenList::Clear()
+{
+    Nodes.clear();
+    Head = Tail = None;
+    Size = 0;
+}
+
+TTokenList::TIndex TTokenList::Append(TToken token)
+{
+    const auto index = static_cast<TIndex>(Nodes.size());
+    Nodes.push_back(TNode{std::move(token), Tail, None});
+    if (Tail == None) {
+        Head = index;
+    } else {
+        Nodes[Tail].Next = index;
+    }
+    Tail = index;
+    ++Size;
+    return index;
+}
+
+void TTokenList::Erase(TIndex index)
+{
+    TNode& node = Nodes[index];
+    (node.Prev == None ? Head : Nodes[node.Prev].Next) = node.Next;
+    (node.Next == None ? Tail : Nodes[node.Next].Prev) = node.Prev;
+    node.Prev = node.Next = None;
+    node.Token.Text = std::string();
+    --Size;
+}
+
+// ---------------------------------------------------------------------------
+// TEquationEngine
+
+// One range being reduced: the interior of the group between Open and Close,
+// or the whole equation when both are None. Cursor is where the search for
+// the range's next group goes on: every group before it is resolved.
+struct TRange {
+    TIndex Open;
+    TIndex Close;
+    TIndex Cursor;
+};
+
+struct TEquationEngine::TWorkspace {
+    std::array<TIndexSet, 6> OperatorIndices; // one set per character of Operators
+    std::vector<TIndex> Partner;              // the matching ")" of each "("
+    std::vector<TIndex> OpenGroups;
+    std::vector<TRange> Ranges; // the explicit stack: deep nesting must not recurse
+    TLengthTree Lengths;        // only while steps are reported
+    std::string Equation;       // the current step text, kept up to date edit by edit
+};
+
+TEquationEngine::TEquationEngine(TErrorCallback onError, TStepCallback onStep)
+    : Operators{'^', '&', '*', '/', '+', '-'}, OnError(onError), OnStep(onStep),
+      Work(std::make_unique<TWorkspace>())
+{
+}
+
+TEquationEngine::~TEquationEngine() = default;
+
+bool TEquationEngine::Fail(std::string_view message, std::size_t position)
+{
+    if (OnError != nullptr) {
+        OnError(std::string(message), static_cast<int>(std::min<std::size_t>(position, INT_MAX)));
+    }
+    return false;
+}
+
+bool TEquationEngine::Evaluate(std::string& equation)
+{
+    Tokens.Clear();
+    if (!Scan(equation) || !Reduce()) {
+        return false;
+    }
+    const TToken& result = Tokens[Tokens.First()];
+    // A lone number is handed back as typed, but a lone sign or "-." is none.
+    if (DecimalFromText(result.Text).Status == TDecimalStatus::NotANumber) {
+        return Fail(MessageInvalidNumber, result.Position);
+    }
+    equation = result.Text;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Scanner
+
+bool TEquationEngine::Scan(std::string_view equation)
+{
+    if (equation.empty()) {
+        return false;
+    }
+    int previous = StartState;
+    long opening = 0;
+    long closing = 0;
+    for (std::size_t position = 0; position < equation.size(); ++position) {
+        const std::size_t start = position;
+        TTokenKind kind = tkNumber;
+        TVerdict verdict = Classify(equation[position], previous, kind);
+        std::string_view text = equation.substr(position, 1);
+        switch (verdict) {
+        case TVerdict::Skip:
+            continue;
+        case TVerdict::BeginsNumber: {
+            bool failed = false;
+            text = ScanNumber(equation, position, failed);
+            if (failed) {
+                return false;
+            }
+            verdict = TVerdict::Accept;
+            kind = tkNumber;
+            break;
+        }
+        case TVerdict::Accept:
+            if (kind == tkOpenParenthesis) {
+                ++opening;
+            } else if (kind == tkCloseParenthesis) {
+                ++closing;
+            }
+            break;
+        case TVerdict::Unexpected:
+        case TVerdict::Invalid:
+            break;
+        }
+        if (opening < closing) {
+            return Fail(MessageNoOpeningParenthesis, position);
+        }
+        if (verdict == TVerdict::Unexpected) {
+            return Fail(MessageUnexpectedCharacter, position);
+        }
+        if (verdict == TVerdict::Invalid) {
+            return Fail(MessageInvalidCharacter, position);
+        }
+        Tokens.Append(TToken{kind, std::string(text), start});
+        previous = kind;
+    }
+    if (opening > closing) {
+        return Fail(MessageNoClosingParenthesis, 0);
+    }
+    if (previous == tkNumber || previous == tkCloseParenthesis) {
+        return true;
+    }
+    // Ends after an operator or "(", or holds nothing but spaces.
+    return Fail(MessageUnexpectedCharacter, equation.size() - 1);
+}
+
+std::string_view TEquationEngine::ScanNumber(std::string_view equation, std::size_t& position, bool& failed)
+{
+    // The first character belongs to the number whatever it is, so a sign
+    // can only ever lead one; a sign followed by no digit stays a lone sign.
+    std::size_t length = 1;
+    while (position + length < equation.size()
+           && (IsDigit(equation[position + length]) || equation[position + length] == '.')) {
+        ++length;
+    }
+    const std::string_view candidate = equation.substr(position, length);
+    failed = true;
+    if (candidate == ".") {
+        Fail(MessageLoneDecimalPoint, position);
+        return {};
+    }
+    const std::size_t firstPoint = candidate.find('.');
+    if (firstPoint != std::string_view::npos) {
+        const std::size_t secondPoint = candidate.find('.', firstPoint + 1);
+        if (secondPoint != std::string_view::npos) {
+            Fail(MessageSecondDecimalPoint, position + secondPoint);
+            return {};
+        }
+    }
+    failed = false;
+    position += length - 1;
+    return candidate;
+}
+
+// ---------------------------------------------------------------------------
+// Reduction
+
+bool TEquationEngine::Reduce()
+{
+    TWorkspace& work = *Work;
+    const TIndex limit = Tokens.IndexLimit();
+
+    // Pair the parentheses and index the operators by character, once.
+    for (auto& set : work.OperatorIndices) {
+        set.Reset(limit);
+    }
+    work.Partner.assign(limit, None);
+    work.OpenGroups.clear();
+    for (TIndex i = Tokens.First(); i != None; i = Tokens.Next(i)) {
+        const TToken& token = Tokens[i];
+        if (token.Kind == tkOpenParenthesis) {
+            work.OpenGroups.push_back(i);
+        } else if (token.Kind == tkCloseParenthesis) {
+            work.Partner[work.OpenGroups.back()] = i;
+            work.OpenGroups.pop_back();
+        } else if (token.Kind == tkOperator) {
+            const auto slot = static_cast<std::size_t>(
+                std::find(Operators.begin(), Operators.end(), token.Text[0]) - Operators.begin());
+            work.OperatorIndices[slot].Insert(i);
+        }
+    }
+
+    if (OnStep != nullptr) {
+        work.Equation.clear();
+        for (TIndex i = Tokens.First(); i != None; i = Tokens.Next(i)) {
+            work.Equation += Tokens[i].Text;
+        }
+        work.Lengths.Build(limit, [this](std::size_t i) { return Tokens[static_cast<TIndex>(i)].Text.size(); });
+    }
+
+    // Each range resolves its groups from the left, each one completely,
+    // before any of its own operators; a group's interior is a range of its
+    // own, pushed here instead of recursed into.
+    work.Ranges.clear();
+    work.Ranges.push_back(TRange{None, None, Tokens.First()});
+    for (;;) {
+        TRange& range = work.Ranges.back();
+        const TIndex open = FindGroup(range.Cursor, range.Close);
+        if (open != None) {
+            const TRange inner{open, work.Partner[open], Tokens.Next(open)};
+            work.Ranges.push_back(inner);
+            continue;
+        }
+        for (;;) {
+            ReportStep();
+            const TIndex k = FindNextOperator(range.Open, range.Close);
+            if (k == None) {
+                break;
+            }
+            if (!ApplyOperator(k)) {
+                return false;
+            }
+        }
+        const TRange done = range;
+        work.Ranges.pop_back();
+        if (work.Ranges.empty()) {
+            return true;
+        }
+        const TIndex value = Tokens.Next(done.Open);
+        const std::size_t groupPosition = Tokens[done.Open].Position;
+        RemoveParentheses(done.Open, done.Close);
+        TIndex joined = value;
+        if (!JoinAdjacentNumbers(value, groupPosition, joined)) {
+            return false;
+        }
+        work.Ranges.back().Cursor = Tokens.Next(joined);
+    }
+}
+
+void TEquationEngine::ReportStep()
+{
+    if (OnStep != nullptr) {
+        OnStep(Work->Equation);
+    }
+}
+
+TTokenList::TIndex TEquationEngine::FindTokenOfKind(TIndex from, TIndex last, TTokenKind kind) const
+{
+    for (TIndex i = from; i != last && i != None; i = Tokens.Next(i)) {
+        if (Tokens[i].Kind == kind) {
+            return i;
+        }
+    }
+    return None;
+}
+
+// The "(" of the next group from a range's cursor on; its ")" is paired in
+// advance. The search never passes the range's own ")", and everything it
+// passes (numbers and operators of this range) it passes once.
+TTokenList::TIndex TEquationEngine::FindGroup(TIndex from, TIndex close) const
+{
+    return FindTokenOfKind(from, close, tkOpenParenthesis);
+}
+
+// Token indices follow the list order and a range holds no group any more
+// when its operators are searched, so the range's operators are exactly the
+// indexed operators between its "(" and ")".
+TTokenList::TIndex TEquationEngine::FindOperatorToken(TIndex open, char character, TIndex close) const
+{
+    const auto slot =
+        static_cast<std::size_t>(std::find(Operators.begin(), Operators.end(), character) - Operators.begin());
+    const std::size_t lower = open == None ? 0 : std::size_t{open} + 1;
+    const std::size_t upper = close == None ? Tokens.IndexLimit() : close;
+    const std::size_t found = Work->OperatorIndices[slot].Next(lower);
+    return found < upper ? static_cast<TIndex>(found) : None;
+}
+
+TTokenList::TIndex TEquationEngine::FindNextOperator(TIndex open, TIndex close) const
+{
+    for (std::size_t level = 0; level < Operators.size(); level += 2) {
+        const TIndex found = std::min(FindOperatorToken(open, Operators[level], close),
+                                      FindOperatorToken(open, Operators[level + 1], close));
+        if (found != None) {
+            return found;
+        }
+    }
+    return None;
+}
+
+bool TEquationEngine::ApplyOperator(TIndex k)
+{
+    const TIndex left = Tokens.Prev(k);
+    const TIndex right = Tokens.Next(k);
+    const std::size_t operatorPosition = Tokens[k].Position;
+
+    // Left operand, then right operand, then the operation: the first
+    // failure found is the one reported.
+    const TDecimal l = DecimalFromText(Tokens[left].Text);
+    if (!l.IsOk()) {
+        return Fail(MessageFor(l.Status),
+                    l.Status == TDecimalStatus::NotANumber ? Tokens[left].Position : operatorPosition);
+    }
+    const TDecimal r = DecimalFromText(Tokens[right].Text);
+    if (!r.IsOk()) {
+        return Fail(MessageFor(r.Status),
+                    r.Status == TDecimalStatus::NotANumber ? Tokens[right].Position : operatorPosition);
+    }
+    const char op = Tokens[k].Text[0];
+    TDecimal result;
+    switch (op) {
+    case '+':
+        result = DecimalAdd(l, r);
+        break;
+    case '-':
+        result = DecimalSubtract(l, r);
+        break;
+    case '*':
+        result = DecimalMultiply(l, r);
+        break;
+    case '/':
+        result = DecimalDivide(l, r);
+        break;
+    case '^':
+        result = DecimalPower(l, r);
+        break;
+    default: // '&': the r-th root of l
+        result = DecimalPower(l, DecimalReciprocal(r));
+        break;
+    }
+    if (!result.IsOk()) {
+        return Fail(MessageFor(result.Status), operatorPosition);
+    }
+    std::string text = DecimalToText(result);
+    if (text.empty()) {
+        return Fail(MessageNumberTooLarge, operatorPosition);
+    }
+
+    // The left operand's token takes the result, keeping its position.
+    ReplaceText(left, right, text);
+    Tokens[left].Text = std::move(text);
+    const auto slot = static_cast<std::size_t>(std::find(Operators.begin(), Operators.end(), op) - Operators.begin());
+    Work->OperatorIndices[slot].Erase(k);
+    Tokens.Erase(k);
+    Tokens.Erase(right);
+    return true;
+}
+
+void TEquationEngine::RemoveParentheses(TIndex open, TIndex close)
+{
+    if (OnStep != nullptr) {
+        TWorkspace& work = *Work;
+        const std::size_t openOffset = work.Lengths.Prefix(open);
+        const std::size_t closeOffset = work.Lengths.Prefix(close);
+        // Both parentheses go in one pass over the text.
+        char* text = work.Equation.data();
+        const std::size_t size = work.Equation.size();
+        std::memmove(text + openOffset, text + openOffset + 1, closeOffset - openOffset - 1);
+        std::memmove(text + closeOffset - 1, text + closeOffset + 1, size - closeOffset - 1);
+        work.Equation.resize(size - 2);
+        work.Lengths.Add(open, std::size_t{0} - 1);
+        work.Lengths.Add(close, std::size_t{0} - 1);
+    }
+    Tokens.Erase(close);
+    Tokens.Erase(open);
+}
+
+// The list never holds two numbers side by side except where a group's value
+// now follows the number that stood before its "(" ("-(2+3)", "2(3)"), so
+// only that pair is looked at.
+bool TEquationEngine::JoinAdjacentNumbers(TIndex value, std::size_t groupPosition, TIndex& joined)
+{
+    joined = value;
+    const TIndex before = Tokens.Prev(value);
+    if (before == None || Tokens[before].Kind != tkNumber) {
+        return true;
+    }
+    std::string text = Tokens[before].Text + Tokens[value].Text;
+    FoldSigns(text);
+    const TDecimal number = DecimalFromText(text);
+    if (!number.IsOk()) {
+        return Fail(MessageFor(number.Status), groupPosition);
+    }
+    text = DecimalToText(number);
+    ReplaceText(before, value, text);
+    Tokens[before].Text = std::move(text);
+    Tokens.Erase(value);
+    joined = before;
+    return true;
+}
+
+// Puts text in place of the step text of the tokens first to last; first
+// will hold text, the others will be gone.
+void TEquationEngine::ReplaceText(TIndex first, TIndex last, std::string_view text)
+{
+    if (OnStep == nullptr) {
+        return;
+    }
+    TWorkspace& work = *Work;
+    const std::size_t offset = work.Lengths.Prefix(first);
+    std::size_t oldLength = 0;
+    for (TIndex i = first;; i = Tokens.Next(i)) {
+        const std::size_t length = Tokens[i].Text.size();
+        oldLength += length;
+        work.Lengths.Add(i, (i == first ? text.size() : 0) - length);
+        if (i == last) {
+            break;
+        }
+    }
+    work.Equation.replace(offset, oldLength, text);
+}

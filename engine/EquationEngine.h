@@ -1,0 +1,159 @@
+// The equation engine: checks an equation text, splits it into tokens and
+// reduces the token list one operation at a time, reporting every
+// intermediate equation.
+//
+// Reduction order, applied to the whole equation and, the same way, to the
+// interior of every group:
+//   1. Groups first, from the left, each one completely (groups nested in it
+//      before its own operators). When a group is down to one number its
+//      parentheses go, and a number standing right before it is joined to
+//      its value, folding a doubled sign: "-(2+3)" becomes "-5", "2(3)"
+//      becomes "23".
+//   2. Then operators by precedence level: "^" and "&" (power, root), then
+//      "*" and "/", then "+" and "-". Within a level the leftmost operator
+//      goes first, so every operator is left-associative: "2^3^2" is 64.
+//      A sign typed right before a number belongs to it: "-2^2" is 4.
+//
+// Steps: the whole current equation (token texts joined, spaces gone) is
+// reported once before every search for the next operator of a range. So
+// the first step is the equation as typed, one step follows every
+// operation and every removal of a group's parentheses, and the last step
+// is the result alone: operations + groups + 1 steps in all.
+//
+// The first failing operation ends the evaluation with one error report;
+// steps already reported stand.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Scanner messages.
+// A character outside the scanner's table (letters, tabs, bytes above 127); at that character.
+inline constexpr std::string_view MessageInvalidCharacter = "Invalid character found.";
+// An accepted character where it may not follow; at that character. Also an equation that ends
+// after an operator or "(", or holds only spaces; at the text's last character.
+inline constexpr std::string_view MessageUnexpectedCharacter = "Unexpected character.";
+// A ")" that makes the closing count exceed the opening count; at that ")".
+inline constexpr std::string_view MessageNoOpeningParenthesis =
+    "Closing parenthesis with no matching opening parenthesis found.";
+// More "(" than ")" at the end of the text; always at 0.
+inline constexpr std::string_view MessageNoClosingParenthesis =
+    "Opening parenthesis with no matching closing parenthesis found.";
+// A number that is a lone "."; at that ".".
+inline constexpr std::string_view MessageLoneDecimalPoint = "Decimal point with no integer nor decimal part.";
+// A number with two or more decimal points; at its second ".".
+inline constexpr std::string_view MessageSecondDecimalPoint = "More than one decimal point found.";
+
+// Evaluator messages.
+// A division by zero, a root of index 0, 0 raised to a negative power; at the operator.
+inline constexpr std::string_view MessageDivisionByZero = "Division by zero.";
+// A result whose integer part exceeds 96 bits, an infinite power or root, or an operand
+// beyond the decimal range (such as "1E+30"); at the operator.
+inline constexpr std::string_view MessageNumberTooLarge = "Number too large.";
+// A power or root with no real result ("-8&3"); at the operator.
+inline constexpr std::string_view MessageNotReal = "Result is not a real number.";
+// An operand that is no number ("-" of "--5", "-."), or a result that is none alone; at the
+// operand's first character. A joined text that is none ("2-3" of "2(-3)"); at the group's "(".
+inline constexpr std::string_view MessageInvalidNumber = "Invalid number.";
+
+enum TTokenKind : std::int32_t {
+    tkNumber = 1,
+    tkOperator = 2,
+    tkOpenParenthesis = 3,
+    tkCloseParenthesis = 4,
+};
+
+struct TToken {
+    TTokenKind Kind = tkNumber;
+    std::string Text;
+    // Index of the token's first character in the equation text. A token an
+    // operation or a join makes takes the position of its leftmost part.
+    std::size_t Position = 0;
+};
+
+// The engine's ordered token list. Tokens are linked rather than packed so
+// that an operation removes its operator and right operand in constant time;
+// an index names one token for as long as it stays in the list, and indices
+// follow the order of the list.
+class TTokenList {
+public:
+    using TIndex = std::uint32_t;
+    static constexpr TIndex None = ~TIndex{0}; // "nothing found" and the end of the list
+
+    void Clear();
+    [[nodiscard]] std::size_t Count() const { return Size; }
+    TIndex Append(TToken token);
+    void Erase(TIndex index);
+
+    [[nodiscard]] TToken& operator[](TIndex index) { return Nodes[index].Token; }
+    [[nodiscard]] const TToken& operator[](TIndex index) const { return Nodes[index].Token; }
+
+    [[nodiscard]] TIndex First() const { return Head; }
+    [[nodiscard]] TIndex Next(TIndex index) const { return Nodes[index].Next; }
+    [[nodiscard]] TIndex Prev(TIndex index) const { return Nodes[index].Prev; }
+    // One past the highest index handed out since the last Clear.
+    [[nodiscard]] TIndex IndexLimit() const { return static_cast<TIndex>(Nodes.size()); }
+
+private:
+    struct TNode {
+        TToken Token;
+        TIndex Prev = None;
+        TIndex Next = None;
+    };
+    std::vector<TNode> Nodes;
+    TIndex Head = None;
+    TIndex Tail = None;
+    std::size_t Size = 0;
+};
+
+using TErrorCallback = void (*)(std::string Message, int Position);
+using TStepCallback = void (*)(const std::string& Equation);
+
+class TEquationEngine {
+public:
+    // onStep may be null: then no step text is built at all.
+    TEquationEngine(TErrorCallback onError, TStepCallback onStep);
+    ~TEquationEngine();
+    TEquationEngine(const TEquationEngine&) = delete;
+    TEquationEngine& operator=(const TEquationEngine&) = delete;
+
+    // Replaces equation by its value and returns true, or reports one fault
+    // through the error callback and returns false with equation unchanged.
+    // The empty text fails without a message.
+    bool Evaluate(std::string& equation);
+
+    // The first stage of Evaluate: appends the tokens of a valid equation
+    // to the (cleared) token list, or reports its first fault.
+    bool Scan(std::string_view equation);
+
+    [[nodiscard]] const TTokenList& GetTokens() const { return Tokens; }
+
+private:
+    using TIndex = TTokenList::TIndex;
+    struct TWorkspace;
+
+    std::string_view ScanNumber(std::string_view equation, std::size_t& position, bool& failed);
+
+    bool Reduce();
+    TIndex FindGroup(TIndex from, TIndex close) const;
+    TIndex FindTokenOfKind(TIndex from, TIndex last, TTokenKind kind) const;
+    TIndex FindNextOperator(TIndex open, TIndex close) const;
+    TIndex FindOperatorToken(TIndex open, char character, TIndex close) const;
+    bool ApplyOperator(TIndex k);
+    void RemoveParentheses(TIndex open, TIndex close);
+    bool JoinAdjacentNumbers(TIndex value, std::size_t groupPosition, TIndex& joined);
+    void ReportStep();
+    void ReplaceText(TIndex first, TIndex last, std::string_view text);
+    bool Fail(std::string_view message, std::size_t position);
+
+    std::array<char, 6> Operators;
+    TTokenList Tokens;
+    TErrorCallback OnError;
+    TStepCallback OnStep;
+    std::unique_ptr<TWorkspace> Work;
+};
