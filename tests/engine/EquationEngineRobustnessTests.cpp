@@ -1,0 +1,400 @@
+#include "Decimal.h"
+#include "EquationEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TRecorder {
+    std::vector<std::string> Steps;
+    std::size_t StepCount = 0;
+    std::string LastStep;
+    bool KeepSteps = true; // off for the huge inputs, whose steps are counted only
+    std::string Message;
+    int Position = -1;
+    int ErrorCount = 0;
+};
+
+TRecorder Recorder;
+
+void RecordError(std::string message, int position)
+{
+    Recorder.Message = std::move(message);
+    Recorder.Position = position;
+    ++Recorder.ErrorCount;
+}
+
+void RecordStep(const std::string& equation)
+{
+    ++Recorder.StepCount;
+    if (Recorder.KeepSteps) {
+        Recorder.Steps.push_back(equation);
+    } else {
+        Recorder.LastStep = equation;
+    }
+}
+
+// The reduction exactly as written down, on a plain array with index ranges
+// and recursion: slow, but obviously right, for checking the engine's linked
+// list, operator index and incremental step text against it.
+class TReferenceReduction {
+public:
+    explicit TReferenceReduction(const TTokenList& scanned)
+    {
+        for (auto i = scanned.First(); i != TTokenList::None; i = scanned.Next(i)) {
+            T.push_back(scanned[i]);
+        }
+    }
+
+    std::vector<std::string> Steps;
+    std::string Message;
+    int Position = -1;
+
+    bool Run(std::string& result)
+    {
+        if (!Reduce(0, T.size() - 1)) {
+            return false;
+        }
+        if (DecimalFromText(T[0].Text).Status == TDecimalStatus::NotANumber) {
+            return Fail(MessageInvalidNumber, T[0].Position);
+        }
+        result = T[0].Text;
+        return true;
+    }
+
+private:
+    static constexpr std::size_t NotFound = ~std::size_t{0};
+    std::vector<TToken> T;
+
+    bool Fail(std::string_view message, std::size_t position)
+    {
+        Message = message;
+        Position = static_cast<int>(position);
+        return false;
+    }
+
+    std::size_t End(std::size_t last) const { return last == 0 ? T.size() : last; }
+
+    std::size_t FindOperatorToken(std::size_t first, char c, std::size_t last) const
+    {
+        for (std::size_t i = first; i < End(last); ++i) {
+            if (T[i].Kind != tkNumber && T[i].Text[0] == c) {
+                return i;
+            }
+        }
+        return NotFound;
+    }
+
+    bool Reduce(std::size_t first, std::size_t last)
+    {
+        if (!ResolveGroups(first, last)) {
+            return false;
+        }
+        for (;;) {
+            std::string step;
+            for (const auto& token : T) {
+                step += token.Text;
+            }
+            Steps.push_back(step);
+            std::size_t k = NotFound;
+            for (const char* level : {"^&", "*/", "+-"}) {
+                k = std::min(FindOperatorToken(first, level[0], last), FindOperatorToken(first, level[1], last));
+                if (k != NotFound) {
+                    break;
+                }
+            }
+            if (k == NotFound) {
+                return true;
+            }
+            if (!ApplyOperator(k)) {
+                return false;
+            }
+            last -= 2;
+        }
+    }
+
+    bool ResolveGroups(std::size_t first, std::size_t& last)
+    {
+        for (;;) {
+            std::size_t open = NotFound;
+            for (std::size_t i = first; i < End(last); ++i) {
+                if (T[i].Kind == tkOpenParenthesis) {
+                    open = i;
+                    break;
+                }
+            }
+            if (open == NotFound) {
+                return true;
+            }
+            std::size_t close = open;
+            for (int depth = 0;; ++close) {
+                depth += T[close].Kind == tkOpenParenthesis ? 1 : T[close].Kind == tkCloseParenthesis ? -1 : 0;
+                if (depth == 0) {
+                    break;
+                }
+            }
+            const std::size_t count = T.size();
+            if (!Reduce(open + 1, close - 1)) {
+                return false;
+            }
+            const std::size_t removed = count - T.size();
+            const std::size_t groupPosition = T[open].Position;
+            T.erase(T.begin() + static_cast<std::ptrdiff_t>(close - removed));
+            T.erase(T.begin() + static_cast<std::ptrdiff_t>(open));
+            last -= removed + 2;
+            for (std::size_t i = 0; i + 1 < T.size(); ++i) {
+                if (T[i].Kind == tkNumber && T[i + 1].Kind == tkNumber) {
+                    std::string text = T[i].Text + T[i + 1].Text;
+                    for (auto [from, to] : {std::pair{"++", "+"}, {"--", "+"}, {"+-", "-"}, {"-+", "-"}}) {
+                        if (text.starts_with(from)) {
+                            text = to + text.substr(2);
+                        }
+                    }
+                    const TDecimal value = DecimalFromText(text);
+                    if (!value.IsOk()) {
+                        return Fail(value.Status == TDecimalStatus::Overflow ? MessageNumberTooLarge
+                                                                            : MessageInvalidNumber,
+                                    groupPosition);
+                    }
+                    T[i].Text = DecimalToText(value);
+                    T.erase(T.begin() + static_cast<std::ptrdiff_t>(i + 1));
+                    --last;
+                }
+            }
+        }
+    }
+
+    bool CheckOperand(const TDecimal& value, std::size_t operand, std::size_t k)
+    {
+        if (value.Status == TDecimalStatus::NotANumber) {
+            return Fail(MessageInvalidNumber, T[operand].Position);
+        }
+        return value.IsOk() || Fail(MessageNumberTooLarge, T[k].Position);
+    }
+
+    bool ApplyOperator(std::size_t k)
+    {
+        const TDecimal l = DecimalFromText(T[k - 1].Text);
+        if (!CheckOperand(l, k - 1, k)) {
+            return false;
+        }
+        const TDecimal r = DecimalFromText(T[k + 1].Text);
+        if (!CheckOperand(r, k + 1, k)) {
+            return false;
+        }
+        TDecimal result;
+        switch (T[k].Text[0]) {
+        case '+': result = DecimalAdd(l, r); break;
+        case '-': result = DecimalSubtract(l, r); break;
+        case '*': result = DecimalMultiply(l, r); break;
+        case '/': result = DecimalDivide(l, r); break;
+        case '^': result = DecimalPower(l, r); break;
+        default: result = DecimalPower(l, DecimalReciprocal(r)); break;
+        }
+        switch (result.Status) {
+        case TDecimalStatus::Ok: break;
+        case TDecimalStatus::DivisionByZero: return Fail(MessageDivisionByZero, T[k].Position);
+        case TDecimalStatus::NotReal: return Fail(MessageNotReal, T[k].Position);
+        default: return Fail(MessageNumberTooLarge, T[k].Position);
+        }
+        T.insert(T.begin() + static_cast<std::ptrdiff_t>(k + 2), TToken{tkNumber, DecimalToText(result), T[k - 1].Position});
+        for (int n = 0; n < 3; ++n) {
+            T.erase(T.begin() + static_cast<std::ptrdiff_t>(k - 1));
+        }
+        return true;
+    }
+};
+
+// Random equations the scanner accepts: numbers as typed (signs, leading
+// zeros, lone signs, "-."), all six operators, groups with and without a
+// number before them, spaces anywhere.
+class TEquationGenerator {
+public:
+    explicit TEquationGenerator(unsigned seed) : Random(seed) {}
+
+    std::string Next()
+    {
+        std::string text;
+        Expression(text, 0);
+        return text;
+    }
+
+private:
+    std::mt19937 Random;
+
+    unsigned Pick(unsigned n) { return std::uniform_int_distribution<unsigned>(0, n - 1)(Random); }
+
+    void Space(std::string& text)
+    {
+        if (Pick(8) == 0) {
+            text += ' ';
+        }
+    }
+
+    void Term(std::string& text, int depth)
+    {
+        static const char* const Numbers[] = {"0", "1", "2", "3", "7", "10", "0.5", ".25", "5.", "007", "12.125",
+                                              "-1", "+2", "-0.5", "-", "+", "-.", "1000000000000", "3.3"};
+        Space(text);
+        if (depth < 6 && Pick(4) == 0) {
+            static const char* const Prefixes[] = {"", "", "-", "+", "2", "-1"};
+            text += Prefixes[Pick(6)];
+            text += '(';
+            Expression(text, depth + 1);
+            text += ')';
+        } else {
+            text += Numbers[Pick(sizeof Numbers / sizeof Numbers[0])];
+        }
+        Space(text);
+    }
+
+    void Expression(std::string& text, int depth)
+    {
+        Term(text, depth);
+        for (unsigned n = Pick(5); n > 0; --n) {
+            text += "+-*/^&"[Pick(6)];
+            Term(text, depth);
+        }
+    }
+};
+
+// The engine's steps, result and fault agree with the plain reduction.
+TEST(EquationEngineRobustness, AgreesWithPlainReductionOnRandomEquations)
+{
+    TEquationGenerator generator(20261208);
+    TEquationEngine engine(RecordError, RecordStep);
+    TEquationEngine silent(RecordError, nullptr);
+    for (int n = 0; n < 3000; ++n) {
+        const std::string equation = generator.Next();
+        SCOPED_TRACE(equation);
+        TEquationEngine scanner(nullptr, nullptr);
+        ASSERT_TRUE(scanner.Scan(equation));
+        TReferenceReduction reference(scanner.GetTokens());
+        std::string expected;
+        const bool expectedOk = reference.Run(expected);
+
+        Recorder = {};
+        std::string result = equation;
+        ASSERT_EQ(engine.Evaluate(result), expectedOk);
+        EXPECT_EQ(Recorder.Steps, reference.Steps);
+        if (expectedOk) {
+            EXPECT_EQ(result, expected);
+            EXPECT_EQ(Recorder.ErrorCount, 0);
+        } else {
+            EXPECT_EQ(result, equation);
+            EXPECT_EQ(Recorder.ErrorCount, 1);
+            EXPECT_EQ(Recorder.Message, reference.Message);
+            EXPECT_EQ(Recorder.Position, reference.Position);
+        }
+
+        Recorder = {};
+        std::string quiet = equation;
+        ASSERT_EQ(silent.Evaluate(quiet), expectedOk);
+        EXPECT_EQ(quiet, result);
+        EXPECT_EQ(Recorder.Position, expectedOk ? -1 : reference.Position);
+    }
+}
+
+std::string Repeat(std::string_view part, std::size_t times)
+{
+    std::string text;
+    text.reserve(part.size() * times);
+    for (std::size_t i = 0; i < times; ++i) {
+        text += part;
+    }
+    return text;
+}
+
+// Huge inputs give a result or one clear fault, without exhausting the stack
+// (nesting is not recursion) and without work beyond the steps reported.
+TEST(EquationEngineRobustness, HugeInputs)
+{
+    constexpr std::size_t Depth = 50000;
+    constexpr std::size_t Megabyte = 1 << 20;
+    struct TRow {
+        std::string Equation;
+        bool WithSteps;
+        const char* Result; // null: a fault
+        std::string_view Message;
+        int Position;
+        std::size_t Steps;
+    };
+    static const TRow Rows[] = {
+        // Deep nesting: one step per group plus the first.
+        {Repeat("(", Depth) + "1" + Repeat(")", Depth), false, "1", {}, -1, 0},
+        {Repeat("(", 2000) + "1+2" + Repeat(")", 2000), true, "3", {}, -1, 2002},
+        // A sign before every group: a join at every level.
+        {Repeat("-(", Depth) + "7" + Repeat(")", Depth), false, "7", {}, -1, 0},
+        {Repeat("-(", Depth - 1) + "7" + Repeat(")", Depth - 1), false, "-7", {}, -1, 0},
+        {Repeat("(1+", Depth) + "1" + Repeat(")", Depth), false, "50001", {}, -1, 0},
+        {Repeat("(", Depth) + "1" + Repeat(")", Depth - 1), false, nullptr, MessageNoClosingParenthesis, 0, 0},
+        {Repeat("(", Depth) + "1/0" + Repeat(")", Depth), false, nullptr, MessageDivisionByZero, int{Depth} + 1, 0},
+        // A megabyte of one thing.
+        {Repeat("1", Megabyte), true, nullptr, {}, -1, 1},
+        {Repeat(" ", Megabyte), true, nullptr, MessageUnexpectedCharacter, int{Megabyte} - 1, 0},
+        {Repeat("(", Megabyte), true, nullptr, MessageNoClosingParenthesis, 0, 0},
+        {Repeat("1.", Megabyte / 2), true, nullptr, MessageSecondDecimalPoint, 3, 0},
+        {"1" + Repeat("z", Megabyte), true, nullptr, MessageInvalidCharacter, 1, 0},
+        {"1" + Repeat("+1", Megabyte / 2), false, "524289", {}, -1, 0},
+        {"2" + Repeat("*1^1-1+1/1", Megabyte / 10), false, "2", {}, -1, 0},
+    };
+    for (const auto& row : Rows) {
+        SCOPED_TRACE(row.Equation.substr(0, 40));
+        Recorder = {};
+        Recorder.KeepSteps = false;
+        TEquationEngine engine(RecordError, row.WithSteps ? RecordStep : nullptr);
+        std::string equation = row.Equation;
+        const bool ok = engine.Evaluate(equation);
+        if (row.Result == nullptr && row.Message.empty()) {
+            // A lone number is handed back as typed.
+            EXPECT_TRUE(ok);
+            EXPECT_EQ(equation, row.Equation);
+        } else if (row.Result != nullptr) {
+            EXPECT_TRUE(ok);
+            EXPECT_EQ(equation, row.Result);
+            EXPECT_EQ(Recorder.ErrorCount, 0);
+        } else {
+            EXPECT_FALSE(ok);
+            EXPECT_EQ(Recorder.ErrorCount, 1);
+            EXPECT_EQ(Recorder.Message, row.Message);
+            EXPECT_EQ(Recorder.Position, row.Position);
+        }
+        if (row.WithSteps) {
+            EXPECT_EQ(Recorder.StepCount, row.Steps);
+        }
+    }
+}
+
+// Any bytes at all: a result, or exactly one fault at a place in the text.
+TEST(EquationEngineRobustness, RandomBytes)
+{
+    std::mt19937 random(7);
+    TEquationEngine engine(RecordError, RecordStep);
+    for (int n = 0; n < 20000; ++n) {
+        std::string equation(random() % 40, '\0');
+        for (char& c : equation) {
+            // Mostly the equation's own characters, so that many texts get far.
+            static constexpr std::string_view Common = "0123456789.+-*/^&() ";
+            c = random() % 4 != 0 ? Common[random() % Common.size()] : static_cast<char>(random());
+        }
+        SCOPED_TRACE(::testing::PrintToString(equation));
+        Recorder = {};
+        std::string result = equation;
+        if (engine.Evaluate(result)) {
+            EXPECT_EQ(Recorder.ErrorCount, 0);
+            EXPECT_FALSE(result.empty());
+            EXPECT_EQ(Recorder.Steps.back(), result);
+        } else {
+            EXPECT_EQ(result, equation);
+            EXPECT_EQ(Recorder.ErrorCount, equation.empty() ? 0 : 1);
+            EXPECT_GE(Recorder.Position, equation.empty() ? -1 : 0);
+            EXPECT_LT(Recorder.Position, static_cast<int>(equation.size()));
+        }
+    }
+}
+
+} // namespace
