@@ -1,0 +1,68 @@
+// Feeds arbitrary bytes to the equation engine, with and without a step
+// callback, and stops on anything but one result or one clear fault.
+#include "EquationEngine.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+int ErrorCount = 0;
+int ErrorPosition = -1;
+std::size_t StepCount = 0;
+std::string LastStep;
+
+void OnError(std::string /*message*/, int position)
+{
+    ++ErrorCount;
+    ErrorPosition = position;
+}
+
+void OnStep(const std::string& equation)
+{
+    ++StepCount;
+    LastStep = equation;
+}
+
+void Check(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "equation_fuzzer: %s\n", what);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static TEquationEngine withSteps(OnError, OnStep);
+    static TEquationEngine silent(OnError, nullptr);
+    const std::string equation(reinterpret_cast<const char*>(data), size);
+
+    ErrorCount = 0;
+    ErrorPosition = -1;
+    StepCount = 0;
+    std::string result = equation;
+    const bool ok = withSteps.Evaluate(result);
+    const int position = ErrorPosition;
+    if (ok) {
+        Check(ErrorCount == 0, "a result and a fault");
+        Check(!result.empty(), "an empty result");
+        Check(StepCount > 0 && LastStep == result, "the last step is not the result");
+    } else {
+        Check(result == equation, "a fault changed the text");
+        Check(ErrorCount == (equation.empty() ? 0 : 1), "not exactly one fault");
+        Check(equation.empty() || (position >= 0 && static_cast<std::size_t>(position) < size),
+              "a fault outside the text");
+    }
+
+    ErrorCount = 0;
+    ErrorPosition = -1;
+    std::string quiet = equation;
+    Check(silent.Evaluate(quiet) == ok, "the step callback changed the outcome");
+    Check(quiet == result && ErrorPosition == position, "the step callback changed the result");
+    return 0;
+}
