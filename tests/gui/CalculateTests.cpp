@@ -1,0 +1,232 @@
+// The calculate command: Enter in the equation box, the result fields, the
+// steps box, the recent-equation list and the engine's fault messages.
+#include "CalculatorFixture.h"
+
+namespace {
+
+struct TCalculation {
+    const char* Equation;
+    std::vector<std::string> Steps;
+    const char* Decimal;
+    const char* Hexadecimal;
+    const char* Octal;
+    const char* Binary;
+};
+
+// The base fields show the integer part of the result's value, truncated
+// toward zero and clamped to 64 bits; the decimal field the result as is.
+const TCalculation Calculations[] = {
+    // precedence, one step per operation
+    {"2+3*4", {"2+3*4", "2+12", "14"}, "14", "E", "16", "1110"},
+    // spaces are dropped from the steps, not from the recent list
+    {"2 + 3", {"2+3", "5"}, "5", "5", "5", "101"},
+    // negative results: sign and magnitude, truncated toward zero
+    {"-5/2", {"-5/2", "-2.5"}, "-2.5", "-2", "-2", "-10"},
+    {"-1/2", {"-1/2", "-0.5"}, "-0.5", "0", "0", "0"},
+    {"3/4", {"3/4", "0.75"}, "0.75", "0", "0", "0"},
+    // a lone number keeps its typed text
+    {".5", {".5"}, ".5", "0", "0", "0"},
+    // beyond 64 bits the base fields clamp
+    {"9223372036854775807+1", {"9223372036854775807+1", "9223372036854775808"}, "9223372036854775808",
+     "7FFFFFFFFFFFFFFF", "777777777777777777777", "111111111111111111111111111111111111111111111111111111111111111"},
+    {"-9223372036854775807-2", {"-9223372036854775807-2", "-9223372036854775809"}, "-9223372036854775809",
+     "-8000000000000000", "-1000000000000000000000",
+     "-1000000000000000000000000000000000000000000000000000000000000000"},
+    // exponent forms are read by value, not by their leading digits
+    {"2^-20", {"2^-20", "9.5367431640625E-07"}, "9.5367431640625E-07", "0", "0", "0"},
+    {"10^20", {"10^20", "1E+20"}, "1E+20", "7FFFFFFFFFFFFFFF", "777777777777777777777",
+     "111111111111111111111111111111111111111111111111111111111111111"},
+};
+
+class CalculationTest : public CalculatorTest, public ::testing::WithParamInterface<TCalculation> {};
+
+TEST_P(CalculationTest, EnterFillsResultFieldsStepsAndRecentList)
+{
+    const TCalculation& row = GetParam();
+    Calculate(row.Equation);
+
+    EXPECT_EQ(StepLines(), row.Steps);
+    EXPECT_EQ(FieldText(ids::txtDecimal), row.Decimal);
+    EXPECT_EQ(FieldText(ids::txtHexadecimal), row.Hexadecimal);
+    EXPECT_EQ(FieldText(ids::txtOctal), row.Octal);
+    EXPECT_EQ(FieldText(ids::txtBinary), row.Binary);
+
+    // The equation stays, selected whole, and heads the recent list.
+    EXPECT_EQ(EquationText(), row.Equation);
+    long from = -1, to = -1;
+    Equation()->GetSelection(&from, &to);
+    EXPECT_EQ(from, 0);
+    EXPECT_EQ(to, static_cast<long>(std::string(row.Equation).size()));
+    ASSERT_FALSE(RecentEquations().empty());
+    EXPECT_EQ(RecentEquations().front(), row.Equation);
+}
+
+INSTANTIATE_TEST_SUITE_P(Results, CalculationTest, ::testing::ValuesIn(Calculations));
+
+TEST_F(CalculatorTest, SecondCalculation_ReplacesTheStepsOfTheFirst)
+{
+    Calculate("1+2+3");
+    Calculate("7*6");
+    EXPECT_EQ(StepLines(), (std::vector<std::string>{"7*6", "42"}));
+}
+
+TEST_F(CalculatorTest, KeysOtherThanEnter_DoNotCalculate)
+{
+    Equation()->SetValue("2+3");
+    for (int key : {int('5'), int(WXK_TAB), int(WXK_ESCAPE), int(WXK_SPACE)})
+        PressKey(key);
+    EXPECT_EQ(FieldText(ids::txtDecimal), "");
+    EXPECT_EQ(FieldText(ids::txtSteps), "");
+    EXPECT_EQ(RecentEquations(), std::vector<std::string>(10, ""));
+}
+
+TEST_F(CalculatorTest, KeypadEnter_Calculates)
+{
+    Equation()->SetValue("6*7");
+    PressKey(WXK_NUMPAD_ENTER);
+    EXPECT_EQ(FieldText(ids::txtDecimal), "42");
+}
+
+TEST_F(CalculatorTest, ManySteps_OneLineEach)
+{
+    std::string equation = "1";
+    for (int i = 0; i < 300; ++i)
+        equation += "+1";
+    Calculate(equation);
+    const std::vector<std::string> lines = StepLines();
+    ASSERT_EQ(lines.size(), 301u);
+    EXPECT_EQ(lines.front(), equation);
+    EXPECT_EQ(lines[1], "2" + equation.substr(3));
+    EXPECT_EQ(lines.back(), "301");
+}
+
+// ---------------------------------------------------------------------------
+// Recent-equation list
+
+TEST_F(CalculatorTest, RecentList_StartsWithTenEmptyItems)
+{
+    EXPECT_EQ(RecentEquations(), std::vector<std::string>(10, ""));
+    EXPECT_EQ(EquationText(), "");
+}
+
+TEST_F(CalculatorTest, RecentList_NewestFirstAtMostTenDuplicatesKept)
+{
+    const char* const equations[] = {"1+1", "2+2", "2+2", "3+3", "4+4", "5+5",
+                                     "6+6", "7+7", "8+8", "9+9", "10+10", "11+11"};
+    for (const char* equation : equations)
+        Calculate(equation);
+    EXPECT_EQ(RecentEquations(), (std::vector<std::string>{"11+11", "10+10", "9+9", "8+8", "7+7", "6+6", "5+5",
+                                                           "4+4", "3+3", "2+2"}));
+}
+
+TEST_F(CalculatorTest, RecentList_KeepsTheEquationAsTyped)
+{
+    Calculate(" 2 +  3 ");
+    EXPECT_EQ(RecentEquations().front(), " 2 +  3 ");
+}
+
+TEST_F(CalculatorTest, RecentList_IgnoresFailedAndEmptyEquations)
+{
+    Calculate("1+1");
+    wxTEST_DIALOG(Calculate("1+"), ExpectEngineMessage("Unexpected character."));
+    Calculate("");
+    const std::vector<std::string> items = RecentEquations();
+    ASSERT_EQ(items.size(), 10u);
+    EXPECT_EQ(items[0], "1+1");
+    EXPECT_EQ(items[1], "");
+}
+
+// ---------------------------------------------------------------------------
+// Faults
+
+struct TFault {
+    const char* Equation;
+    const char* Message;
+    long Position; // in characters of the equation text
+};
+
+const TFault Faults[] = {
+    // scanner faults, each at the character it names
+    {"2x", "Invalid character found.", 1},
+    {"1.2.3", "More than one decimal point found.", 3},
+    {"(2", "Opening parenthesis with no matching closing parenthesis found.", 0},
+    {"2)", "Closing parenthesis with no matching opening parenthesis found.", 1},
+    {"5+ ", "Unexpected character.", 2},
+    {"2+.", "Decimal point with no integer nor decimal part.", 2},
+    // arithmetic faults, at the operator
+    {"1+2/0", "Division by zero.", 3},
+    // a character beyond ASCII is selected whole, however many bytes it takes
+    {"1+\xC3\xA9", "Invalid character found.", 2},
+};
+
+class FaultTest : public CalculatorTest, public ::testing::WithParamInterface<TFault> {};
+
+TEST_P(FaultTest, MessageBoxThenTheCharacterIsSelected)
+{
+    const TFault& row = GetParam();
+    const wxString equation = wxString::FromUTF8(row.Equation);
+    wxTEST_DIALOG(Calculate(equation), ExpectEngineMessage(row.Message));
+
+    EXPECT_EQ(EquationText(), row.Equation);
+    long from = -1, to = -1;
+    Equation()->GetSelection(&from, &to);
+    EXPECT_EQ(from, row.Position);
+    EXPECT_EQ(to, row.Position + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, FaultTest, ::testing::ValuesIn(Faults));
+
+TEST_F(CalculatorTest, Fault_LeavesResultsAndRecentListAsTheyWere)
+{
+    Calculate("2+3*4");
+    wxTEST_DIALOG(Calculate("2*/3"), ExpectEngineMessage("Unexpected character."));
+
+    EXPECT_EQ(FieldText(ids::txtDecimal), "14");
+    EXPECT_EQ(FieldText(ids::txtHexadecimal), "E");
+    EXPECT_EQ(FieldText(ids::txtOctal), "16");
+    EXPECT_EQ(FieldText(ids::txtBinary), "1110");
+    EXPECT_EQ(RecentEquations().front(), "2+3*4");
+    EXPECT_EQ(RecentEquations()[1], "");
+    EXPECT_EQ(EquationText(), "2*/3");
+}
+
+// The steps reported before an arithmetic fault are on screen while its
+// message box is up, and stay afterwards.
+class ExpectMessageOverSteps : public ExpectEngineMessage {
+public:
+    ExpectMessageOverSteps(const wxString& message, wxTextCtrl* steps, const wxString& expected)
+        : ExpectEngineMessage(message), Steps(steps), Expected(expected)
+    {
+    }
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override
+    {
+        EXPECT_EQ(Steps->GetValue(), Expected);
+        return ExpectEngineMessage::OnInvoked(dialog);
+    }
+
+private:
+    wxTextCtrl* Steps;
+    wxString Expected;
+};
+
+TEST_F(CalculatorTest, ArithmeticFault_StepsSoFarShowBeforeTheMessage)
+{
+    Calculate("1+1");
+    wxTEST_DIALOG(Calculate("2*3+1/0"),
+                  ExpectMessageOverSteps("Division by zero.", Field(ids::txtSteps), "2*3+1/0\n6+1/0\n"));
+    EXPECT_EQ(FieldText(ids::txtSteps), "2*3+1/0\n6+1/0\n");
+    EXPECT_EQ(FieldText(ids::txtDecimal), "2");
+}
+
+TEST_F(CalculatorTest, EmptyEquation_ClearsStepsOnlyAndShowsNothing)
+{
+    Calculate("2+3*4");
+    Calculate("");
+    EXPECT_EQ(FieldText(ids::txtSteps), "");
+    EXPECT_EQ(FieldText(ids::txtDecimal), "14");
+    EXPECT_EQ(RecentEquations().front(), "2+3*4");
+}
+
+} // namespace

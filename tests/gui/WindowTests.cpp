@@ -1,0 +1,276 @@
+// The main window as built: title, ids, menus, toolbar, images and layout.
+#include "CalculatorFixture.h"
+
+#include <wx/panel.h>
+#include <wx/stattext.h>
+
+namespace {
+
+TEST_F(CalculatorTest, TitleAndId)
+{
+    EXPECT_EQ(Window->GetTitle(), "Orvandale Calculator");
+    EXPECT_EQ(Window->GetId(), 10000);
+    EXPECT_TRUE(Window->GetIcon().IsOk());
+    EXPECT_FALSE(Window->IsShown()) << "the caller shows the window";
+}
+
+struct TControl {
+    wxWindowID Id;
+    const wxClassInfo* Class;
+};
+
+TEST_F(CalculatorTest, ControlsCarryTheirIds)
+{
+    const TControl controls[] = {
+        {10001, wxCLASSINFO(wxPanel)},    {10002, wxCLASSINFO(wxToolBar)},  {10003, wxCLASSINFO(wxComboBox)},
+        {10006, wxCLASSINFO(wxTextCtrl)}, {10007, wxCLASSINFO(wxTextCtrl)}, {10008, wxCLASSINFO(wxTextCtrl)},
+        {10009, wxCLASSINFO(wxTextCtrl)}, {10010, wxCLASSINFO(wxTextCtrl)}, {10011, wxCLASSINFO(wxTextCtrl)},
+    };
+    for (const TControl& control : controls) {
+        SCOPED_TRACE(control.Id);
+        wxWindow* window = Window->FindWindow(control.Id);
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->IsKindOf(control.Class));
+    }
+}
+
+TEST_F(CalculatorTest, ResultFieldsAreReadOnlyAndStepsMultiLine)
+{
+    for (wxWindowID id : {ids::txtDecimal, ids::txtHexadecimal, ids::txtOctal, ids::txtBinary, ids::txtMemory,
+                          ids::txtSteps}) {
+        SCOPED_TRACE(id);
+        EXPECT_FALSE(Field(id)->IsEditable());
+    }
+    EXPECT_TRUE(Field(ids::txtSteps)->IsMultiLine());
+    EXPECT_TRUE(Field(ids::txtSteps)->HasFlag(wxHSCROLL)) << "steps do not wrap";
+    EXPECT_TRUE(Equation()->IsEditable());
+}
+
+TEST_F(CalculatorTest, Labels)
+{
+    std::vector<std::string> labels;
+    for (wxWindow* child : Find<wxPanel>(ids::pnlMain)->GetChildren()) {
+        if (auto* label = dynamic_cast<wxStaticText*>(child))
+            labels.push_back(label->GetLabel().utf8_string());
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"Decimal:", "Hexadecimal:", "Octal:", "Binary:", "Memory:"}));
+}
+
+struct TMenuItem {
+    const char* Menu;
+    wxWindowID Id; // wxID_SEPARATOR for a separator
+    const char* Label;
+    wxItemKind Kind;
+};
+
+TEST_F(CalculatorTest, Menus)
+{
+    const TMenuItem expected[] = {
+        {"&File", 10022, "E&xit", wxITEM_NORMAL},
+        {"&View", 10019, "&Steps", wxITEM_CHECK},
+        {"&Help", 10020, "&Help Topics\tF1", wxITEM_NORMAL},
+        {"&Help", wxID_SEPARATOR, "", wxITEM_SEPARATOR},
+        {"&Help", 10021, "&About Orvandale Calculator", wxITEM_NORMAL},
+    };
+    wxMenuBar* bar = Window->GetMenuBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->GetMenuCount(), 3u);
+    std::vector<std::string> menus;
+    std::size_t row = 0;
+    for (std::size_t m = 0; m < bar->GetMenuCount(); ++m) {
+        menus.push_back(bar->GetMenuLabel(m).utf8_string());
+        for (wxMenuItem* item : bar->GetMenu(m)->GetMenuItems()) {
+            ASSERT_LT(row, std::size(expected));
+            const TMenuItem& want = expected[row++];
+            SCOPED_TRACE(want.Label);
+            EXPECT_EQ(bar->GetMenuLabel(m), want.Menu);
+            EXPECT_EQ(item->GetKind(), want.Kind);
+            if (want.Kind != wxITEM_SEPARATOR) {
+                EXPECT_EQ(item->GetId(), want.Id);
+                EXPECT_EQ(item->GetItemLabel(), want.Label);
+                EXPECT_EQ(item->GetHelp(), "");
+            }
+        }
+    }
+    EXPECT_EQ(row, std::size(expected));
+    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&View", "&Help"}));
+}
+
+TEST_F(CalculatorTest, StepsItemStartsChecked)
+{
+    EXPECT_TRUE(StepsItem()->IsCheckable());
+    EXPECT_TRUE(StepsItem()->IsChecked());
+}
+
+TEST_F(CalculatorTest, F1IsTheHelpTopicsAccelerator)
+{
+    wxMenuItem* item = Window->GetMenuBar()->FindItem(ids::mnuHelpTopics);
+    ASSERT_NE(item, nullptr);
+    wxAcceleratorEntry* accelerator = item->GetAccel();
+    ASSERT_NE(accelerator, nullptr);
+    EXPECT_EQ(accelerator->GetKeyCode(), WXK_F1);
+    EXPECT_EQ(accelerator->GetFlags(), wxACCEL_NORMAL);
+    delete accelerator;
+}
+
+struct TTool {
+    wxWindowID Id; // wxID_SEPARATOR for a separator
+    const char* ShortHelp;
+};
+
+TEST_F(CalculatorTest, ToolbarTools)
+{
+    const TTool expected[] = {
+        {10004, "Clears the current calculation"},
+        {wxID_SEPARATOR, ""},
+        {10005, "Inserts an exponent operator"},
+        {10012, "Inserts a root operator"},
+        {wxID_SEPARATOR, ""},
+        {10013, "Inserts the constant PI"},
+        {wxID_SEPARATOR, ""},
+        {10014, "Inserts a left parenthesis"},
+        {10015, "Inserts a right parenthesis"},
+        {wxID_SEPARATOR, ""},
+        {10016, "Memory: store"},
+        {10017, "Memory: retrieve"},
+        {10018, "Memory: clear"},
+    };
+    wxToolBar* toolBar = Window->GetToolBar();
+    ASSERT_NE(toolBar, nullptr);
+    EXPECT_EQ(toolBar->GetId(), 10002);
+    EXPECT_TRUE(toolBar->HasFlag(wxTB_FLAT));
+    EXPECT_EQ(toolBar->GetToolBitmapSize(), wxSize(16, 16));
+    ASSERT_EQ(toolBar->GetToolsCount(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const wxToolBarToolBase* tool = toolBar->GetToolByPos(static_cast<int>(i));
+        SCOPED_TRACE(expected[i].ShortHelp);
+        if (expected[i].Id == wxID_SEPARATOR) {
+            EXPECT_TRUE(tool->IsSeparator());
+            continue;
+        }
+        EXPECT_EQ(tool->GetId(), expected[i].Id);
+        EXPECT_EQ(tool->GetShortHelp(), expected[i].ShortHelp);
+        EXPECT_EQ(tool->GetLabel(), "");
+        EXPECT_EQ(tool->GetKind(), wxITEM_NORMAL);
+        EXPECT_TRUE(tool->GetNormalBitmap().IsOk());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Images
+
+const char* const ToolImageKeys[] = {
+    "Images/clear.xpm", "Images/exponent.xpm", "Images/root.xpm", "Images/pi.xpm", "Images/lparenthesis.xpm",
+    "Images/rparenthesis.xpm", "Images/ms.xpm", "Images/mr.xpm", "Images/mc.xpm",
+};
+
+TEST(Images, FindBitmap_EveryToolKeyGivesItsSixteenPixelImage)
+{
+    for (const char* key : ToolImageKeys) {
+        SCOPED_TRACE(key);
+        const wxBitmap bitmap = TfrmCalculator::FindBitmap(key);
+        ASSERT_TRUE(bitmap.IsOk());
+        EXPECT_EQ(bitmap.GetSize(), wxSize(16, 16));
+        // Transparent around the drawing, so it sits on any toolbar colour.
+        EXPECT_TRUE(bitmap.ConvertToImage().HasMask() || bitmap.ConvertToImage().HasAlpha());
+    }
+}
+
+TEST(Images, FindBitmap_EveryKeyGivesADifferentImage)
+{
+    std::vector<std::string> pixels;
+    for (const char* key : ToolImageKeys) {
+        const wxImage image = TfrmCalculator::FindBitmap(key).ConvertToImage();
+        pixels.emplace_back(reinterpret_cast<const char*>(image.GetData()), 16 * 16 * 3);
+    }
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        for (std::size_t j = i + 1; j < pixels.size(); ++j)
+            EXPECT_NE(pixels[i], pixels[j]) << ToolImageKeys[i] << " and " << ToolImageKeys[j];
+    }
+}
+
+TEST(Images, FindIcon_TheWindowIcon)
+{
+    const wxIcon icon = TfrmCalculator::FindIcon("Images/calculator.xpm");
+    ASSERT_TRUE(icon.IsOk());
+    EXPECT_EQ(icon.GetWidth(), 32);
+    EXPECT_EQ(icon.GetHeight(), 32);
+}
+
+TEST(Images, OtherKeysGiveNullImages)
+{
+    const char* const bitmapMisses[] = {
+        "Images/Clear.xpm", "images/clear.xpm", "IMAGES/CLEAR.XPM", "Images/clear.XPM", "clear.xpm",
+        "Images/clear.xpm ", "", "Images/calculator.xpm", "Images/mx.xpm",
+    };
+    for (const char* key : bitmapMisses) {
+        SCOPED_TRACE(key);
+        EXPECT_FALSE(TfrmCalculator::FindBitmap(key).IsOk());
+    }
+    const char* const iconMisses[] = {"Images/Calculator.xpm", "images/calculator.xpm", "Images/clear.xpm", ""};
+    for (const char* key : iconMisses) {
+        SCOPED_TRACE(key);
+        EXPECT_FALSE(TfrmCalculator::FindIcon(key).IsOk());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Layout
+
+// Every control of the result column lies wholly inside the panel and gets
+// at least the height it asks for, so no text is clipped.
+void ExpectResultColumnVisible(const wxPanel* panel)
+{
+    const wxRect area(panel->GetClientSize());
+    for (wxWindow* child : panel->GetChildren()) {
+        if (child->GetId() == ids::txtSteps)
+            continue;
+        SCOPED_TRACE(child->GetClassInfo()->GetClassName());
+        const wxRect rect = child->GetRect();
+        EXPECT_TRUE(area.Contains(rect)) << "control at " << rect.x << "," << rect.y << " size " << rect.width
+                                         << "x" << rect.height << " outside " << area.width << "x"
+                                         << area.height;
+        EXPECT_GE(rect.height, child->GetBestSize().y);
+        if (dynamic_cast<wxStaticText*>(child) != nullptr) {
+            EXPECT_GE(rect.width, child->GetBestSize().x);
+        }
+    }
+}
+
+TEST_F(CalculatorTest, StepsShown_EverythingVisibleAndTheStepsBoxBeside)
+{
+    auto* panel = Find<wxPanel>(ids::pnlMain);
+    Window->SendSizeEvent();
+    panel->Layout();
+    ExpectResultColumnVisible(panel);
+
+    const wxRect steps = Field(ids::txtSteps)->GetRect();
+    const wxRect memory = Field(ids::txtMemory)->GetRect();
+    EXPECT_TRUE(wxRect(panel->GetClientSize()).Contains(steps));
+    EXPECT_GT(steps.x, memory.GetRight());
+    EXPECT_GE(steps.width, 194);
+    EXPECT_GE(Window->GetClientSize().x, 543);
+}
+
+TEST_F(CalculatorTest, StepsHidden_TheWindowIsExactlyTheResultColumn)
+{
+    StepsItem()->Check(false);
+    SendCommand(ids::mnuSteps);
+    auto* panel = Find<wxPanel>(ids::pnlMain);
+    panel->Layout();
+    ExpectResultColumnVisible(panel);
+
+    // Nothing of the steps box shows.
+    const wxRect steps = Field(ids::txtSteps)->GetRect();
+    EXPECT_LE(steps.Intersect(wxRect(panel->GetClientSize())).width, 0)
+        << "steps box at " << steps.x << " width " << steps.width;
+    // No more than the outer border right of the result column.
+    int right = 0;
+    for (wxWindow* child : panel->GetChildren()) {
+        if (child->GetId() != ids::txtSteps)
+            right = std::max(right, child->GetRect().GetRight() + 1);
+    }
+    EXPECT_LE(panel->GetClientSize().x - right, 7 + 2 + 5 + 8);
+}
+
+} // namespace

@@ -1,0 +1,68 @@
+// Runs the window tests inside a wxWidgets application object.
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/dialog.h>
+#include <wx/image.h>
+#include <wx/init.h>
+#include <wx/modalhook.h>
+#include <wx/xpmhand.h>
+
+#include <cstdio>
+
+namespace {
+
+class TestApp : public wxApp {
+public:
+    bool OnInit() override
+    {
+        wxImage::AddHandler(new wxXPMHandler);
+        return true;
+    }
+};
+
+// A wxWidgets assertion is a test failure, not a message box nobody answers.
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
+{
+    ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string()
+                                          << " " << msg.utf8_string();
+}
+
+// A modal dialog that no test expects would wait for a click forever: fail
+// and dismiss it instead. Tests that expect one script it with wxTEST_DIALOG,
+// whose hook is asked first.
+class UnexpectedDialogGuard : public wxModalDialogHook {
+protected:
+    int Enter(wxDialog* dialog) override
+    {
+        ADD_FAILURE() << "unexpected modal dialog \"" << dialog->GetTitle().utf8_string() << "\"";
+        return wxID_CANCEL;
+    }
+    void Exit(wxDialog*) override {}
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+
+    wxApp::SetInstance(new TestApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+        std::fprintf(stderr, "cannot start the window system (is there a display?)\n");
+        return 1;
+    }
+    wxSetAssertHandler(FailOnAssert);
+
+    int result = 0;
+    {
+        UnexpectedDialogGuard guard;
+        guard.Register();
+        result = RUN_ALL_TESTS();
+        guard.Unregister();
+    }
+
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return result;
+}

@@ -1,0 +1,505 @@
+#include "frmCalculator.h"
+
+#include <wx/combobox.h>
+#include <wx/filename.h>
+#include <wx/font.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/panel.h>
+#include <wx/settings.h>
+#include <wx/sizer.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/stdpaths.h>
+#include <wx/sysopt.h>
+#include <wx/textctrl.h>
+#include <wx/toolbar.h>
+
+#include <algorithm>
+
+#include "BaseConversion.h"
+#include "ids.h"
+
+#include "Images/calculator.xpm"
+#include "Images/clear.xpm"
+#include "Images/exponent.xpm"
+#include "Images/lparenthesis.xpm"
+#include "Images/mc.xpm"
+#include "Images/mr.xpm"
+#include "Images/ms.xpm"
+#include "Images/pi.xpm"
+#include "Images/root.xpm"
+#include "Images/rparenthesis.xpm"
+
+TfrmCalculator* frmCalculator = nullptr;
+
+namespace {
+
+const char* const ProductName = MainWindowCaption;
+const char* const IniName = "ovCalculator.ini";
+const char* const HelpName = "Help/ovCalculator.htb";
+const char* const IconKey = "Images/calculator.xpm";
+
+constexpr unsigned RecentEquationCount = 10;
+
+// Sizer borders of the layout; the view sizes below are worked out from them.
+constexpr int OuterBorder = 7;    // around everything
+constexpr int EquationGap = 2;    // between the equation box and the row below
+constexpr int ColumnGap = 2;      // right of the result column
+constexpr int StepsTopBorder = 6; // above the steps box
+
+// The steps box's size when the window opens with the steps shown.
+const wxSize StepsBoxSize(194, 143);
+
+// The window's own sizes for the two views. GTK draws controls larger than
+// the platform these numbers were chosen on, so they are lower bounds: the
+// result column at its natural size wins where it needs more.
+constexpr int StepsShownClientWidth = 543;
+
+struct TImage {
+    const char* Key;
+    const char* const* Data;
+};
+
+// The toolbar images, in the order FindBitmap tries them.
+constexpr TImage ToolImages[] = {
+    {"Images/clear.xpm", clear_xpm},
+    {"Images/exponent.xpm", exponent_xpm},
+    {"Images/root.xpm", root_xpm},
+    {"Images/pi.xpm", pi_xpm},
+    {"Images/lparenthesis.xpm", lparenthesis_xpm},
+    {"Images/rparenthesis.xpm", rparenthesis_xpm},
+    {"Images/ms.xpm", ms_xpm},
+    {"Images/mr.xpm", mr_xpm},
+    {"Images/mc.xpm", mc_xpm},
+};
+
+struct TTool {
+    wxWindowID Id; // wxID_SEPARATOR for a separator
+    const char* ImageKey;
+    const char* ShortHelp;
+};
+
+constexpr TTool Tools[] = {
+    {ids::ToolClear, "Images/clear.xpm", "Clears the current calculation"},
+    {wxID_SEPARATOR, nullptr, nullptr},
+    {ids::ToolExponent, "Images/exponent.xpm", "Inserts an exponent operator"},
+    {ids::ToolRoot, "Images/root.xpm", "Inserts a root operator"},
+    {wxID_SEPARATOR, nullptr, nullptr},
+    {ids::ToolPi, "Images/pi.xpm", "Inserts the constant PI"},
+    {wxID_SEPARATOR, nullptr, nullptr},
+    {ids::ToolLeftParenthesis, "Images/lparenthesis.xpm", "Inserts a left parenthesis"},
+    {ids::ToolRightParenthesis, "Images/rparenthesis.xpm", "Inserts a right parenthesis"},
+    {wxID_SEPARATOR, nullptr, nullptr},
+    {ids::ToolMemoryStore, "Images/ms.xpm", "Memory: store"},
+    {ids::ToolMemoryRetrieve, "Images/mr.xpm", "Memory: retrieve"},
+    {ids::ToolMemoryClear, "Images/mc.xpm", "Memory: clear"},
+};
+
+wxFont DialogFont()
+{
+    return wxFont(8, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, "MS Sans Serif");
+}
+
+// The fixed-pitch font of the equation, result and steps fields. The face
+// name is matched by fontconfig; the teletype family keeps the substitute
+// fixed-pitch where no alias for the face exists.
+wxFont FieldFont()
+{
+    return wxFont(8, wxFONTFAMILY_TELETYPE, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, "Courier New");
+}
+
+// A label at least as wide as designed and never narrower than its text.
+wxStaticText* NewLabel(wxWindow* parent, const char* text, int width)
+{
+    auto* label = new wxStaticText(parent, wxID_STATIC, text);
+    label->SetMinSize(wxSize(std::max(width, label->GetBestSize().x), wxDefaultCoord));
+    return label;
+}
+
+// The directory of the running executable, without a trailing separator.
+// argv[0] is no guide: started from the PATH it holds a bare name.
+wxString ExecutableDirectory()
+{
+    return wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
+}
+
+} // namespace
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(TfrmCalculator, wxFrame)
+    EVT_MENU(ids::ToolClear,            TfrmCalculator::OnClear)
+    EVT_MENU(ids::ToolExponent,         TfrmCalculator::OnExponent)
+    EVT_MENU(ids::ToolRoot,             TfrmCalculator::OnRoot)
+    EVT_MENU(ids::ToolPi,               TfrmCalculator::OnPi)
+    EVT_MENU(ids::ToolLeftParenthesis,  TfrmCalculator::OnLeftParenthesis)
+    EVT_MENU(ids::ToolRightParenthesis, TfrmCalculator::OnRightParenthesis)
+    EVT_MENU(ids::ToolMemoryStore,      TfrmCalculator::OnMemoryStore)
+    EVT_MENU(ids::ToolMemoryRetrieve,   TfrmCalculator::OnMemoryRetrieve)
+    EVT_MENU(ids::ToolMemoryClear,      TfrmCalculator::OnMemoryClear)
+    EVT_MENU(ids::mnuExit,              TfrmCalculator::OnExit)
+    EVT_MENU(ids::mnuSteps,             TfrmCalculator::OnViewSteps)
+    EVT_MENU(ids::mnuHelpTopics,        TfrmCalculator::OnHelpTopics)
+    EVT_MENU(ids::mnuAbout,             TfrmCalculator::OnAbout)
+wxEND_EVENT_TABLE()
+// clang-format on
+
+wxIMPLEMENT_DYNAMIC_CLASS(TfrmCalculator, wxFrame);
+
+TfrmCalculator::TfrmCalculator() = default;
+
+TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& caption,
+                               const wxPoint& pos, const wxSize& size, long style)
+{
+    // Keeps the Windows port from remapping toolbar colours; no effect elsewhere.
+    wxSystemOptions::SetOption("msw.remap", 0);
+    Create(parent, id, caption, pos, size, style);
+
+    // Read-only fields look like part of the window, not like inputs.
+    const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory, txtSteps})
+        field->SetBackgroundColour(face);
+
+    cboEquation->Connect(wxID_ANY, wxID_ANY, wxEVT_CHAR,
+                         wxKeyEventHandler(TfrmCalculator::OnEquationChar), nullptr, this);
+    txtMemory->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
+                       wxMouseEventHandler(TfrmCalculator::OnMemoryDoubleClick), nullptr, this);
+    txtDecimal->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
+                        wxMouseEventHandler(TfrmCalculator::OnDecimalDoubleClick), nullptr, this);
+
+    const wxString directory = ExecutableDirectory();
+    IniFileName = (directory + "/" + IniName).utf8_string();
+    HelpFileName = (directory + "/" + HelpName).utf8_string();
+
+    Engine = std::make_unique<TEquationEngine>(OnEngineError, OnEngineStep);
+
+    LoadSettings();
+}
+
+TfrmCalculator::~TfrmCalculator()
+{
+    // The default constructor builds no window and has nothing to save.
+    if (cboEquation != nullptr)
+        SaveSettings();
+}
+
+bool TfrmCalculator::Create(wxWindow* parent, wxWindowID id, const wxString& caption,
+                            const wxPoint& pos, const wxSize& size, long style)
+{
+    pnlMain = nullptr;
+    cboEquation = nullptr;
+    txtDecimal = nullptr;
+    txtHexadecimal = nullptr;
+    txtOctal = nullptr;
+    txtBinary = nullptr;
+    txtMemory = nullptr;
+    txtSteps = nullptr;
+
+    wxFrame::Create(parent, id, caption, pos, size, style);
+    SetFont(DialogFont());
+    BuildControls();
+    SetIcon(FindIcon(IconKey));
+    // Centred at the size before the view state applies; resizing later keeps
+    // the top-left corner where this put it.
+    Centre(wxBOTH);
+    return true;
+}
+
+void TfrmCalculator::BuildControls()
+{
+    auto* menuBar = new wxMenuBar;
+    auto* fileMenu = new wxMenu;
+    fileMenu->Append(ids::mnuExit, "E&xit", wxEmptyString, wxITEM_NORMAL);
+    auto* viewMenu = new wxMenu;
+    viewMenu->Append(ids::mnuSteps, "&Steps", wxEmptyString, wxITEM_CHECK);
+    viewMenu->Check(ids::mnuSteps, true);
+    auto* helpMenu = new wxMenu;
+    helpMenu->Append(ids::mnuHelpTopics, "&Help Topics\tF1", wxEmptyString, wxITEM_NORMAL);
+    helpMenu->AppendSeparator();
+    helpMenu->Append(ids::mnuAbout, wxString("&About ") + ProductName, wxEmptyString, wxITEM_NORMAL);
+    menuBar->Append(fileMenu, "&File");
+    menuBar->Append(viewMenu, "&View");
+    menuBar->Append(helpMenu, "&Help");
+    SetMenuBar(menuBar);
+
+    wxToolBar* toolBar = CreateToolBar(wxTB_FLAT | wxTB_HORIZONTAL, ids::Toolbar);
+    toolBar->SetToolBitmapSize(wxSize(16, 16));
+    for (const TTool& tool : Tools) {
+        if (tool.Id == wxID_SEPARATOR)
+            toolBar->AddSeparator();
+        else
+            toolBar->AddTool(tool.Id, wxEmptyString, FindBitmap(tool.ImageKey), tool.ShortHelp, wxITEM_NORMAL);
+    }
+    toolBar->Realize();
+    SetToolBar(toolBar);
+
+    pnlMain = new wxPanel(this, ids::pnlMain, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+
+    auto* s1 = new wxBoxSizer(wxHORIZONTAL);
+    pnlMain->SetSizer(s1);
+    auto* s2 = new wxBoxSizer(wxVERTICAL);
+    s1->Add(s2, 1, wxEXPAND | wxALL, OuterBorder);
+
+    cboEquation = new wxComboBox(pnlMain, ids::cboEquation, wxEmptyString, wxDefaultPosition,
+                                 wxDefaultSize, 0, nullptr, wxCB_DROPDOWN);
+    cboEquation->SetFont(FieldFont());
+    s2->Add(cboEquation, 0, wxEXPAND, 4);
+
+    auto* s3 = new wxBoxSizer(wxHORIZONTAL);
+    s2->Add(s3, 1, wxEXPAND | wxTOP, EquationGap);
+    auto* s4 = new wxBoxSizer(wxVERTICAL);
+    s3->Add(s4, 0, wxRIGHT, ColumnGap);
+    ResultColumn = s4;
+
+    auto* resultBox = new wxStaticBox(pnlMain, wxID_ANY, "Result");
+    auto* s5 = new wxStaticBoxSizer(resultBox, wxVERTICAL);
+    s4->Add(s5, 0, wxRIGHT, 5);
+    // Two columns, label and field; rows are added as the cells come.
+    auto* grid = new wxFlexGridSizer(0, 2, 7, 4);
+    s5->Add(grid, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 3);
+
+    // A result field: 233 pixels wide as designed, as high as GTK's entry needs.
+    const wxSize fieldSize(233, wxDefaultCoord);
+    const long fieldStyle = wxTE_READONLY | wxNO_BORDER;
+    auto addResultRow = [&](const char* label, int labelWidth, wxWindowID id, int flags, int border) {
+        grid->Add(NewLabel(pnlMain, label, labelWidth), 0, wxLEFT, 1);
+        auto* field = new wxTextCtrl(pnlMain, id, wxEmptyString, wxDefaultPosition, fieldSize, fieldStyle);
+        field->SetFont(FieldFont());
+        grid->Add(field, 0, flags, border);
+        return field;
+    };
+    txtDecimal = addResultRow("Decimal:", 67, ids::txtDecimal, wxALIGN_RIGHT, 7);
+    txtHexadecimal = addResultRow("Hexadecimal:", wxDefaultCoord, ids::txtHexadecimal, 0, 7);
+    txtOctal = addResultRow("Octal:", wxDefaultCoord, ids::txtOctal, 0, 7);
+    txtBinary = addResultRow("Binary:", wxDefaultCoord, ids::txtBinary, 0, 3);
+
+    auto* s6 = new wxBoxSizer(wxHORIZONTAL);
+    s4->Add(s6, 0, wxTOP, 7);
+    s6->Add(NewLabel(pnlMain, "Memory:", 57), 0, wxALIGN_CENTER_VERTICAL, 9);
+    txtMemory = new wxTextCtrl(pnlMain, ids::txtMemory, wxEmptyString, wxDefaultPosition,
+                               wxSize(264, wxDefaultCoord), wxTE_READONLY | wxSIMPLE_BORDER);
+    txtMemory->SetFont(FieldFont());
+    s6->Add(txtMemory, 0, wxEXPAND, 4);
+
+    txtSteps = new wxTextCtrl(pnlMain, ids::txtSteps, wxEmptyString, wxDefaultPosition, StepsBoxSize,
+                              wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
+    txtSteps->SetFont(FieldFont());
+    // The box takes whatever width the result column leaves, down to none at
+    // all: that is how the steps-hidden view hides it.
+    txtSteps->SetMinSize(wxSize(0, StepsBoxSize.y));
+    s3->Add(txtSteps, 1, wxEXPAND | wxTOP, StepsTopBorder);
+
+    mnuSteps = viewMenu->FindItem(ids::mnuSteps);
+}
+
+wxBitmap TfrmCalculator::FindBitmap(const wxString& name)
+{
+    for (const TImage& image : ToolImages) {
+        if (name == image.Key)
+            return wxBitmap(image.Data);
+    }
+    return wxNullBitmap;
+}
+
+wxIcon TfrmCalculator::FindIcon(const wxString& name)
+{
+    if (name == IconKey)
+        return wxIcon(calculator_xpm);
+    return wxNullIcon;
+}
+
+wxSize TfrmCalculator::StepsHiddenClientSize() const
+{
+    const wxSize column = ResultColumn->GetMinSize();
+    const int equationHeight = cboEquation->GetBestSize().y;
+    return wxSize(OuterBorder + column.x + ColumnGap + OuterBorder,
+                  OuterBorder + equationHeight + EquationGap + column.y + OuterBorder);
+}
+
+wxSize TfrmCalculator::StepsShownClientSize() const
+{
+    const wxSize natural = pnlMain->GetSizer()->GetMinSize();
+    const int width = StepsHiddenClientSize().x + StepsBoxSize.x;
+    return wxSize(std::max(width, StepsShownClientWidth), natural.y);
+}
+
+void TfrmCalculator::LoadSettings()
+{
+    // Defaults until the settings file is read: steps shown, ten empty
+    // recent equations.
+    const bool viewSteps = true;
+    if (viewSteps) {
+        // What Fit would do, were the steps box's minimum width not zero.
+        SetClientSize(StepsShownClientSize());
+    } else {
+        mnuSteps->Check(false);
+        wxCommandEvent blank;
+        OnViewSteps(blank);
+    }
+    for (unsigned i = 0; i < RecentEquationCount; ++i)
+        cboEquation->Append(wxEmptyString);
+}
+
+void TfrmCalculator::SaveSettings()
+{
+}
+
+// ---------------------------------------------------------------------------
+// Calculate command
+
+void TfrmCalculator::OnEquationChar(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER)
+        Calculate();
+    event.Skip();
+}
+
+void TfrmCalculator::Calculate()
+{
+    CurrentEquation = cboEquation->GetValue().utf8_string();
+    std::string equation = CurrentEquation;
+
+    txtSteps->SetValue(wxEmptyString);
+    PendingSteps.clear();
+    const bool ok = Engine->Evaluate(equation);
+    FlushSteps();
+    if (!ok)
+        return;
+
+    const std::int64_t integerPart = ResultIntegerPart(equation);
+    txtDecimal->SetValue(wxString::FromUTF8(equation));
+    txtHexadecimal->SetValue(IntToHexadecimal(integerPart));
+    txtOctal->SetValue(IntToOctal(integerPart));
+    txtBinary->SetValue(IntToBinary(integerPart));
+
+    // Selected, so that the next typed character starts a new equation.
+    cboEquation->SetSelection(0, static_cast<long>(cboEquation->GetValue().length()));
+    AddRecentEquation(cboEquation->GetValue());
+}
+
+void TfrmCalculator::AddRecentEquation(const wxString& equation)
+{
+    cboEquation->Insert(equation, 0);
+    if (cboEquation->GetCount() > RecentEquationCount)
+        cboEquation->Delete(RecentEquationCount);
+}
+
+void TfrmCalculator::FlushSteps()
+{
+    if (PendingSteps.empty())
+        return;
+    txtSteps->AppendText(wxString::FromUTF8(PendingSteps));
+    PendingSteps.clear();
+}
+
+void TfrmCalculator::ShowEngineError(const std::string& message, int position)
+{
+    // The steps reported before the fault are on screen while the box is up.
+    FlushSteps();
+    wxMessageBox(wxString::FromUTF8(message), ProductName, wxOK | wxICON_EXCLAMATION, this);
+
+    // The engine counts bytes of the UTF-8 text, the entry counts characters.
+    const std::size_t bytes = std::min(static_cast<std::size_t>(std::max(position, 0)), CurrentEquation.size());
+    const long start = static_cast<long>(wxString::FromUTF8(CurrentEquation.data(), bytes).length());
+    cboEquation->SetFocus();
+    cboEquation->SetSelection(start, start + 1);
+}
+
+void OnEngineError(std::string Message, int Position)
+{
+    if (frmCalculator != nullptr)
+        frmCalculator->ShowEngineError(Message, Position);
+}
+
+void OnEngineStep(const std::string& Equation)
+{
+    if (frmCalculator == nullptr)
+        return;
+    frmCalculator->PendingSteps += Equation;
+    frmCalculator->PendingSteps += '\n';
+}
+
+// ---------------------------------------------------------------------------
+// Editing, memory and view commands
+
+void TfrmCalculator::InsertIntoEquation(const wxString& text)
+{
+    (void)text;
+}
+
+void TfrmCalculator::OnClear(wxCommandEvent& event)
+{
+    event.Skip();
+}
+
+void TfrmCalculator::OnExponent(wxCommandEvent& event)
+{
+    event.Skip();
+}
+
+void TfrmCalculator::OnRoot(wxCommandEvent& event)
+{
+    event.Skip();
+}
+
+void TfrmCalculator::OnPi(wxCommandEvent& event)
+{
+    event.Skip();
+}
+
+void TfrmCalculator::OnLeftParenthesis(wxCommandEvent& event)
+{
+    event.Skip();
+}
+
+void TfrmCalculator::OnRightParenthesis(wxCommandEvent& event)
+{
+    event.Skip();
+}
+
+void TfrmCalculator::OnMemoryStore(wxCommandEvent& event)
+{
+    event.Skip();
+}
+
+void TfrmCalculator::OnMemoryRetrieve(wxCommandEvent& event)
+{
+    event.Skip();
+}
+
+void TfrmCalculator::OnMemoryClear(wxCommandEvent& event)
+{
+    event.Skip();
+}
+
+void TfrmCalculator::OnExit(wxCommandEvent&)
+{
+    Close(true);
+}
+
+void TfrmCalculator::OnViewSteps(wxCommandEvent& event)
+{
+    if (mnuSteps->IsChecked())
+        SetClientSize(StepsShownClientSize().x, GetClientSize().y);
+    else
+        SetClientSize(StepsHiddenClientSize());
+    event.Skip();
+}
+
+void TfrmCalculator::OnHelpTopics(wxCommandEvent& event)
+{
+    event.Skip();
+}
+
+void TfrmCalculator::OnAbout(wxCommandEvent&)
+{
+}
+
+void TfrmCalculator::OnMemoryDoubleClick(wxMouseEvent&)
+{
+}
+
+void TfrmCalculator::OnDecimalDoubleClick(wxMouseEvent&)
+{
+}
