@@ -31,6 +31,8 @@ enum class TDecimalStatus : std::uint8_t {
 
 inline constexpr int DecimalMaxScale = 28;
 
+__extension__ typedef unsigned __int128 TUInt128;
+
 struct TDecimal {
     // Lo, Hi: the 96-bit magnitude, least significant first (only the low
     // 32 bits of the magnitude's top part exist, so Hi is 32 bits wide).
@@ -44,9 +46,9 @@ struct TDecimal {
     [[nodiscard]] bool IsOk() const { return Status == TDecimalStatus::Ok; }
     [[nodiscard]] bool IsZero() const { return Lo == 0 && Hi == 0; }
     [[nodiscard]] double AsDouble() const; // the double kind's value
-    [[nodiscard]] unsigned __int128 Magnitude() const
+    [[nodiscard]] TUInt128 Magnitude() const
     {
-        return (static_cast<unsigned __int128>(Hi) << 64) | Lo;
+        return (static_cast<TUInt128>(Hi) << 64) | Lo;
     }
 
     static TDecimal Failed(TDecimalStatus status);

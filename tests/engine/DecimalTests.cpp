@@ -1,0 +1,281 @@
+#include "Decimal.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The text a value shows, or "FAIL" for any failed one.
+std::string Show(TDecimal value)
+{
+    return value.IsOk() ? DecimalToText(value) : "FAIL";
+}
+
+TDecimal Dec(const char* text)
+{
+    const TDecimal value = DecimalFromText(text);
+    EXPECT_TRUE(value.IsOk()) << text;
+    return value;
+}
+
+// Reference vectors, one row per line: op, a, b, expected, source.
+TEST(DecimalVectors, EveryRowMatches)
+{
+    std::ifstream file(OV_TEST_DATA_DIR "/decimal_vectors.tsv");
+    ASSERT_TRUE(file) << "missing test data";
+    std::string line;
+    int rows = 0;
+    bool header = true;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (header) {
+            header = false; // column names
+            continue;
+        }
+        std::vector<std::string> field;
+        std::stringstream columns(line);
+        for (std::string cell; std::getline(columns, cell, '\t');)
+            field.push_back(cell);
+        field.resize(5);
+        const std::string& op = field[0];
+        SCOPED_TRACE(line);
+        const TDecimal a = DecimalFromText(field[1]);
+        const TDecimal b = DecimalFromText(field[2]);
+        std::string actual;
+        if (op == "add")
+            actual = Show(DecimalAdd(a, b));
+        else if (op == "sub")
+            actual = Show(DecimalSubtract(a, b));
+        else if (op == "mul")
+            actual = Show(DecimalMultiply(a, b));
+        else if (op == "div")
+            actual = Show(DecimalDivide(a, b));
+        else if (op == "fromtext" || op == "totext")
+            actual = Show(a);
+        else
+            ADD_FAILURE() << "unknown op " << op;
+        EXPECT_EQ(actual, field[3]);
+        ++rows;
+    }
+    EXPECT_EQ(rows, 387);
+}
+
+struct TextRow {
+    const char* Text;
+    const char* Expected; // "FAIL" when the text must not read as a number
+};
+
+// Reading and writing back: signs, zeros, points and exponents.
+TEST(DecimalText, ReadsAndWritesBack)
+{
+    static const TextRow rows[] = {
+        // numbers as typed
+        {"007", "7"}, {"+5", "5"}, {".5", "0.5"}, {"5.", "5"}, {"-.5", "-0.5"}, {"1.50", "1.5"}, {"3.0", "3"},
+        // any zero is "0"
+        {"-0", "0"}, {"-0.000", "0"}, {"+.0", "0"}, {"0E+999999999", "0"},
+        // exponent forms of power results
+        {"1E+20", "100000000000000000000"}, {"1.5E-07", "0.00000015"}, {"1e1", "10"}, {"2.5e0", "2.5"},
+        {"9.5367431640625E-07", "0.00000095367431640625"}, {"-1.4142135623731E+05", "-141421.35623731"},
+        // the 96-bit boundary
+        {"79228162514264337593543950335", "79228162514264337593543950335"},
+        {"-79228162514264337593543950335", "-79228162514264337593543950335"},
+        {"0079228162514264337593543950335.0000", "79228162514264337593543950335"},
+        {"79228162514264337593543950335.4", "79228162514264337593543950335"},
+        {"79228162514264337593543950335.5", "FAIL"},
+        {"79228162514264337593543950336", "FAIL"},
+        {"7.9228162514264337593543950335E+28", "79228162514264337593543950335"},
+        {"1E+29", "FAIL"},
+        // more digits than fit: half-even at the 28th place or where the magnitude fits
+        {"0.12345678901234567890123456785", "0.1234567890123456789012345678"},
+        {"0.12345678901234567890123456775", "0.1234567890123456789012345678"},
+        {"0.123456789012345678901234567850000000000000001", "0.1234567890123456789012345679"},
+        {"1.5E-28", "0.0000000000000000000000000002"},
+        {"2.5E-28", "0.0000000000000000000000000002"},
+        {"5E-29", "0"},
+        {"5.0000000000000000000000000000000000000000001E-29", "0.0000000000000000000000000001"},
+        {"1E-400", "0"},
+        {"3.14159265358979323846264338327950288419716939937510", "3.1415926535897932384626433833"},
+        {"12345678901234567890123456789.5", "12345678901234567890123456790"},
+        // not numbers
+        {"", "FAIL"}, {"-", "FAIL"}, {"+", "FAIL"}, {"-.", "FAIL"}, {"+.", "FAIL"}, {".", "FAIL"},
+        {"2-3", "FAIL"}, {"1.2.3", "FAIL"}, {"1e", "FAIL"}, {"1E+", "FAIL"}, {"E5", "FAIL"},
+        {" 1", "FAIL"}, {"1 ", "FAIL"}, {"0x10", "FAIL"}, {"1,5", "FAIL"}, {"--1", "FAIL"},
+    };
+    for (const TextRow& row : rows) {
+        SCOPED_TRACE(row.Text);
+        EXPECT_EQ(Show(DecimalFromText(row.Text)), row.Expected);
+    }
+}
+
+TEST(DecimalText, AMegabyteOfDigitsReadsInFull)
+{
+    const std::string tiny = "0." + std::string(1 << 20, '0') + "1";
+    EXPECT_EQ(Show(DecimalFromText(tiny)), "0");
+    const std::string huge = "1" + std::string(1 << 20, '0');
+    EXPECT_EQ(DecimalFromText(huge).Status, TDecimalStatus::Overflow);
+    const std::string third = "0." + std::string(1 << 20, '3');
+    EXPECT_EQ(Show(DecimalFromText(third)), "0.3333333333333333333333333333");
+}
+
+// Power results are written as printf's "%.15G" would, '.' whatever the locale.
+TEST(DecimalText, DoubleKindAsFifteenSignificantDigits)
+{
+    static const struct {
+        double Value;
+        const char* Expected;
+    } rows[] = {
+        {1024, "1024"},
+        {1.4142135623730951, "1.4142135623731"},
+        {1e20, "1E+20"},
+        {9.5367431640625e-07, "9.5367431640625E-07"},
+        {-8, "-8"},
+        {-0.0, "0"},
+        {0.0001, "0.0001"},
+        {0.00001, "1E-05"},
+        {123456789012345678.0, "1.23456789012346E+17"},
+        {999999999999999.9, "1E+15"},
+        {1e-300, "1E-300"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Expected);
+        EXPECT_EQ(DecimalToText(TDecimal::FromDouble(row.Value)), row.Expected);
+    }
+}
+
+struct ArithmeticRow {
+    char Op;
+    const char* A;
+    const char* B;
+    const char* Expected;
+};
+
+std::string Apply(const ArithmeticRow& row)
+{
+    const TDecimal a = Dec(row.A);
+    const TDecimal b = Dec(row.B);
+    switch (row.Op) {
+    case '+': return Show(DecimalAdd(a, b));
+    case '-': return Show(DecimalSubtract(a, b));
+    case '*': return Show(DecimalMultiply(a, b));
+    case '/': return Show(DecimalDivide(a, b));
+    case '^': return Show(DecimalPower(a, b));
+    case '&': return Show(DecimalPower(a, DecimalReciprocal(b)));
+    }
+    return "bad op";
+}
+
+TEST(DecimalArithmetic, ExactOrRoundedToTheLargestScaleThatFits)
+{
+    static const ArithmeticRow rows[] = {
+        // exact decimal sums and products
+        {'+', "0.1", "0.2", "0.3"},
+        {'*', "1.5", "2", "3"},
+        {'-', "1", "1", "0"},
+        {'+', "-1", "1", "0"},
+        {'*', "-0", "5", "0"},
+        {'/', "0", "-5", "0"},
+        {'+', "0.0000000000000000000000000001", "1", "1.0000000000000000000000000001"},
+        {'+', "1E+20", "0.0000000000000000000000000001", "100000000000000000000"},
+        // quotients rounded at the 28th place, or earlier when the integer part is large
+        {'/', "1", "3", "0.3333333333333333333333333333"},
+        {'/', "2", "3", "0.6666666666666666666666666667"},
+        {'/', "10", "3", "3.3333333333333333333333333333"},
+        {'/', "10000000000000000000000000000", "3", "3333333333333333333333333333.3"},
+        {'/', "1", "0.0000000000000000000000000003", "3333333333333333333333333333.3"},
+        {'/', "0.1234567890123456789012345678", "0.9876543210987654321098765432", "0.1249999988609375000142382812"},
+        {'/', "79228162514264337593543950335", "0.5", "FAIL"},
+        {'/', "79228162514264337593543950335", "2", "39614081257132168796771975168"},
+        // ties go to the even neighbour
+        {'*', "0.0000000000000000000000000005", "0.5", "0.0000000000000000000000000002"},
+        {'*', "0.0000000000000000000000000015", "0.5", "0.0000000000000000000000000008"},
+        {'+', "79228162514264337593543950334", "0.5", "79228162514264337593543950334"},
+        {'+', "79228162514264337593543950335", "0.5", "FAIL"},
+        {'/', "1", "7E+28", "0"},
+        // the 96-bit boundary
+        {'+', "79228162514264337593543950334", "1", "79228162514264337593543950335"},
+        {'+', "79228162514264337593543950335", "1", "FAIL"},
+        {'-', "-79228162514264337593543950335", "1", "FAIL"},
+        {'*', "79228162514264337593543950335", "0.1", "7922816251426433759354395033.5"},
+        {'*', "79228162514264337593543950335", "1.0000000000000000000000000001", "FAIL"},
+        {'*', "7E+14", "1E+14", "70000000000000000000000000000"},
+        {'*', "8E+14", "1E+14", "FAIL"},
+        {'*', "0.1234567890123456789012345678", "0.1234567890123456789012345678", "0.0152415787532388367504953515"},
+        // powers and roots through double precision
+        {'^', "2", "10", "1024"},
+        {'^', "2", "0.5", "1.4142135623731"},
+        {'^', "10", "20", "1E+20"},
+        {'^', "2", "-20", "9.5367431640625E-07"},
+        {'^', "-2", "3", "-8"},
+        {'&', "8", "3", "2"},
+        {'&', "9", "2", "3"},
+    };
+    for (const ArithmeticRow& row : rows) {
+        SCOPED_TRACE(std::string(row.A) + " " + row.Op + " " + row.B);
+        EXPECT_EQ(Apply(row), row.Expected);
+    }
+}
+
+struct FailureRow {
+    char Op;
+    const char* A;
+    const char* B;
+    TDecimalStatus Expected;
+};
+
+// Each failure carries its reason, and a failed value never reads as a number.
+TEST(DecimalFailures, CarryTheirReason)
+{
+    using S = TDecimalStatus;
+    static const FailureRow rows[] = {
+        {'/', "1", "0", S::DivisionByZero},
+        {'/', "0", "0.000", S::DivisionByZero},
+        {'&', "8", "0", S::DivisionByZero},
+        {'^', "0", "-1", S::DivisionByZero},
+        {'+', "79228162514264337593543950335", "1", S::Overflow},
+        {'*', "1E+15", "1E+15", S::Overflow},
+        {'/', "1E+28", "0.01", S::Overflow},
+        {'^', "10", "400", S::Overflow},
+        {'&', "2", "0.0001", S::Overflow},
+        {'^', "-8", "0.5", S::NotReal},
+        {'&', "-8", "3", S::NotReal},
+    };
+    for (const FailureRow& row : rows) {
+        SCOPED_TRACE(std::string(row.A) + " " + row.Op + " " + row.B);
+        const TDecimal a = Dec(row.A);
+        const TDecimal b = Dec(row.B);
+        TDecimal result;
+        switch (row.Op) {
+        case '+': result = DecimalAdd(a, b); break;
+        case '*': result = DecimalMultiply(a, b); break;
+        case '/': result = DecimalDivide(a, b); break;
+        case '^': result = DecimalPower(a, b); break;
+        case '&': result = DecimalPower(a, DecimalReciprocal(b)); break;
+        }
+        EXPECT_EQ(result.Status, row.Expected);
+        EXPECT_EQ(DecimalToText(result), "");
+        EXPECT_FALSE(DecimalFromText(DecimalToText(result)).IsOk());
+    }
+    EXPECT_EQ(DecimalFromText("1E+30").Status, S::Overflow);
+    EXPECT_EQ(DecimalFromText("-").Status, S::NotANumber);
+    EXPECT_EQ(DecimalReciprocal(Dec("0")).Status, S::DivisionByZero);
+}
+
+TEST(DecimalFailures, FirstFailedOperandIsHandedOn)
+{
+    const TDecimal notReal = TDecimal::Failed(TDecimalStatus::NotReal);
+    const TDecimal zeroDivide = TDecimal::Failed(TDecimalStatus::DivisionByZero);
+    const TDecimal one = Dec("1");
+    EXPECT_EQ(DecimalAdd(notReal, zeroDivide).Status, TDecimalStatus::NotReal);
+    EXPECT_EQ(DecimalSubtract(one, zeroDivide).Status, TDecimalStatus::DivisionByZero);
+    EXPECT_EQ(DecimalMultiply(zeroDivide, one).Status, TDecimalStatus::DivisionByZero);
+    EXPECT_EQ(DecimalDivide(one, notReal).Status, TDecimalStatus::NotReal);
+    EXPECT_EQ(DecimalPower(notReal, one).Status, TDecimalStatus::NotReal);
+    EXPECT_EQ(DecimalReciprocal(notReal).Status, TDecimalStatus::NotReal);
+}
+
+} // namespace
