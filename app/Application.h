@@ -8,8 +8,12 @@ class Application : public wxApp {
     wxDECLARE_EVENT_TABLE();
 
 public:
+    Application();
     bool OnInit() override;
     int OnExit() override;
+
+private:
+    bool GlProbeDisabled = false;
 };
 
 wxDECLARE_APP(Application);
