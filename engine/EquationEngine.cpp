@@ -97,8 +97,17 @@ void FoldSigns(std::string& text)
 // so that whole runs of consumed operators are skipped at once.
 class TIndexSet {
 public:
-    void Reset(std::size_t size)
+    // Room for indices below size, emptied when clear is set.
+    void Reserve(std::size_t size, bool clear)
     {
+        if (!Levels.empty() && Levels[0].size() * 64 >= size) {
+            if (clear) {
+                for (auto& level : Levels) {
+                    std::fill(level.begin(), level.end(), 0);
+                }
+            }
+            return;
+        }
         std::size_t levels = 0;
         do {
             size = (size + 63) / 64;
@@ -208,15 +217,29 @@ private:
 
 void TTokenList::Clear()
 {
-    Nodes.clear();
+    // Spare nodes are kept for reuse, but not the memory of a huge equation.
+    constexpr std::size_t KeptNodes = 4096;
+    if (Nodes.size() > KeptNodes) {
+        Nodes.resize(KeptNodes);
+        Nodes.shrink_to_fit();
+    }
+    Used = 0;
     Head = Tail = None;
     Size = 0;
 }
 
-TTokenList::TIndex TTokenList::Append(TToken token)
+TTokenList::TIndex TTokenList::Append(TTokenKind kind, std::string_view text, std::size_t position)
 {
-    const auto index = static_cast<TIndex>(Nodes.size());
-    Nodes.push_back(TNode{std::move(token), Tail, None});
+    const TIndex index = Used++;
+    if (index == Nodes.size()) {
+        Nodes.emplace_back();
+    }
+    TNode& node = Nodes[index];
+    node.Token.Kind = kind;
+    node.Token.Text.assign(text);
+    node.Token.Position = position;
+    node.Prev = Tail;
+    node.Next = None;
     if (Tail == None) {
         Head = index;
     } else {
@@ -233,7 +256,6 @@ void TTokenList::Erase(TIndex index)
     (node.Prev == None ? Head : Nodes[node.Prev].Next) = node.Next;
     (node.Next == None ? Tail : Nodes[node.Next].Prev) = node.Prev;
     node.Prev = node.Next = None;
-    node.Token.Text = std::string();
     --Size;
 }
 
@@ -249,8 +271,23 @@ struct TRange {
     TIndex Cursor;
 };
 
+// What is known of a number token's value besides its text.
+enum class TValueState : std::uint8_t {
+    TextOnly,   // read the text when the value is needed
+    Known,      // Values holds it, and the text is its DecimalToText
+    TextLater,  // Values holds it; the text is written only when needed
+};
+
 struct TEquationEngine::TWorkspace {
-    std::array<TIndexSet, 6> OperatorIndices; // one set per character of Operators
+    std::array<TIndexSet, 3> OperatorIndices; // one set per precedence level
+    bool OperatorIndicesEmpty = true;
+    std::array<std::uint8_t, 256> Levels{};   // the precedence level of each operator character
+    // A decimal result read back from its text is the same value, so the
+    // result of an operation is kept as a value for the next operation, and
+    // without steps its text is written only if something needs it. A power
+    // result is a double, which its text rounds: that one is always read back.
+    std::vector<TDecimal> Values;
+    std::vector<TValueState> ValueStates;
     std::vector<TIndex> Partner;              // the matching ")" of each "("
     std::vector<TIndex> OpenGroups;
     std::vector<TRange> Ranges; // the explicit stack: deep nesting must not recurse
@@ -262,6 +299,9 @@ TEquationEngine::TEquationEngine(TErrorCallback onError, TStepCallback onStep)
     : Operators{'^', '&', '*', '/', '+', '-'}, OnError(onError), OnStep(onStep),
       Work(std::make_unique<TWorkspace>())
 {
+    for (std::size_t slot = 0; slot < Operators.size(); ++slot) {
+        Work->Levels[static_cast<unsigned char>(Operators[slot])] = static_cast<std::uint8_t>(slot / 2);
+    }
 }
 
 TEquationEngine::~TEquationEngine() = default;
@@ -280,12 +320,13 @@ bool TEquationEngine::Evaluate(std::string& equation)
     if (!Scan(equation) || !Reduce()) {
         return false;
     }
-    const TToken& result = Tokens[Tokens.First()];
+    const TIndex last = Tokens.First();
     // A lone number is handed back as typed, but a lone sign or "-." is none.
-    if (DecimalFromText(result.Text).Status == TDecimalStatus::NotANumber) {
-        return Fail(MessageInvalidNumber, result.Position);
+    if (Work->ValueStates[last] == TValueState::TextOnly
+        && DecimalFromText(Tokens[last].Text).Status == TDecimalStatus::NotANumber) {
+        return Fail(MessageInvalidNumber, Tokens[last].Position);
     }
-    equation = result.Text;
+    equation = TextOf(last);
     return true;
 }
 
@@ -338,7 +379,7 @@ bool TEquationEngine::Scan(std::string_view equation)
         if (verdict == TVerdict::Invalid) {
             return Fail(MessageInvalidCharacter, position);
         }
-        Tokens.Append(TToken{kind, std::string(text), start});
+        Tokens.Append(kind, text, start);
         previous = kind;
     }
     if (opening > closing) {
@@ -387,23 +428,27 @@ bool TEquationEngine::Reduce()
     TWorkspace& work = *Work;
     const TIndex limit = Tokens.IndexLimit();
 
-    // Pair the parentheses and index the operators by character, once.
+    // Pair the parentheses and index the operators by level, once. An
+    // evaluation that ran to its end consumed every indexed operator.
     for (auto& set : work.OperatorIndices) {
-        set.Reset(limit);
+        set.Reserve(limit, !work.OperatorIndicesEmpty);
     }
-    work.Partner.assign(limit, None);
+    work.OperatorIndicesEmpty = false;
+    work.Partner.resize(std::max<std::size_t>(work.Partner.size(), limit));
+    work.ValueStates.assign(limit, TValueState::TextOnly);
+    work.Values.resize(std::max<std::size_t>(work.Values.size(), limit));
     work.OpenGroups.clear();
+    bool hasGroups = false;
     for (TIndex i = Tokens.First(); i != None; i = Tokens.Next(i)) {
         const TToken& token = Tokens[i];
         if (token.Kind == tkOpenParenthesis) {
             work.OpenGroups.push_back(i);
+            hasGroups = true;
         } else if (token.Kind == tkCloseParenthesis) {
             work.Partner[work.OpenGroups.back()] = i;
             work.OpenGroups.pop_back();
         } else if (token.Kind == tkOperator) {
-            const auto slot = static_cast<std::size_t>(
-                std::find(Operators.begin(), Operators.end(), token.Text[0]) - Operators.begin());
-            work.OperatorIndices[slot].Insert(i);
+            work.OperatorIndices[LevelOf(token.Text[0])].Insert(i);
         }
     }
 
@@ -419,7 +464,7 @@ bool TEquationEngine::Reduce()
     // before any of its own operators; a group's interior is a range of its
     // own, pushed here instead of recursed into.
     work.Ranges.clear();
-    work.Ranges.push_back(TRange{None, None, Tokens.First()});
+    work.Ranges.push_back(TRange{None, None, hasGroups ? Tokens.First() : None});
     for (;;) {
         TRange& range = work.Ranges.back();
         const TIndex open = FindGroup(range.Cursor, range.Close);
@@ -441,6 +486,7 @@ bool TEquationEngine::Reduce()
         const TRange done = range;
         work.Ranges.pop_back();
         if (work.Ranges.empty()) {
+            work.OperatorIndicesEmpty = true;
             return true;
         }
         const TIndex value = Tokens.Next(done.Open);
@@ -481,22 +527,25 @@ TTokenList::TIndex TEquationEngine::FindGroup(TIndex from, TIndex close) const
 
 // Token indices follow the list order and a range holds no group any more
 // when its operators are searched, so the range's operators are exactly the
-// indexed operators between its "(" and ")".
-TTokenList::TIndex TEquationEngine::FindOperatorToken(TIndex open, char character, TIndex close) const
+// indexed operators between its "(" and ")". Both operators of a level share
+// one index: its first member in range is the leftmost of either.
+TTokenList::TIndex TEquationEngine::FindOperatorToken(TIndex open, std::size_t level, TIndex close) const
 {
-    const auto slot =
-        static_cast<std::size_t>(std::find(Operators.begin(), Operators.end(), character) - Operators.begin());
     const std::size_t lower = open == None ? 0 : std::size_t{open} + 1;
     const std::size_t upper = close == None ? Tokens.IndexLimit() : close;
-    const std::size_t found = Work->OperatorIndices[slot].Next(lower);
+    const std::size_t found = Work->OperatorIndices[level].Next(lower);
     return found < upper ? static_cast<TIndex>(found) : None;
+}
+
+std::size_t TEquationEngine::LevelOf(char op) const
+{
+    return Work->Levels[static_cast<unsigned char>(op)];
 }
 
 TTokenList::TIndex TEquationEngine::FindNextOperator(TIndex open, TIndex close) const
 {
-    for (std::size_t level = 0; level < Operators.size(); level += 2) {
-        const TIndex found = std::min(FindOperatorToken(open, Operators[level], close),
-                                      FindOperatorToken(open, Operators[level + 1], close));
+    for (std::size_t level = 0; level < Work->OperatorIndices.size(); ++level) {
+        const TIndex found = FindOperatorToken(open, level, close);
         if (found != None) {
             return found;
         }
@@ -512,12 +561,12 @@ bool TEquationEngine::ApplyOperator(TIndex k)
 
     // Left operand, then right operand, then the operation: the first
     // failure found is the one reported.
-    const TDecimal l = DecimalFromText(Tokens[left].Text);
+    const TDecimal l = ValueOf(left);
     if (!l.IsOk()) {
         return Fail(MessageFor(l.Status),
                     l.Status == TDecimalStatus::NotANumber ? Tokens[left].Position : operatorPosition);
     }
-    const TDecimal r = DecimalFromText(Tokens[right].Text);
+    const TDecimal r = ValueOf(right);
     if (!r.IsOk()) {
         return Fail(MessageFor(r.Status),
                     r.Status == TDecimalStatus::NotANumber ? Tokens[right].Position : operatorPosition);
@@ -547,19 +596,42 @@ bool TEquationEngine::ApplyOperator(TIndex k)
     if (!result.IsOk()) {
         return Fail(MessageFor(result.Status), operatorPosition);
     }
-    std::string text = DecimalToText(result);
-    if (text.empty()) {
-        return Fail(MessageNumberTooLarge, operatorPosition);
-    }
 
     // The left operand's token takes the result, keeping its position.
-    ReplaceText(left, right, text);
-    Tokens[left].Text = std::move(text);
-    const auto slot = static_cast<std::size_t>(std::find(Operators.begin(), Operators.end(), op) - Operators.begin());
-    Work->OperatorIndices[slot].Erase(k);
+    TWorkspace& work = *Work;
+    if (result.Kind == TDecimalKind::Decimal) {
+        work.Values[left] = result;
+        work.ValueStates[left] = OnStep != nullptr ? TValueState::Known : TValueState::TextLater;
+    } else {
+        work.ValueStates[left] = TValueState::TextOnly;
+    }
+    if (OnStep != nullptr || result.Kind != TDecimalKind::Decimal) {
+        std::string text = DecimalToText(result);
+        if (text.empty()) {
+            return Fail(MessageNumberTooLarge, operatorPosition);
+        }
+        ReplaceText(left, right, text);
+        Tokens[left].Text = std::move(text);
+    }
+    work.OperatorIndices[LevelOf(op)].Erase(k);
     Tokens.Erase(k);
     Tokens.Erase(right);
     return true;
+}
+
+TDecimal TEquationEngine::ValueOf(TIndex number) const
+{
+    return Work->ValueStates[number] == TValueState::TextOnly ? DecimalFromText(Tokens[number].Text)
+                                                              : Work->Values[number];
+}
+
+const std::string& TEquationEngine::TextOf(TIndex number)
+{
+    if (Work->ValueStates[number] == TValueState::TextLater) {
+        Tokens[number].Text = DecimalToText(Work->Values[number]);
+        Work->ValueStates[number] = TValueState::Known;
+    }
+    return Tokens[number].Text;
 }
 
 void TEquationEngine::RemoveParentheses(TIndex open, TIndex close)
@@ -591,7 +663,8 @@ bool TEquationEngine::JoinAdjacentNumbers(TIndex value, std::size_t groupPositio
     if (before == None || Tokens[before].Kind != tkNumber) {
         return true;
     }
-    std::string text = Tokens[before].Text + Tokens[value].Text;
+    std::string text = TextOf(before);
+    text += TextOf(value);
     FoldSigns(text);
     const TDecimal number = DecimalFromText(text);
     if (!number.IsOk()) {
@@ -600,6 +673,8 @@ bool TEquationEngine::JoinAdjacentNumbers(TIndex value, std::size_t groupPositio
     text = DecimalToText(number);
     ReplaceText(before, value, text);
     Tokens[before].Text = std::move(text);
+    Work->Values[before] = number;
+    Work->ValueStates[before] = TValueState::Known;
     Tokens.Erase(value);
     joined = before;
     return true;

@@ -32,6 +32,8 @@
 #include <string_view>
 #include <vector>
 
+struct TDecimal;
+
 // Scanner messages.
 // A character outside the scanner's table (letters, tabs, bytes above 127); at that character.
 inline constexpr std::string_view MessageInvalidCharacter = "Invalid character found.";
@@ -87,7 +89,7 @@ public:
 
     void Clear();
     [[nodiscard]] std::size_t Count() const { return Size; }
-    TIndex Append(TToken token);
+    TIndex Append(TTokenKind kind, std::string_view text, std::size_t position);
     void Erase(TIndex index);
 
     [[nodiscard]] TToken& operator[](TIndex index) { return Nodes[index].Token; }
@@ -97,7 +99,7 @@ public:
     [[nodiscard]] TIndex Next(TIndex index) const { return Nodes[index].Next; }
     [[nodiscard]] TIndex Prev(TIndex index) const { return Nodes[index].Prev; }
     // One past the highest index handed out since the last Clear.
-    [[nodiscard]] TIndex IndexLimit() const { return static_cast<TIndex>(Nodes.size()); }
+    [[nodiscard]] TIndex IndexLimit() const { return Used; }
 
 private:
     struct TNode {
@@ -105,7 +107,10 @@ private:
         TIndex Prev = None;
         TIndex Next = None;
     };
+    // Nodes past Used are spare: their texts keep their buffers for the next
+    // equation, which spares an allocation per token in batch use.
     std::vector<TNode> Nodes;
+    TIndex Used = 0;
     TIndex Head = None;
     TIndex Tail = None;
     std::size_t Size = 0;
@@ -143,8 +148,12 @@ private:
     TIndex FindGroup(TIndex from, TIndex close) const;
     TIndex FindTokenOfKind(TIndex from, TIndex last, TTokenKind kind) const;
     TIndex FindNextOperator(TIndex open, TIndex close) const;
-    TIndex FindOperatorToken(TIndex open, char character, TIndex close) const;
+    TIndex FindOperatorToken(TIndex open, std::size_t level, TIndex close) const;
+    // 0 for "^" and "&", 1 for "*" and "/", 2 for "+" and "-", by Operators.
+    [[nodiscard]] std::size_t LevelOf(char op) const;
     bool ApplyOperator(TIndex k);
+    [[nodiscard]] TDecimal ValueOf(TIndex number) const;
+    const std::string& TextOf(TIndex number);
     void RemoveParentheses(TIndex open, TIndex close);
     bool JoinAdjacentNumbers(TIndex value, std::size_t groupPosition, TIndex& joined);
     void ReportStep();
