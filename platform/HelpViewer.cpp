@@ -6,6 +6,7 @@
 #include <wx/filesys.h>
 #include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
+#include <wx/log.h>
 #include <wx/window.h>
 
 namespace {
@@ -30,6 +31,7 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
 {
     if (helpFile.empty() || ::access(helpFile.c_str(), R_OK) != 0)
         return;
+    wxLogNull quiet; // an unreadable file shows nothing, not an error box
     static bool archivesReadable = false;
     if (!archivesReadable) {
         wxFileSystem::AddHandler(new wxArchiveFSHandler);
@@ -41,10 +43,13 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
     }
     if (!Controller) {
         Controller = new wxHtmlHelpController(wxHF_DEFAULT_STYLE, owner);
+        Controller->SetFrameParameters("Orvandale Calculator Help: %s", wxSize(900, 650));
         ControllerOwner = owner;
         if (owner)
             owner->Bind(wxEVT_DESTROY, &ForgetController);
-        if (!Controller->AddBook(wxFileName(wxString::FromUTF8(helpFile.c_str())), false)) {
+        // A file that is not a help project adds an empty book: show nothing then either.
+        if (!Controller->AddBook(wxFileName(wxString::FromUTF8(helpFile.c_str())), false) ||
+            Controller->GetHelpData()->GetContentsArray().size() < 2) { // only the book itself
             delete Controller;
             Controller = nullptr;
             ControllerOwner = nullptr;
