@@ -1,0 +1,64 @@
+#include "LineReader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+TLineReader::TLineReader(int fd, void (*beforeWait)()) : Fd(fd), BeforeWait(beforeWait), Buffer(1 << 16) {}
+
+bool TLineReader::Fill()
+{
+    if (AtEnd) {
+        return false;
+    }
+    BeforeWait();
+    for (;;) {
+        const ssize_t count = read(Fd, Buffer.data() + End, Buffer.size() - End);
+        if (count > 0) {
+            End += static_cast<std::size_t>(count);
+            return true;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        AtEnd = true; // end of input, or an input that cannot be read any further
+        return false;
+    }
+}
+
+bool TLineReader::Next(std::string& line)
+{
+    std::size_t scanned = Begin;
+    for (;;) {
+        const void* newline = std::memchr(Buffer.data() + scanned, '\n', End - scanned);
+        if (newline != nullptr) {
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(newline) - Buffer.data());
+            line.assign(Buffer.data() + Begin, at - Begin);
+            Begin = at + 1;
+            break;
+        }
+        scanned = End;
+        // Keep the partial line at the front and make room for more of it.
+        if (Begin > 0) {
+            std::memmove(Buffer.data(), Buffer.data() + Begin, End - Begin);
+            scanned -= Begin;
+            End -= Begin;
+            Begin = 0;
+        }
+        if (End == Buffer.size()) {
+            Buffer.resize(Buffer.size() * 2);
+        }
+        if (!Fill()) {
+            if (End == Begin) {
+                return false;
+            }
+            line.assign(Buffer.data() + Begin, End - Begin);
+            Begin = End;
+            break;
+        }
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return true;
+}
