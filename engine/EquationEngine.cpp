@@ -218,7 +218,6 @@ private:
 void TTokenList::Clear()
 {
     // Spare nodes are kept for reuse, but not the memory of a huge equation.
-    constexpr std::size_t KeptNodes = 4096;
     if (Nodes.size() > KeptNodes) {
         Nodes.resize(KeptNodes);
         Nodes.shrink_to_fit();
@@ -293,6 +292,19 @@ struct TEquationEngine::TWorkspace {
     std::vector<TRange> Ranges; // the explicit stack: deep nesting must not recurse
     TLengthTree Lengths;        // only while steps are reported
     std::string Equation;       // the current step text, kept up to date edit by edit
+
+    void Release()
+    {
+        OperatorIndices = {};
+        OperatorIndicesEmpty = true;
+        Values = {};
+        ValueStates = {};
+        Partner = {};
+        OpenGroups = {};
+        Ranges = {};
+        Lengths = {};
+        Equation = {};
+    }
 };
 
 TEquationEngine::TEquationEngine(TErrorCallback onError, TStepCallback onStep)
@@ -317,9 +329,16 @@ bool TEquationEngine::Fail(std::string_view message, std::size_t position)
 bool TEquationEngine::Evaluate(std::string& equation)
 {
     Tokens.Clear();
-    if (!Scan(equation) || !Reduce()) {
-        return false;
+    const bool ok = Scan(equation) && Reduce() && TakeResult(equation);
+    // The working storage of a huge equation is not kept for the next one.
+    if (Tokens.IndexLimit() > TTokenList::KeptNodes) {
+        Work->Release();
     }
+    return ok;
+}
+
+bool TEquationEngine::TakeResult(std::string& equation)
+{
     const TIndex last = Tokens.First();
     // A lone number is handed back as typed, but a lone sign or "-." is none.
     if (Work->ValueStates[last] == TValueState::TextOnly

@@ -22,6 +22,12 @@
 //
 // The first failing operation ends the evaluation with one error report;
 // steps already reported stand.
+//
+// Cost: the step texts are the whole equation each time, so together they
+// grow with the square of its length; everything else is kept near linear
+// (nesting is an explicit stack, not recursion, and an operation finds its
+// operator and edits the list and the step text in place). Without a step
+// callback no step text is built at all.
 #pragma once
 
 #include <array>
@@ -86,6 +92,7 @@ class TTokenList {
 public:
     using TIndex = std::uint32_t;
     static constexpr TIndex None = ~TIndex{0}; // "nothing found" and the end of the list
+    static constexpr std::size_t KeptNodes = 4096; // spare nodes Clear keeps for the next equation
 
     void Clear();
     [[nodiscard]] std::size_t Count() const { return Size; }
@@ -136,6 +143,7 @@ public:
     // to the (cleared) token list, or reports its first fault.
     bool Scan(std::string_view equation);
 
+    // The scanned tokens after Scan; after Evaluate, what the reduction left.
     [[nodiscard]] const TTokenList& GetTokens() const { return Tokens; }
 
 private:
@@ -145,6 +153,7 @@ private:
     std::string_view ScanNumber(std::string_view equation, std::size_t& position, bool& failed);
 
     bool Reduce();
+    bool TakeResult(std::string& equation);
     TIndex FindGroup(TIndex from, TIndex close) const;
     TIndex FindTokenOfKind(TIndex from, TIndex last, TTokenKind kind) const;
     TIndex FindNextOperator(TIndex open, TIndex close) const;
