@@ -29,28 +29,22 @@ constexpr std::string_view Usage =
 
 enum class TOutput { Plain, PlainWithSteps, Json };
 
-// Appends texts as JSON strings to one buffer. The JSON library's own
-// serializer does the escaping and writes U+FFFD for bytes that are not
-// UTF-8; it is kept for the whole run, because building a JSON document per
-// equation would cost more than the evaluation itself. Steps and results are
-// printable ASCII without quotes or backslashes, which need no escaping, so
-// they skip the serializer's byte-by-byte decoding.
+// Appends texts as JSON strings to one buffer. The JSON library does the
+// escaping, and writes U+FFFD for bytes that are not UTF-8. Steps and results
+// are printable ASCII without quotes or backslashes: they need no escaping,
+// and skipping the library for them keeps a JSON answer as cheap as the
+// evaluation behind it.
 class TJsonStrings {
 public:
-    explicit TJsonStrings(std::string& output)
-        : Output(output), Serializer(nlohmann::detail::output_adapter<char>(output), ' ',
-                                     nlohmann::json::error_handler_t::replace)
-    {
-    }
+    explicit TJsonStrings(std::string& output) : Output(output) {}
 
     void Append(std::string_view text)
     {
         if (NeedsNoEscaping(text)) {
             Output.append(1, '"').append(text).append(1, '"');
-            return;
+        } else {
+            Output += nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
         }
-        Scratch.get_ref<std::string&>().assign(text);
-        Serializer.dump(Scratch, false, false, 0);
     }
 
 private:
@@ -72,8 +66,6 @@ private:
     }
 
     std::string& Output;
-    nlohmann::json Scratch = nlohmann::json::string_t();
-    nlohmann::detail::serializer<nlohmann::json> Serializer;
 };
 
 // The engine reports through plain functions, so what they report about the
