@@ -391,6 +391,10 @@ void TfrmCalculator::FlushSteps()
         return;
     txtSteps->AppendText(wxString::FromUTF8(PendingSteps));
     PendingSteps.clear();
+    // Appending scrolls to the end; the box shows its first lines, the
+    // equation as typed, as it would after setting the whole text.
+    txtSteps->SetInsertionPoint(0);
+    txtSteps->ShowPosition(0);
 }
 
 void TfrmCalculator::ShowEngineError(const std::string& message, int position)

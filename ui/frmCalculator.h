@@ -109,8 +109,9 @@ private:
     // positions as byte offsets into it.
     std::string CurrentEquation;
     // Steps reported by the engine and not yet in the steps box. They go in
-    // with one append when the engine returns or stops at a fault: GTK's text
-    // view costs the same per insertion however much text it is given.
+    // with one append when the engine returns or stops at a fault, not one
+    // append per step: every insertion has GTK's text view move its caret,
+    // scroll and queue another layout pass.
     std::string PendingSteps;
 };
 

@@ -98,6 +98,8 @@ TEST_F(CalculatorTest, ManySteps_OneLineEach)
     EXPECT_EQ(lines.front(), equation);
     EXPECT_EQ(lines[1], "2" + equation.substr(3));
     EXPECT_EQ(lines.back(), "301");
+    // The box opens at its first line, the equation as typed.
+    EXPECT_EQ(Field(ids::txtSteps)->GetInsertionPoint(), 0);
 }
 
 // ---------------------------------------------------------------------------
