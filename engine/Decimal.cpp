@@ -87,6 +87,62 @@ inline std::uint64_t DivideInPlace(u128& n, std::uint64_t d)
     return rem;
 }
 
+// 2^96 * 10^k for k < 10: a magnitude of at least this much at scale k has
+// an integer part beyond 96 bits.
+constexpr auto MakeFitLimits()
+{
+    struct Table {
+        u128 Value[10];
+    } table{};
+    for (int k = 0; k < 10; ++k)
+        table.Value[k] = MagnitudeLimit * Pow10Table.Value[k];
+    return table;
+}
+constexpr auto FitLimitTable = MakeFitLimits();
+
+// floor((2^128 - 1) / 10^k): dividing by a power of ten becomes a multiplication.
+constexpr auto MakeReciprocals()
+{
+    struct Table {
+        u128 Value[MaxDigits64 + 1];
+    } table{};
+    for (int k = 1; k <= MaxDigits64; ++k)
+        table.Value[k] = ~static_cast<u128>(0) / Pow10Table.Value[k];
+    return table;
+}
+constexpr auto ReciprocalTable = MakeReciprocals();
+
+// The top 128 bits of the 256-bit product a * b.
+inline u128 MultiplyHigh(u128 a, u128 b)
+{
+    const std::uint64_t a0 = static_cast<std::uint64_t>(a);
+    const std::uint64_t a1 = static_cast<std::uint64_t>(a >> 64);
+    const std::uint64_t b0 = static_cast<std::uint64_t>(b);
+    const std::uint64_t b1 = static_cast<std::uint64_t>(b >> 64);
+    const u128 p00 = static_cast<u128>(a0) * b0;
+    const u128 p01 = static_cast<u128>(a0) * b1;
+    const u128 p10 = static_cast<u128>(a1) * b0;
+    const u128 p11 = static_cast<u128>(a1) * b1;
+    const u128 middle = (p00 >> 64) + static_cast<std::uint64_t>(p01) + static_cast<std::uint64_t>(p10);
+    return p11 + (p01 >> 64) + (p10 >> 64) + (middle >> 64);
+}
+
+// Divides n in place by 10^k (1 <= k <= 19) and returns the remainder. The
+// estimate n * floor(2^128 / 10^k) / 2^128 falls short by at most one.
+inline std::uint64_t DividePow10(u128& n, int k)
+{
+    assert(k >= 1 && k <= MaxDigits64);
+    const std::uint64_t d = Pow10u64(k);
+    u128 q = MultiplyHigh(n, ReciprocalTable.Value[k]);
+    u128 r = n - q * d;
+    if (r >= d) {
+        ++q;
+        r -= d;
+    }
+    n = q;
+    return static_cast<std::uint64_t>(r);
+}
+
 // Largest magnitude that can be multiplied by 10^n and still stay below
 // 2^127, so that one more 96-bit term cannot carry out of 128 bits.
 constexpr auto MakeAlignLimits()
@@ -156,7 +212,12 @@ struct Wide {
     {
         assert(d != 0);
         std::uint64_t rem = 0;
-        for (int i = Count - 1; i >= 0; --i)
+        int i = Count - 1;
+        if (i >= 0 && Limb[i] < d) { // the top quotient limb is zero
+            rem = Limb[i];
+            Limb[i--] = 0;
+        }
+        for (; i >= 0; --i)
             Limb[i] = Div128By64(rem, Limb[i], d, rem);
         Trim();
         return rem;
@@ -291,23 +352,30 @@ TDecimal Pack(u128 magnitude, int scale, bool negative)
     // always suffice for the second.
     int k = std::max(0, scale - MaxScale);
     if (n >= MagnitudeLimit) {
+        if (scale < 10 && n >= FitLimitTable.Value[scale])
+            return TDecimal::Failed(TDecimalStatus::Overflow); // the integer part alone is too large
         k = std::max(k, (BitLength(n) - 97) * 30103 / 100000); // never more than needed
-        while (k < 10 && n >= (MagnitudeLimit * Pow10u64(k)))
+        while (k < 10 && n >= FitLimitTable.Value[k])
             ++k;
     }
     for (;; ++k) {
         if (k > scale)
             return TDecimal::Failed(TDecimalStatus::Overflow);
         u128 q = n;
-        TFraction cut = fraction;
-        int left = k;
-        for (; left > MaxDigits64; left -= MaxDigits64)
-            cut = CombineFraction(DivideInPlace(q, Pow10u64(MaxDigits64)), Pow10u64(MaxDigits64), cut);
-        if (left > 0) {
-            const std::uint64_t d = Pow10u64(left);
-            cut = CombineFraction(DivideInPlace(q, d), d, cut);
+        bool roundUp;
+        if (k == 0) {
+            roundUp = fraction == TFraction::AboveHalf || (fraction == TFraction::Half && (q & 1));
+        } else {
+            // What lies below the last dropped chunk only decides a tie.
+            bool sticky = fraction != TFraction::Zero;
+            int left = k;
+            for (; left > MaxDigits64; left -= MaxDigits64)
+                sticky |= DividePow10(q, MaxDigits64) != 0;
+            const std::uint64_t rem = DividePow10(q, left);
+            const std::uint64_t half = Pow10u64(left) / 2;
+            roundUp = (rem > half) | ((rem == half) & (sticky | static_cast<bool>(q & 1)));
         }
-        q += cut == TFraction::AboveHalf || (cut == TFraction::Half && (q & 1));
+        q += roundUp;
         if (q < MagnitudeLimit)
             return Pack(q, scale - k, negative);
         // Rounding up reached 2^96 itself: one digit more.
@@ -333,6 +401,8 @@ TDecimal RoundToFit(const Wide& n, int scale, TFraction fraction, bool negative)
     // Never drop more than the final result will: at least the digits above
     // scale 28 go, and a value of 2^128 or more loses ten digits at least.
     const int needed = std::max(scale - MaxScale, (n.BitLength() - 97) * 30103 / 100000);
+    if (needed > scale)
+        return TDecimal::Failed(TDecimalStatus::Overflow); // too large even as an integer
     Wide q = n;
     int dropped = 0;
     while (q.Count > 2) {
@@ -366,6 +436,8 @@ using TOperation = TDecimal (*)(TDecimal, TDecimal);
     return operation(a, b);
 }
 
+[[gnu::noinline]] TDecimal AddWide(TDecimal a, TDecimal b);
+
 // Multiplies m by 10^shift when the product stays below 2^127, so that a
 // further 96-bit term cannot carry out of 128 bits.
 inline bool AlignScale(u128& m, int shift)
@@ -375,8 +447,6 @@ inline bool AlignScale(u128& m, int shift)
     m *= shift > MaxDigits64 ? Pow10(shift) : Pow10u64(shift);
     return true;
 }
-
-[[gnu::noinline]] TDecimal AddWide(TDecimal a, TDecimal b);
 
 // a + b where b's sign has already been flipped for a subtraction.
 inline TDecimal AddSigned(TDecimal a, TDecimal b)
@@ -421,8 +491,8 @@ TDecimal AddWide(TDecimal a, TDecimal b)
     const int scale = a.Scale + j; // below b.Scale, and big > 2^122 there
     TFraction fraction = TFraction::Zero;
     for (int drop = b.Scale - scale; drop > 0; drop -= MaxDigits64) {
-        const std::uint64_t d = Pow10u64(std::min(drop, MaxDigits64));
-        fraction = CombineFraction(DivideInPlace(small, d), d, fraction);
+        const int step = std::min(drop, MaxDigits64);
+        fraction = CombineFraction(DividePow10(small, step), Pow10u64(step), fraction);
     }
     u128 sum;
     if (a.Negative == b.Negative) {
@@ -700,21 +770,46 @@ TDecimal DecimalMultiply(TDecimal a, TDecimal b)
     const int scale = a.Scale + b.Scale;
     if (a.Hi == 0 && b.Hi == 0)
         return RoundToFit(static_cast<u128>(a.Lo) * b.Lo, scale, TFraction::Zero, negative);
-    // 96 x 96 bits from four partial products.
+    // 96 x 96 bits from four partial products: at most 192 bits, p2:p1:p0.
     const u128 lowPart = static_cast<u128>(a.Lo) * b.Lo;
     const u128 middle1 = static_cast<u128>(a.Hi) * b.Lo;
     const u128 middle2 = static_cast<u128>(a.Lo) * b.Hi;
     const u128 highPart = static_cast<u128>(a.Hi) * b.Hi;
-    Wide product;
-    product.Limb[0] = static_cast<std::uint64_t>(lowPart);
+    const std::uint64_t p0 = static_cast<std::uint64_t>(lowPart);
     u128 t = (lowPart >> 64) + static_cast<std::uint64_t>(middle1) + static_cast<std::uint64_t>(middle2);
-    product.Limb[1] = static_cast<std::uint64_t>(t);
+    const std::uint64_t p1 = static_cast<std::uint64_t>(t);
     t = (t >> 64) + (middle1 >> 64) + (middle2 >> 64) + highPart;
-    product.Limb[2] = static_cast<std::uint64_t>(t);
-    product.Limb[3] = static_cast<std::uint64_t>(t >> 64);
-    product.Count = 4;
-    product.Trim();
-    return RoundToFit(product, scale, TFraction::Zero, negative);
+    const std::uint64_t p2 = static_cast<std::uint64_t>(t);
+    const u128 low = (static_cast<u128>(p1) << 64) | p0;
+    if (p2 == 0)
+        return RoundToFit(low, scale, TFraction::Zero, negative);
+    // 2^128 or more: at least ten digits must go. Drop a first chunk of up
+    // to 19 with two hardware divisions, then finish in 128 bits.
+    const int bits = 128 + 64 - std::countl_zero(p2);
+    const int needed = std::max(scale - MaxScale, (bits - 97) * 30103 / 100000);
+    if (needed > scale)
+        return TDecimal::Failed(TDecimalStatus::Overflow);
+    const int step = std::min(needed, MaxDigits64);
+    const std::uint64_t d = Pow10u64(step);
+    std::uint64_t rem = p2 % d;
+    const std::uint64_t q2 = p2 / d;
+    const std::uint64_t q1 = Div128By64(rem, p1, d, rem);
+    const std::uint64_t q0 = Div128By64(rem, p0, d, rem);
+    if (q2 != 0) {
+        // Products from 2^(128 + 63) on keep three limbs: the general way.
+        Wide product;
+        product.Limb[0] = p0;
+        product.Limb[1] = p1;
+        product.Limb[2] = p2;
+        product.Count = 3;
+        return RoundToFit(product, scale, TFraction::Zero, negative);
+    }
+    const std::uint64_t half = d / 2;
+    const TFraction fraction = rem == 0 ? TFraction::Zero
+                             : rem < half ? TFraction::BelowHalf
+                             : rem == half ? TFraction::Half
+                                           : TFraction::AboveHalf;
+    return RoundToFit((static_cast<u128>(q1) << 64) | q0, scale - step, fraction, negative);
 }
 
 TDecimal DecimalDivide(TDecimal a, TDecimal b)
