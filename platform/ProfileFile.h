@@ -22,6 +22,13 @@
 // always either the old one or the new one, never a half-written mix.
 //
 // Text is taken and given back as bytes (UTF-8 in this program).
+//
+// Typical use: read with one TProfileFile when the program starts; to save,
+// take a fresh TProfileFile of the same path (so that whatever else the file
+// holds by then is kept), write the keys and call Save once.
+//
+//   TProfileFile ini(SettingsFilePath(DirectoryOf(ExecutablePath())));
+//   int viewSteps = ini.ReadInt("Settings", "ViewSteps", 1);
 #pragma once
 
 #include <cstddef>
