@@ -544,6 +544,8 @@ char* WriteDigits(u128 v, char* end)
     WriteEightDigits(static_cast<std::uint32_t>(low / E8), start + 16);
     WriteEightDigits(static_cast<std::uint32_t>(low % E8), start + 24);
     char* first = start;
+    while (first < end - 8 && std::memcmp(first, "00000000", 8) == 0)
+        first += 8;
     while (first < end - 1 && *first == '0')
         ++first;
     return first;
