@@ -235,7 +235,10 @@ TTokenList::TIndex TTokenList::Append(TTokenKind kind, std::string_view text, st
     }
     TNode& node = Nodes[index];
     node.Token.Kind = kind;
-    node.Token.Text.assign(text);
+    // clear and append reuse the spare node's buffer without assign's
+    // general overlap handling, which shows in batch use.
+    node.Token.Text.clear();
+    node.Token.Text.append(text.data(), text.size());
     node.Token.Position = position;
     node.Prev = Tail;
     node.Next = None;
@@ -416,9 +419,17 @@ std::string_view TEquationEngine::ScanNumber(std::string_view equation, std::siz
     // The first character belongs to the number whatever it is, so a sign
     // can only ever lead one; a sign followed by no digit stays a lone sign.
     std::size_t length = 1;
-    while (position + length < equation.size()
-           && (IsDigit(equation[position + length]) || equation[position + length] == '.')) {
-        ++length;
+    std::size_t points = equation[position] == '.' ? 1 : 0;
+    std::size_t secondPoint = 0;
+    for (; position + length < equation.size(); ++length) {
+        const char c = equation[position + length];
+        if (c == '.') {
+            if (++points == 2) {
+                secondPoint = length;
+            }
+        } else if (!IsDigit(c)) {
+            break;
+        }
     }
     const std::string_view candidate = equation.substr(position, length);
     failed = true;
@@ -426,13 +437,9 @@ std::string_view TEquationEngine::ScanNumber(std::string_view equation, std::siz
         Fail(MessageLoneDecimalPoint, position);
         return {};
     }
-    const std::size_t firstPoint = candidate.find('.');
-    if (firstPoint != std::string_view::npos) {
-        const std::size_t secondPoint = candidate.find('.', firstPoint + 1);
-        if (secondPoint != std::string_view::npos) {
-            Fail(MessageSecondDecimalPoint, position + secondPoint);
-            return {};
-        }
+    if (points > 1) {
+        Fail(MessageSecondDecimalPoint, position + secondPoint);
+        return {};
     }
     failed = false;
     position += length - 1;
@@ -552,7 +559,7 @@ TTokenList::TIndex TEquationEngine::FindOperatorToken(TIndex open, std::size_t l
 {
     const std::size_t lower = open == None ? 0 : std::size_t{open} + 1;
     const std::size_t upper = close == None ? Tokens.IndexLimit() : close;
-    const std::size_t found = Work->OperatorIndices[level].Next(lower);
+    const std::size_t found = lower < upper ? Work->OperatorIndices[level].Next(lower) : SIZE_MAX;
     return found < upper ? static_cast<TIndex>(found) : None;
 }
 

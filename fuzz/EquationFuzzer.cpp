@@ -59,8 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "a fault outside the text");
     }
 
+    // The plain reduction costs the square of the length even without steps;
+    // short inputs keep the fuzzer fast, and long ones are checked above.
     TEquationEngine scanner(nullptr, nullptr);
-    if (scanner.Scan(equation)) {
+    if (size <= 512 && scanner.Scan(equation)) {
         TReferenceReduction reference(scanner.GetTokens());
         std::string expected;
         Check(reference.Run(expected) == ok, "the outcome differs from the plain reduction");
