@@ -1,5 +1,6 @@
 #include "HelpViewer.h"
 
+#include <algorithm>
 #include <unistd.h>
 
 #include <wx/filename.h>
@@ -7,6 +8,7 @@
 #include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
 #include <wx/log.h>
+#include <wx/gdicmn.h>
 #include <wx/window.h>
 
 namespace {
@@ -42,8 +44,8 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
         Controller = nullptr;
     }
     if (!Controller) {
-        Controller = new wxHtmlHelpController(wxHF_DEFAULT_STYLE, owner);
-        Controller->SetFrameParameters("Orvandale Calculator Help: %s", wxSize(900, 650));
+        Controller = new wxHtmlHelpController(wxHF_DEFAULT_STYLE | wxHF_MERGE_BOOKS, owner);
+        Controller->SetTitleFormat("Orvandale Calculator Help: %s");
         ControllerOwner = owner;
         if (owner)
             owner->Bind(wxEVT_DESTROY, &ForgetController);
@@ -56,5 +58,13 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
             return;
         }
     }
+    wxWindow* before = Controller->FindTopLevelWindow();
     Controller->DisplayContents();
+    wxWindow* window = Controller->FindTopLevelWindow();
+    if (window && window != before) {
+        // A new help window: room for the contents and a page side by side.
+        wxRect screen = wxGetClientDisplayRect();
+        window->SetSize(std::min(900, screen.width * 9 / 10), std::min(650, screen.height * 9 / 10));
+        window->Centre(wxBOTH);
+    }
 }
