@@ -5,6 +5,7 @@
 
 #include <wx/filename.h>
 #include <wx/filesys.h>
+#include <wx/fileconf.h>
 #include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
 #include <wx/log.h>
@@ -13,17 +14,25 @@
 
 namespace {
 
-// The one help controller, owned here and deleted with its owner window.
+// The one help controller, owned here and deleted with its owner window, and
+// the settings it starts its window with (kept in memory only).
 wxHtmlHelpController* Controller = nullptr;
+wxFileConfig* ControllerSettings = nullptr;
 wxWindow* ControllerOwner = nullptr;
+
+void DeleteController()
+{
+    delete Controller; // first: it writes its window's state into its settings
+    Controller = nullptr;
+    delete ControllerSettings;
+    ControllerSettings = nullptr;
+    ControllerOwner = nullptr;
+}
 
 void ForgetController(wxWindowDestroyEvent& event)
 {
-    if (event.GetEventObject() == ControllerOwner) {
-        delete Controller;
-        Controller = nullptr;
-        ControllerOwner = nullptr;
-    }
+    if (event.GetEventObject() == ControllerOwner)
+        DeleteController();
     event.Skip();
 }
 
@@ -39,12 +48,17 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
         wxFileSystem::AddHandler(new wxArchiveFSHandler);
         archivesReadable = true;
     }
-    if (Controller && ControllerOwner != owner) {
-        delete Controller;
-        Controller = nullptr;
-    }
+    if (Controller && ControllerOwner != owner)
+        DeleteController();
     if (!Controller) {
         Controller = new wxHtmlHelpController(wxHF_DEFAULT_STYLE | wxHF_MERGE_BOOKS, owner);
+        // Room for the contents and a page side by side; index entries are long.
+        wxRect screen = wxGetClientDisplayRect();
+        ControllerSettings = new wxFileConfig(wxEmptyString, wxEmptyString, wxEmptyString, wxEmptyString, 0);
+        ControllerSettings->Write("hcW", std::min(960, screen.width * 9 / 10));
+        ControllerSettings->Write("hcH", std::min(660, screen.height * 9 / 10));
+        ControllerSettings->Write("hcSashPos", 320);
+        Controller->UseConfig(ControllerSettings);
         Controller->SetTitleFormat("Orvandale Calculator Help: %s");
         ControllerOwner = owner;
         if (owner)
@@ -52,19 +66,13 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
         // A file that is not a help project adds an empty book: show nothing then either.
         if (!Controller->AddBook(wxFileName(wxString::FromUTF8(helpFile.c_str())), false) ||
             Controller->GetHelpData()->GetContentsArray().size() < 2) { // only the book itself
-            delete Controller;
-            Controller = nullptr;
-            ControllerOwner = nullptr;
+            DeleteController();
             return;
         }
     }
     wxWindow* before = Controller->FindTopLevelWindow();
     Controller->DisplayContents();
     wxWindow* window = Controller->FindTopLevelWindow();
-    if (window && window != before) {
-        // A new help window: room for the contents and a page side by side.
-        wxRect screen = wxGetClientDisplayRect();
-        window->SetSize(std::min(900, screen.width * 9 / 10), std::min(650, screen.height * 9 / 10));
-        window->Centre(wxBOTH);
-    }
+    if (window && window != before)
+        window->Centre(wxBOTH); // a new help window
 }
