@@ -390,6 +390,24 @@ inline TDecimal RoundToFit(u128 n, int scale, TFraction fraction, bool negative)
             fraction == TFraction::AboveHalf || (fraction == TFraction::Half && (static_cast<std::uint64_t>(n) & 1));
         if (n + roundUp < MagnitudeLimit)
             return Pack(n + roundUp, scale, negative);
+    } else if (scale <= MaxScale + MaxDigits64) {
+        // A few digits too many, as most results that do not fit have: drop
+        // the fewest that make the truncated magnitude fit (n < 2^128 <=
+        // 2^96 * 10^10) and round by what they were.
+        int k = std::max(scale - MaxScale, 1);
+        while (k < 10 && n >= FitLimitTable.Value[k])
+            ++k;
+        if (k > scale)
+            return TDecimal::Failed(TDecimalStatus::Overflow);
+        if (k <= MaxDigits64) {
+            u128 q = n;
+            const std::uint64_t rem = DividePow10(q, k);
+            const std::uint64_t half = Pow10u64(k) / 2;
+            const bool sticky = fraction != TFraction::Zero;
+            q += (rem > half) | ((rem == half) & (sticky | static_cast<bool>(q & 1)));
+            if (q < MagnitudeLimit)
+                return Pack(q, scale - k, negative);
+        }
     }
     return RoundToFitSlow(n, scale, fraction, negative);
 }
