@@ -1,7 +1,6 @@
 #include "frmCalculator.h"
 
 #include <wx/combobox.h>
-#include <wx/filename.h>
 #include <wx/font.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
@@ -10,7 +9,6 @@
 #include <wx/sizer.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
-#include <wx/stdpaths.h>
 #include <wx/sysopt.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
@@ -18,6 +16,11 @@
 #include <algorithm>
 
 #include "BaseConversion.h"
+#include "ExecutablePath.h"
+#include "HelpViewer.h"
+#include "ProfileFile.h"
+#include "SettingsPath.h"
+#include "frmAbout.h"
 #include "ids.h"
 
 #include "Images/calculator.xpm"
@@ -36,9 +39,16 @@ TfrmCalculator* frmCalculator = nullptr;
 namespace {
 
 const char* const ProductName = MainWindowCaption;
-const char* const IniName = "ovCalculator.ini";
 const char* const HelpName = "Help/ovCalculator.htb";
 const char* const IconKey = "Images/calculator.xpm";
+
+// The settings file's sections and keys.
+const char* const SettingsSection = "Settings";
+const char* const ViewStepsKey = "ViewSteps";
+const char* const RecentSection = "MRUEquation"; // keys "0" (newest) to "9"
+
+// Texts of the insert commands.
+const char* const PiText = "3.14159265358979";
 
 constexpr unsigned RecentEquationCount = 10;
 
@@ -119,9 +129,9 @@ wxStaticText* NewLabel(wxWindow* parent, const char* text, int width)
 
 // The directory of the running executable, without a trailing separator.
 // argv[0] is no guide: started from the PATH it holds a bare name.
-wxString ExecutableDirectory()
+std::string ExecutableDirectory()
 {
-    return wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
+    return DirectoryOf(ExecutablePath());
 }
 
 } // namespace
@@ -166,10 +176,11 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
                        wxMouseEventHandler(TfrmCalculator::OnMemoryDoubleClick), nullptr, this);
     txtDecimal->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
                         wxMouseEventHandler(TfrmCalculator::OnDecimalDoubleClick), nullptr, this);
+    pnlMain->Bind(wxEVT_SIZE, &TfrmCalculator::OnPanelSize, this);
 
-    const wxString directory = ExecutableDirectory();
-    IniFileName = (directory + "/" + IniName).utf8_string();
-    HelpFileName = (directory + "/" + HelpName).utf8_string();
+    const std::string directory = ExecutableDirectory();
+    IniFileName = SettingsFilePath(directory);
+    HelpFileName = directory + "/" + HelpName;
 
     Engine = std::make_unique<TEquationEngine>(OnEngineError, OnEngineStep);
 
@@ -181,6 +192,8 @@ TfrmCalculator::~TfrmCalculator()
     // The default constructor builds no window and has nothing to save.
     if (cboEquation != nullptr)
         SaveSettings();
+    if (frmCalculator == this)
+        frmCalculator = nullptr;
 }
 
 bool TfrmCalculator::Create(wxWindow* parent, wxWindowID id, const wxString& caption,
@@ -289,6 +302,15 @@ void TfrmCalculator::BuildControls()
     txtSteps->SetMinSize(wxSize(0, StepsBoxSize.y));
     s3->Add(txtSteps, 1, wxEXPAND | wxTOP, StepsTopBorder);
 
+    // GTK's tool buttons are wider than those the field widths were chosen
+    // for. The result column is what the steps-hidden view shows, and a
+    // narrower column would cut the last tools off: widen its fields instead.
+    const int shortfall = toolBar->GetBestSize().x - StepsHiddenClientSize().x;
+    if (shortfall > 0) {
+        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory})
+            field->SetMinSize(wxSize(field->GetMinSize().x + shortfall, wxDefaultCoord));
+    }
+
     mnuSteps = viewMenu->FindItem(ids::mnuSteps);
 }
 
@@ -323,12 +345,25 @@ wxSize TfrmCalculator::StepsShownClientSize() const
     return wxSize(std::max(width, StepsShownClientWidth), natural.y);
 }
 
+// The steps box gets the width the result column leaves. GTK will not draw
+// a text view narrower than its scrollbars, so with no width left it would
+// still show a strip at the window's edge: take it out of the layout until
+// there is room for it again, whether the view command or the user's own
+// resizing made it.
+void TfrmCalculator::OnPanelSize(wxSizeEvent& event)
+{
+    const bool room = event.GetSize().x > StepsHiddenClientSize().x;
+    if (txtSteps->IsShown() != room)
+        txtSteps->Show(room);
+    event.Skip(); // the sizers lay the panel out
+}
+
 void TfrmCalculator::LoadSettings()
 {
-    // Defaults until the settings file is read: steps shown, ten empty
-    // recent equations.
-    const bool viewSteps = true;
-    if (viewSteps) {
+    const TProfileFile profile(IniFileName);
+
+    // Only zero hides the steps; a missing or unreadable value shows them.
+    if (profile.ReadInt(SettingsSection, ViewStepsKey, 1) != 0) {
         // What Fit would do, were the steps box's minimum width not zero.
         SetClientSize(StepsShownClientSize());
     } else {
@@ -336,12 +371,22 @@ void TfrmCalculator::LoadSettings()
         wxCommandEvent blank;
         OnViewSteps(blank);
     }
+
+    // Empty items are items too: the list always starts with ten.
     for (unsigned i = 0; i < RecentEquationCount; ++i)
-        cboEquation->Append(wxEmptyString);
+        cboEquation->Append(wxString::FromUTF8(profile.ReadString(RecentSection, std::to_string(i), "")));
 }
 
 void TfrmCalculator::SaveSettings()
 {
+    // Read again rather than kept from start-up: whatever else the file holds
+    // now stays as it is.
+    TProfileFile profile(IniFileName);
+    profile.WriteString(SettingsSection, ViewStepsKey, mnuSteps->IsChecked() ? "1" : "0");
+    for (unsigned i = 0; i < cboEquation->GetCount(); ++i)
+        profile.WriteString(RecentSection, std::to_string(i), cboEquation->GetString(i).utf8_string());
+    // A file that cannot be written keeps its old contents; nobody is told.
+    profile.Save();
 }
 
 // ---------------------------------------------------------------------------
@@ -427,63 +472,81 @@ void OnEngineStep(const std::string& Equation)
 // ---------------------------------------------------------------------------
 // Editing, memory and view commands
 
+// Replaces the equation box's selection, or inserts at the caret, and leaves
+// the caret after the text, whether or not the box has the focus.
 void TfrmCalculator::InsertIntoEquation(const wxString& text)
 {
-    (void)text;
+    cboEquation->WriteText(text);
 }
 
 void TfrmCalculator::OnClear(wxCommandEvent& event)
 {
+    cboEquation->SetValue(wxEmptyString);
     event.Skip();
 }
 
 void TfrmCalculator::OnExponent(wxCommandEvent& event)
 {
+    InsertIntoEquation("^");
     event.Skip();
 }
 
 void TfrmCalculator::OnRoot(wxCommandEvent& event)
 {
+    InsertIntoEquation("&");
     event.Skip();
 }
 
 void TfrmCalculator::OnPi(wxCommandEvent& event)
 {
+    InsertIntoEquation(PiText);
     event.Skip();
 }
 
 void TfrmCalculator::OnLeftParenthesis(wxCommandEvent& event)
 {
+    InsertIntoEquation("(");
     event.Skip();
 }
 
 void TfrmCalculator::OnRightParenthesis(wxCommandEvent& event)
 {
+    InsertIntoEquation(")");
     event.Skip();
 }
 
 void TfrmCalculator::OnMemoryStore(wxCommandEvent& event)
 {
+    long from = 0;
+    long to = 0;
+    cboEquation->GetSelection(&from, &to);
+    const wxString equation = cboEquation->GetValue();
+    txtMemory->SetValue(from != to ? equation.Mid(from, to - from) : equation);
     event.Skip();
 }
 
 void TfrmCalculator::OnMemoryRetrieve(wxCommandEvent& event)
 {
+    // An empty memory still replaces the selection: it deletes it.
+    InsertIntoEquation(txtMemory->GetValue());
     event.Skip();
 }
 
 void TfrmCalculator::OnMemoryClear(wxCommandEvent& event)
 {
+    txtMemory->SetValue(wxEmptyString);
     event.Skip();
 }
 
 void TfrmCalculator::OnExit(wxCommandEvent&)
 {
+    // Forced: no close handler can keep the window, so the settings are saved.
     Close(true);
 }
 
 void TfrmCalculator::OnViewSteps(wxCommandEvent& event)
 {
+    // The menu has already flipped the check mark when this runs.
     if (mnuSteps->IsChecked())
         SetClientSize(StepsShownClientSize().x, GetClientSize().y);
     else
@@ -493,17 +556,25 @@ void TfrmCalculator::OnViewSteps(wxCommandEvent& event)
 
 void TfrmCalculator::OnHelpTopics(wxCommandEvent& event)
 {
+    ShowHelpTopics(this, HelpFileName);
     event.Skip();
 }
 
 void TfrmCalculator::OnAbout(wxCommandEvent&)
 {
+    TfrmAbout about(this, ids::frmAbout, "About ", wxDefaultPosition, wxDefaultSize, wxCAPTION);
+    about.ShowModal();
 }
 
 void TfrmCalculator::OnMemoryDoubleClick(wxMouseEvent&)
 {
+    // Consumed: no word selection in the memory field.
+    wxCommandEvent blank;
+    OnMemoryRetrieve(blank);
 }
 
 void TfrmCalculator::OnDecimalDoubleClick(wxMouseEvent&)
 {
+    // The last result starts a new equation; nothing is calculated.
+    cboEquation->SetValue(txtDecimal->GetValue());
 }

@@ -77,6 +77,7 @@ public:
     void OnAbout(wxCommandEvent& event);
     void OnMemoryDoubleClick(wxMouseEvent& event);
     void OnDecimalDoubleClick(wxMouseEvent& event);
+    void OnPanelSize(wxSizeEvent& event);
 
 private:
     friend void OnEngineError(std::string Message, int Position);

@@ -11,10 +11,16 @@
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "ExecutablePath.h"
+#include "SettingsPath.h"
 #include "frmCalculator.h"
 #include "ids.h"
 
@@ -24,18 +30,62 @@ inline void PrintTo(const wxString& text, std::ostream* out)
     *out << '"' << text.utf8_string() << '"';
 }
 
+// The settings file the window under test reads and writes: beside the test
+// program, whose directory is its own.
+inline std::string SettingsFile()
+{
+    return SettingsFilePath(DirectoryOf(ExecutablePath()));
+}
+
+inline void RemoveSettingsFile()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(SettingsFile(), ignored);
+}
+
+inline void WriteSettingsFile(const std::string& text)
+{
+    RemoveSettingsFile();
+    std::ofstream(SettingsFile(), std::ios::binary) << text;
+}
+
+// The file's text, "" when there is none.
+inline std::string ReadSettingsFile()
+{
+    std::ifstream in(SettingsFile(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 class CalculatorTest : public ::testing::Test {
 protected:
+    // Each test starts without a settings file (the defaults) unless it
+    // writes one first and then opens the window itself.
     void SetUp() override
+    {
+        RemoveSettingsFile();
+        if (OpenOnSetUp)
+            Open();
+    }
+
+    void TearDown() override
+    {
+        Close();
+        RemoveSettingsFile();
+    }
+
+    void Open()
     {
         Window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition,
                                     wxDefaultSize, MainWindowStyle);
         frmCalculator = Window;
     }
 
-    void TearDown() override
+    // Destroys the window, which saves the settings.
+    void Close()
     {
-        Window->Destroy();
+        if (Window != nullptr)
+            Window->Destroy();
+        Window = nullptr;
         frmCalculator = nullptr;
         // Top-level windows are deleted when the application next goes idle.
         wxTheApp->ProcessIdle();
@@ -71,11 +121,46 @@ protected:
         PressKey(WXK_RETURN);
     }
 
+    // A menu command, as the menu bar sends it to the frame.
     void SendCommand(wxWindowID id)
     {
         wxCommandEvent event(wxEVT_MENU, id);
         event.SetEventObject(Window);
         Window->ProcessWindowEvent(event);
+    }
+
+    // A toolbar click: the tool's command starts at the toolbar and travels
+    // up to the frame's event table.
+    void ClickTool(wxWindowID id)
+    {
+        wxToolBar* toolBar = Window->GetToolBar();
+        ASSERT_NE(toolBar->FindById(id), nullptr) << "no tool " << id;
+        wxCommandEvent event(wxEVT_TOOL, id);
+        event.SetEventObject(toolBar);
+        toolBar->ProcessWindowEvent(event);
+    }
+
+    void DoubleClick(wxWindowID id)
+    {
+        wxMouseEvent event(wxEVT_LEFT_DCLICK);
+        event.SetEventObject(Field(id));
+        event.SetId(id);
+        Field(id)->ProcessWindowEvent(event);
+    }
+
+    void SetEquation(const wxString& text, long from, long to)
+    {
+        Equation()->SetValue(text);
+        Equation()->SetSelection(from, to);
+    }
+
+    long Caret() const { return Equation()->GetInsertionPoint(); }
+
+    bool HasSelection() const
+    {
+        long from = 0, to = 0;
+        Equation()->GetSelection(&from, &to);
+        return from != to;
     }
 
     std::vector<std::string> RecentEquations() const
@@ -98,6 +183,7 @@ protected:
     }
 
     TfrmCalculator* Window = nullptr;
+    bool OpenOnSetUp = true;
 };
 
 // The engine's message box: checks its caption, text and icon and presses OK.

@@ -1,0 +1,145 @@
+// The settings file: read when the window is built, written when it is
+// destroyed, never in between.
+#include "CalculatorFixture.h"
+
+#include "ProfileFile.h"
+
+namespace {
+
+class SettingsTest : public CalculatorTest {
+protected:
+    SettingsTest() { OpenOnSetUp = false; }
+};
+
+std::string Equations(int operators)
+{
+    std::string equation = "1";
+    for (int i = 0; i < operators; ++i)
+        equation += "+1";
+    return equation;
+}
+
+TEST_F(SettingsTest, FirstRun_DefaultsThenTheFileIsWrittenOnDestroy)
+{
+    Open();
+    EXPECT_TRUE(StepsItem()->IsChecked());
+    EXPECT_EQ(Window->GetClientSize(), Window->StepsShownClientSize());
+    EXPECT_EQ(RecentEquations(), std::vector<std::string>(10, ""));
+    Calculate("1+2");
+    EXPECT_EQ(ReadSettingsFile(), "") << "nothing is written before the window goes";
+
+    Close();
+    const TProfileFile saved(SettingsFile());
+    EXPECT_EQ(saved.ReadString("Settings", "ViewSteps", "missing"), "1");
+    EXPECT_EQ(saved.ReadString("MRUEquation", "0", "missing"), "1+2");
+    for (int key = 1; key <= 9; ++key)
+        EXPECT_EQ(saved.ReadString("MRUEquation", std::to_string(key), "missing"), "") << "key " << key;
+    EXPECT_EQ(saved.ReadString("MRUEquation", "10", "missing"), "missing");
+}
+
+TEST_F(SettingsTest, ViewStepsZero_StartsNarrowAndUncheckedAndIsWrittenBack)
+{
+    WriteSettingsFile("[Settings]\nViewSteps=0\n");
+    Open();
+    EXPECT_FALSE(StepsItem()->IsChecked());
+    EXPECT_EQ(Window->GetClientSize(), Window->StepsHiddenClientSize());
+    Close();
+    EXPECT_NE(ReadSettingsFile().find("ViewSteps=0\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, ViewStepsToggled_IsSavedOnDestroy)
+{
+    Open();
+    StepsItem()->Check(false);
+    SendCommand(ids::mnuSteps);
+    Close();
+    EXPECT_NE(ReadSettingsFile().find("ViewSteps=0\n"), std::string::npos);
+
+    Open();
+    EXPECT_FALSE(StepsItem()->IsChecked());
+}
+
+TEST_F(SettingsTest, SomeKeysOnly_EmptyItemsBetween)
+{
+    WriteSettingsFile("[MRUEquation]\n0=1+1\n2=2*2\n9=9/3\n");
+    Open();
+    EXPECT_EQ(RecentEquations(), (std::vector<std::string>{"1+1", "", "2*2", "", "", "", "", "", "", "9/3"}));
+    EXPECT_EQ(EquationText(), "") << "no item is selected";
+}
+
+TEST_F(SettingsTest, LongEquation_ComesBackWhole)
+{
+    const std::string equation = Equations(250); // 501 characters
+    Open();
+    Calculate(equation);
+    Close();
+    Open();
+    ASSERT_FALSE(RecentEquations().empty());
+    EXPECT_EQ(RecentEquations().front(), equation);
+}
+
+TEST_F(SettingsTest, ElevenCalculations_TheTenNewestAreSavedNewestFirst)
+{
+    Open();
+    for (int i = 1; i <= 11; ++i)
+        Calculate(std::to_string(i) + "*1");
+    Close();
+    Open();
+    EXPECT_EQ(RecentEquations(), (std::vector<std::string>{"11*1", "10*1", "9*1", "8*1", "7*1", "6*1", "5*1", "4*1",
+                                                           "3*1", "2*1"}));
+}
+
+TEST_F(SettingsTest, OtherSectionsKeysAndCommentsStay)
+{
+    WriteSettingsFile("; kept\n[Window]\nLeft=10\n[Settings]\nViewSteps=1\nFont=Mono\n[MRUEquation]\n0=5+5\n10=old\n");
+    Open();
+    Calculate("7+7");
+    Close();
+    EXPECT_EQ(ReadSettingsFile(), "; kept\n[Window]\nLeft=10\n[Settings]\nViewSteps=1\nFont=Mono\n[MRUEquation]\n"
+                                  "0=7+7\n10=old\n1=5+5\n2=\n3=\n4=\n5=\n6=\n7=\n8=\n9=\n");
+}
+
+struct TMalformed {
+    const char* Name;
+    std::string Text;
+    bool StepsShown;
+};
+
+const TMalformed Malformed[] = {
+    {"not a number", "[Settings]\nViewSteps=abc\n", true},
+    {"number and rubbish", "[Settings]\nViewSteps=0x\n", true},
+    {"binary", std::string("\0\x01\xff\xfe[Settings\n\x80\x81=\0\n", 16), true},
+    {"huge line", "[Settings]\nViewSteps=0\n" + std::string(1 << 20, 'x') + "\n", false},
+    {"no sections", "ViewSteps=0\n0=1+1\n", true},
+};
+
+class MalformedSettingsTest : public SettingsTest, public ::testing::WithParamInterface<TMalformed> {};
+
+TEST_P(MalformedSettingsTest, GivesTheDefaultsForWhatCannotBeRead)
+{
+    const TMalformed& row = GetParam();
+    SCOPED_TRACE(row.Name);
+    WriteSettingsFile(row.Text);
+    Open();
+    EXPECT_EQ(StepsItem()->IsChecked(), row.StepsShown);
+    EXPECT_EQ(RecentEquations().size(), 10u);
+    Calculate("1+1");
+    Close();
+    Open();
+    EXPECT_EQ(RecentEquations().front(), "1+1") << "the file is usable again after a save";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, MalformedSettingsTest, ::testing::ValuesIn(Malformed));
+
+TEST_F(SettingsTest, DirectoryInPlaceOfTheFile_DefaultsAndNoCrashOnSave)
+{
+    std::filesystem::create_directories(SettingsFile());
+    Open();
+    EXPECT_TRUE(StepsItem()->IsChecked());
+    EXPECT_EQ(RecentEquations(), std::vector<std::string>(10, ""));
+    Calculate("1+1");
+    Close();
+    EXPECT_TRUE(std::filesystem::is_directory(SettingsFile()));
+}
+
+} // namespace
