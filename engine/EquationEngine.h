@@ -41,10 +41,9 @@
 struct TDecimal;
 
 // Scanner messages.
-// A character outside the scanner's table (letters, tabs, bytes above 127); at that character.
+// A character outside the table (letter, tab, byte above 127); at that character.
 inline constexpr std::string_view MessageInvalidCharacter = "Invalid character found.";
-// An accepted character where it may not follow; at that character. Also an equation that ends
-// after an operator or "(", or holds only spaces; at the text's last character.
+// A character where it may not follow, or a text ending in an operator, "(" or spaces only; at it / at the last.
 inline constexpr std::string_view MessageUnexpectedCharacter = "Unexpected character.";
 // A ")" that makes the closing count exceed the opening count; at that ")".
 inline constexpr std::string_view MessageNoOpeningParenthesis =
@@ -60,13 +59,11 @@ inline constexpr std::string_view MessageSecondDecimalPoint = "More than one dec
 // Evaluator messages.
 // A division by zero, a root of index 0, 0 raised to a negative power; at the operator.
 inline constexpr std::string_view MessageDivisionByZero = "Division by zero.";
-// A result whose integer part exceeds 96 bits, an infinite power or root, or an operand
-// beyond the decimal range (such as "1E+30"); at the operator.
+// A result beyond 96 bits, an infinite power or root, an operand beyond the range ("1E+30"); at the operator.
 inline constexpr std::string_view MessageNumberTooLarge = "Number too large.";
 // A power or root with no real result ("-8&3"); at the operator.
 inline constexpr std::string_view MessageNotReal = "Result is not a real number.";
-// An operand that is no number ("-" of "--5", "-."), or a result that is none alone; at the
-// operand's first character. A joined text that is none ("2-3" of "2(-3)"); at the group's "(".
+// An operand or lone result that is no number ("-", "-."); at its first character, for a join at the "(".
 inline constexpr std::string_view MessageInvalidNumber = "Invalid number.";
 
 enum TTokenKind : std::int32_t {
