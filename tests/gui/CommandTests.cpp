@@ -45,15 +45,6 @@ TEST_P(InsertTest, ReplacesTheSelectionAndLeavesTheCaretAfter)
 
 INSTANTIATE_TEST_SUITE_P(Tools, InsertTest, ::testing::ValuesIn(Inserts));
 
-TEST_F(CalculatorTest, Insert_LeavesResultsStepsAndFocusAlone)
-{
-    Calculate("2+3*4");
-    SetEquation("1", 1, 1);
-    ClickTool(ids::ToolPi);
-    EXPECT_EQ(FieldText(ids::txtDecimal), "14");
-    EXPECT_EQ(StepLines(), (std::vector<std::string>{"2+3*4", "2+12", "14"}));
-}
-
 TEST_F(CalculatorTest, Clear_EmptiesOnlyTheEquation)
 {
     Calculate("2+3*4");
@@ -181,13 +172,6 @@ TEST_F(CalculatorTest, ViewSteps_HidingAfterTheUserMadeTheWindowTallerGoesBack)
     StepsItem()->Check(false);
     SendCommand(ids::mnuSteps);
     EXPECT_EQ(Window->GetClientSize(), Window->StepsHiddenClientSize());
-}
-
-TEST_F(CalculatorTest, ViewSteps_ChangesNoSettingsFileWhileRunning)
-{
-    StepsItem()->Check(false);
-    SendCommand(ids::mnuSteps);
-    EXPECT_EQ(ReadSettingsFile(), "");
 }
 
 // ---------------------------------------------------------------------------

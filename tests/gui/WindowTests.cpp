@@ -34,28 +34,6 @@ TEST_F(CalculatorTest, ControlsCarryTheirIds)
     }
 }
 
-TEST_F(CalculatorTest, ResultFieldsAreReadOnlyAndStepsMultiLine)
-{
-    for (wxWindowID id : {ids::txtDecimal, ids::txtHexadecimal, ids::txtOctal, ids::txtBinary, ids::txtMemory,
-                          ids::txtSteps}) {
-        SCOPED_TRACE(id);
-        EXPECT_FALSE(Field(id)->IsEditable());
-    }
-    EXPECT_TRUE(Field(ids::txtSteps)->IsMultiLine());
-    EXPECT_TRUE(Field(ids::txtSteps)->HasFlag(wxHSCROLL)) << "steps do not wrap";
-    EXPECT_TRUE(Equation()->IsEditable());
-}
-
-TEST_F(CalculatorTest, Labels)
-{
-    std::vector<std::string> labels;
-    for (wxWindow* child : Find<wxPanel>(ids::pnlMain)->GetChildren()) {
-        if (auto* label = dynamic_cast<wxStaticText*>(child))
-            labels.push_back(label->GetLabel().utf8_string());
-    }
-    EXPECT_EQ(labels, (std::vector<std::string>{"Decimal:", "Hexadecimal:", "Octal:", "Binary:", "Memory:"}));
-}
-
 struct TMenuItem {
     const char* Menu;
     wxWindowID Id; // wxID_SEPARATOR for a separator
