@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <charconv>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>

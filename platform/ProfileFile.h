@@ -19,7 +19,10 @@
 // blank lines, lines that are not entries) is kept byte for byte. Nothing
 // reaches the disk until Save, which writes a temporary file beside the
 // settings file and renames it over the old one, so the file on disk is
-// always either the old one or the new one, never a half-written mix.
+// always either the old one or the new one, never a half-written mix. A file
+// that could not be read is replaced by one holding only what was written;
+// Save fails, and changes nothing, when a directory stands in its place or
+// the file or its directory is not writable.
 //
 // Text is taken and given back as bytes (UTF-8 in this program).
 //
