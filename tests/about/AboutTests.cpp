@@ -220,13 +220,13 @@ TEST_F(AboutTest, HandCursorOverTheLinkOnly)
     ShowModalAnd(*dialog, [&](TfrmAbout& shown) {
         wxUIActionSimulator simulator;
         simulator.MouseMove(CentreOf(Child(shown, 3)));
-        for (int i = 0; i < 50 && !shown.GetCursor().IsOk(); ++i) {
+        for (int i = 0; i < 250 && !shown.GetCursor().IsOk(); ++i) {
             wxMilliSleep(20);
             wxYield();
         }
         overLink = shown.GetCursor().IsOk();
         simulator.MouseMove(CentreOf(Child(shown, 2)));
-        for (int i = 0; i < 50 && shown.GetCursor().IsOk(); ++i) {
+        for (int i = 0; i < 250 && shown.GetCursor().IsOk(); ++i) {
             wxMilliSleep(20);
             wxYield();
         }
