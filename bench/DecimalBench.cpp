@@ -1,7 +1,8 @@
 // Decimal arithmetic over a mixed set of operands: small integers, 28-digit
-// fractions, values near 2^96 and mixed scales. Each iteration applies one
-// operation to the next pair of the set, so the time per iteration is the
-// time per operation, averaged over the mix.
+// fractions, values near 2^96 and mixed scales (kind 4), and over each kind
+// alone (kinds 0 to 3). Each iteration applies one operation to the next pair
+// of the set, so the time per iteration is the time per operation, averaged
+// over the set.
 #include "Decimal.h"
 
 #include <benchmark/benchmark.h>
@@ -11,37 +12,39 @@
 
 namespace {
 
-const char* const Operands[] = {
-    // small integers
-    "7", "-12", "1000", "3", "250",
-    // 28-digit fractions
-    "0.1234567890123456789012345678", "-0.9876543210987654321098765432", "0.3333333333333333333333333333",
-    // near 2^96
-    "79228162514264337593543950335", "-79228162514264337593543950000", "39614081257132168796771975167.5",
-    // mixed scales
-    "123.45", "-0.001", "98765.4321", "0.00000015", "-4294967296.125",
+// The four kinds of operand, and the mixed set of all of them.
+const std::vector<std::vector<const char*>> Kinds = {
+    {"7", "-12", "1000", "3", "250"},
+    {"0.1234567890123456789012345678", "-0.9876543210987654321098765432", "0.3333333333333333333333333333"},
+    {"79228162514264337593543950335", "-79228162514264337593543950000", "39614081257132168796771975167.5"},
+    {"123.45", "-0.001", "98765.4321", "0.00000015", "-4294967296.125"},
 };
+enum { SmallIntegers, Fractions28, Near2To96, MixedScales, Mixed };
 
 struct Pair {
     TDecimal A, B;
 };
 
-const std::vector<Pair>& Pairs()
+// Every ordered pair of the kind's operands (of all operands for Mixed).
+const std::vector<Pair>& Pairs(int kind)
 {
-    static const std::vector<Pair> pairs = [] {
-        std::vector<Pair> result;
-        for (const char* a : Operands)
-            for (const char* b : Operands)
-                result.push_back({DecimalFromText(a), DecimalFromText(b)});
-        return result;
-    }();
-    return pairs;
+    static std::vector<Pair> pairs[Mixed + 1];
+    if (pairs[kind].empty()) {
+        std::vector<const char*> operands;
+        for (int k = 0; k < Mixed; ++k)
+            if (kind == Mixed || kind == k)
+                operands.insert(operands.end(), Kinds[k].begin(), Kinds[k].end());
+        for (const char* a : operands)
+            for (const char* b : operands)
+                pairs[kind].push_back({DecimalFromText(a), DecimalFromText(b)});
+    }
+    return pairs[kind];
 }
 
 template <TDecimal (*Operation)(TDecimal, TDecimal)>
 void BM_Operation(benchmark::State& state)
 {
-    const std::vector<Pair>& pairs = Pairs();
+    const std::vector<Pair>& pairs = Pairs(static_cast<int>(state.range(0)));
     std::size_t i = 0;
     for (auto _ : state) {
         const Pair& p = pairs[i];
@@ -56,11 +59,13 @@ TDecimal PassThrough(TDecimal a, TDecimal)
     return a;
 }
 
-BENCHMARK(BM_Operation<PassThrough>)->Name("Baseline_LoopOnly");
-BENCHMARK(BM_Operation<DecimalAdd>)->Name("DecimalAdd");
-BENCHMARK(BM_Operation<DecimalSubtract>)->Name("DecimalSubtract");
-BENCHMARK(BM_Operation<DecimalMultiply>)->Name("DecimalMultiply");
-BENCHMARK(BM_Operation<DecimalDivide>)->Name("DecimalDivide");
+// Argument: the operand kind; Mixed (4) is the figure that counts.
+#define OV_KINDS ArgName("kind")->Arg(Mixed)->Arg(SmallIntegers)->Arg(Fractions28)->Arg(Near2To96)->Arg(MixedScales)
+BENCHMARK(BM_Operation<PassThrough>)->Name("Baseline_LoopOnly")->Arg(Mixed);
+BENCHMARK(BM_Operation<DecimalAdd>)->Name("DecimalAdd")->OV_KINDS;
+BENCHMARK(BM_Operation<DecimalSubtract>)->Name("DecimalSubtract")->OV_KINDS;
+BENCHMARK(BM_Operation<DecimalMultiply>)->Name("DecimalMultiply")->OV_KINDS;
+BENCHMARK(BM_Operation<DecimalDivide>)->Name("DecimalDivide")->OV_KINDS;
 
 void BM_FromText29Digits(benchmark::State& state)
 {
