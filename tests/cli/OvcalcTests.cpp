@@ -53,8 +53,12 @@ TRun RunOvcalc(const std::vector<std::string>& arguments, const char* input)
     }
     const int status = pclose(pipe);
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(stem + ".err", std::ios::binary);
-    run.Err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    {
+        std::ifstream err(stem + ".err", std::ios::binary);
+        run.Err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    }
+    std::remove((stem + ".err").c_str());
+    std::remove((stem + ".in").c_str());
     return run;
 }
 
