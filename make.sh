@@ -39,8 +39,8 @@ sanitizer_tests() {
     ctest --test-dir build-san --output-on-failure -j"$jobs"
     if [ -x build-san/bin/equation_fuzzer ]; then
         mkdir -p build-san/fuzz-corpus
-        build-san/bin/equation_fuzzer -max_total_time="${OV_FUZZ_SECONDS:-45}" -timeout=10 \
-            -rss_limit_mb=4096 build-san/fuzz-corpus fuzz/seeds
+        build-san/bin/equation_fuzzer -max_total_time="${OV_FUZZ_SECONDS:-45}" -timeout=30 \
+            -rss_limit_mb=4096 -artifact_prefix=build-san/ build-san/fuzz-corpus fuzz/seeds
     fi
 }
 
