@@ -5,10 +5,13 @@
 #include <wx/dialog.h>
 #include <wx/image.h>
 #include <wx/init.h>
+#include <wx/log.h>
 #include <wx/modalhook.h>
 #include <wx/xpmhand.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -41,14 +44,31 @@ protected:
     void Exit(wxDialog*) override {}
 };
 
+// A busy Xvfb now and then refuses a client's connection, to any program,
+// and GTK gives up at once: a few more tries keep such a refusal from
+// failing the whole run.
+bool StartWindowSystem(int& argc, char** argv)
+{
+    // Messages go to stderr: a message box about a failed try would wait
+    // for a click once a later try has brought the toolkit up.
+    wxLog::DontCreateOnDemand();
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        delete wxLog::SetActiveTarget(new wxLogStderr);
+        wxApp::SetInstance(new TestApp);
+        if (wxEntryStart(argc, argv))
+            return wxTheApp->CallOnInit();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
 
-    wxApp::SetInstance(new TestApp);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+    if (!StartWindowSystem(argc, argv)) {
         std::fprintf(stderr, "cannot start the window system (is there a display?)\n");
         return 1;
     }
