@@ -51,9 +51,9 @@ std::vector<std::string> QuotedStrings(const std::string& source)
     return strings;
 }
 
-bool ParseColour(std::string spec, TRgba& colour)
+bool ParseColour(std::string text, TRgba& colour)
 {
-    for (char& c : spec)
+    for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     static const std::map<std::string, TRgba> names = {
         {"none", {0, 0, 0, 0}},         {"black", {0, 0, 0, 255}},     {"white", {255, 255, 255, 255}},
@@ -61,12 +61,12 @@ bool ParseColour(std::string spec, TRgba& colour)
         {"yellow", {255, 255, 0, 255}}, {"cyan", {0, 255, 255, 255}},  {"gray", {190, 190, 190, 255}},
         {"grey", {190, 190, 190, 255}}, {"magenta", {255, 0, 255, 255}},
     };
-    if (auto found = names.find(spec); found != names.end()) {
+    if (auto found = names.find(text); found != names.end()) {
         colour = found->second;
         return true;
     }
-    if (spec.size() == 7 && spec[0] == '#') {
-        unsigned long value = std::strtoul(spec.c_str() + 1, nullptr, 16);
+    if (text.size() == 7 && text[0] == '#') {
+        unsigned long value = std::strtoul(text.c_str() + 1, nullptr, 16);
         colour = {static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
                   static_cast<std::uint8_t>(value), 255};
         return true;

@@ -43,7 +43,7 @@ std::string ChooseSettingsFilePath(const std::string& executableDirectory, bool 
 {
     if (executableDirectoryWritable)
         return executableDirectory + "/" + SettingsFileName;
-    // The base directory specification ignores relative values.
+    // XDG base directories ignore relative values.
     std::string base = !xdgConfigHome.empty() && xdgConfigHome.front() == '/' ? xdgConfigHome : home + "/.config";
     while (base.size() > 1 && base.back() == '/')
         base.pop_back();
