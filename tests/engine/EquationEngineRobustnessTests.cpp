@@ -1,4 +1,5 @@
 #include "EquationEngine.h"
+#include "EngineRecorder.h"
 #include "ReferenceReduction.h"
 
 #include <gtest/gtest.h>
@@ -8,35 +9,6 @@
 #include <vector>
 
 namespace {
-
-struct TRecorder {
-    std::vector<std::string> Steps;
-    std::size_t StepCount = 0;
-    std::string LastStep;
-    bool KeepSteps = true; // off for the huge inputs, whose steps are counted only
-    std::string Message;
-    int Position = -1;
-    int ErrorCount = 0;
-};
-
-TRecorder Recorder;
-
-void RecordError(std::string message, int position)
-{
-    Recorder.Message = std::move(message);
-    Recorder.Position = position;
-    ++Recorder.ErrorCount;
-}
-
-void RecordStep(const std::string& equation)
-{
-    ++Recorder.StepCount;
-    if (Recorder.KeepSteps) {
-        Recorder.Steps.push_back(equation);
-    } else {
-        Recorder.LastStep = equation;
-    }
-}
 
 // Random equations the scanner accepts: numbers as typed (signs, leading
 // zeros, lone signs, "-."), all six operators, groups with and without a

@@ -1,4 +1,5 @@
 #include "EquationEngine.h"
+#include "EngineRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -6,25 +7,6 @@
 #include <vector>
 
 namespace {
-
-// What the engine reported through its two plain-function callbacks.
-struct TRecorder {
-    std::vector<std::string> Steps;
-    std::string Message;
-    int Position = -1;
-    int ErrorCount = 0;
-};
-
-TRecorder Recorder;
-
-void RecordError(std::string message, int position)
-{
-    Recorder.Message = std::move(message);
-    Recorder.Position = position;
-    ++Recorder.ErrorCount;
-}
-
-void RecordStep(const std::string& equation) { Recorder.Steps.push_back(equation); }
 
 struct TFaultRow {
     const char* Equation;
