@@ -100,6 +100,34 @@ constexpr auto MakeFitLimits()
 }
 constexpr auto FitLimitTable = MakeFitLimits();
 
+// By bit length: the fewest digits whose removal can make a magnitude of that
+// length fit in 96 bits. A magnitude of the length needs this many or one more.
+constexpr auto MakeFewestDigitsByLength()
+{
+    struct Table {
+        std::uint8_t Value[129];
+    } table{};
+    for (int bits = 1; bits <= 128; ++bits) {
+        const u128 smallest = static_cast<u128>(1) << (bits - 1);
+        int k = 0;
+        while (k < 10 && smallest >= FitLimitTable.Value[k])
+            ++k;
+        table.Value[bits] = static_cast<std::uint8_t>(k);
+    }
+    return table;
+}
+constexpr auto FewestDigitsByLength = MakeFewestDigitsByLength();
+
+// The fewest digits, at least k, to drop from n so that the truncated
+// magnitude fits in 96 bits; never more than ten (n < 2^128 < 2^96 * 10^10).
+inline int DigitsToFit(u128 n, int k)
+{
+    k = std::max<int>(k, FewestDigitsByLength.Value[BitLength(n)]);
+    if (k < 10 && n >= FitLimitTable.Value[k])
+        ++k;
+    return k;
+}
+
 // floor((2^128 - 1) / 10^k): dividing by a power of ten becomes a multiplication.
 constexpr auto MakeReciprocals()
 {
@@ -354,9 +382,7 @@ TDecimal Pack(u128 magnitude, int scale, bool negative)
     if (n >= MagnitudeLimit) {
         if (scale < 10 && n >= FitLimitTable.Value[scale])
             return TDecimal::Failed(TDecimalStatus::Overflow); // the integer part alone is too large
-        k = std::max(k, (BitLength(n) - 97) * 30103 / 100000); // never more than needed
-        while (k < 10 && n >= FitLimitTable.Value[k])
-            ++k;
+        k = DigitsToFit(n, k);
     }
     for (;; ++k) {
         if (k > scale)
@@ -394,9 +420,7 @@ inline TDecimal RoundToFit(u128 n, int scale, TFraction fraction, bool negative)
         // A few digits too many, as most results that do not fit have: drop
         // the fewest that make the truncated magnitude fit (n < 2^128 <=
         // 2^96 * 10^10) and round by what they were.
-        int k = std::max(scale - MaxScale, 1);
-        while (k < 10 && n >= FitLimitTable.Value[k])
-            ++k;
+        const int k = DigitsToFit(n, std::max(scale - MaxScale, 1));
         if (k > scale)
             return TDecimal::Failed(TDecimalStatus::Overflow);
         if (k <= MaxDigits64) {
