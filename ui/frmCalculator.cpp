@@ -51,6 +51,8 @@ const char* const RecentSection = "MRUEquation"; // keys "0" (newest) to "9"
 const char* const PiText = "3.14159265358979";
 
 constexpr unsigned RecentEquationCount = 10;
+// The steps box's last line when a calculation has more step text than it takes.
+constexpr const char* StepsCutNotice = "(further steps not shown: too many to display)\n";
 
 // Sizer borders of the layout; the view sizes below are worked out from them.
 constexpr int OuterBorder = 7;    // around everything
@@ -407,6 +409,7 @@ void TfrmCalculator::Calculate()
 
     txtSteps->SetValue(wxEmptyString);
     PendingSteps.clear();
+    StepsCut = false;
     const bool ok = Engine->Evaluate(equation);
     FlushSteps();
     if (!ok)
@@ -432,10 +435,13 @@ void TfrmCalculator::AddRecentEquation(const wxString& equation)
 
 void TfrmCalculator::FlushSteps()
 {
+    if (StepsCut)
+        PendingSteps += StepsCutNotice;
     if (PendingSteps.empty())
         return;
     txtSteps->AppendText(wxString::FromUTF8(PendingSteps));
     PendingSteps.clear();
+    StepsCut = false;
     // Appending scrolls to the end; the box shows its first lines, the
     // equation as typed, as it would after setting the whole text.
     txtSteps->SetInsertionPoint(0);
@@ -463,10 +469,15 @@ void OnEngineError(std::string Message, int Position)
 
 void OnEngineStep(const std::string& Equation)
 {
-    if (frmCalculator == nullptr)
+    if (frmCalculator == nullptr || frmCalculator->StepsCut)
         return;
-    frmCalculator->PendingSteps += Equation;
-    frmCalculator->PendingSteps += '\n';
+    std::string& steps = frmCalculator->PendingSteps;
+    if (steps.size() + Equation.size() + 1 > frmCalculator->StepsTextLimit) {
+        frmCalculator->StepsCut = true; // later steps are left out too: no gaps
+        return;
+    }
+    steps += Equation;
+    steps += '\n';
 }
 
 // ---------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <wx/frame.h>
 #include <wx/icon.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -57,6 +58,9 @@ public:
     // with the steps box beside it at its natural width.
     wxSize StepsHiddenClientSize() const;
     wxSize StepsShownClientSize() const;
+
+    // The most step text one calculation puts into the steps box.
+    void SetStepsTextLimit(std::size_t bytes) { StepsTextLimit = bytes; }
 
     const std::string& GetIniFileName() const { return IniFileName; }
     const std::string& GetHelpFileName() const { return HelpFileName; }
@@ -114,6 +118,12 @@ private:
     // append per step: every insertion has GTK's text view move its caret,
     // scroll and queue another layout pass.
     std::string PendingSteps;
+    // The step texts grow with the square of the equation's length: a long
+    // pasted equation would fill the memory with them, and GTK needs seconds
+    // to lay out a few megabytes. The box takes this much step text of one
+    // calculation and then says that the rest is left out.
+    std::size_t StepsTextLimit = std::size_t{6} << 20;
+    bool StepsCut = false;
 };
 
 // The one main window, set by the application once the window is shown. The

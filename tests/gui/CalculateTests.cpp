@@ -102,6 +102,27 @@ TEST_F(CalculatorTest, ManySteps_OneLineEach)
     EXPECT_EQ(Field(ids::txtSteps)->GetInsertionPoint(), 0);
 }
 
+// Beyond its limit the box keeps the first steps and says the rest are left
+// out; the result is shown in full all the same.
+TEST_F(CalculatorTest, StepsBeyondTheLimit_FirstStepsThenANotice)
+{
+    Window->SetStepsTextLimit(50);
+    Calculate("1+1+1+1+1+1+1+1+1+1+1"); // steps of 22, 20 and 18 bytes with their line breaks
+    EXPECT_EQ(StepLines(), (std::vector<std::string>{"1+1+1+1+1+1+1+1+1+1+1", "2+1+1+1+1+1+1+1+1+1",
+                                                     "(further steps not shown: too many to display)"}));
+    EXPECT_EQ(FieldText(ids::txtDecimal), "11");
+
+    // The next calculation starts afresh.
+    Calculate("2*3");
+    EXPECT_EQ(StepLines(), (std::vector<std::string>{"2*3", "6"}));
+
+    // Cut steps and a fault: the steps that fit, the notice, then the message.
+    const char* const tooLarge = "1+1+1+79228162514264337593543950335"; // 36 bytes, then 34
+    wxTEST_DIALOG(Calculate(tooLarge), ExpectEngineMessage("Number too large."));
+    EXPECT_EQ(StepLines(), (std::vector<std::string>{tooLarge, "(further steps not shown: too many to display)"}));
+    EXPECT_EQ(FieldText(ids::txtDecimal), "6");
+}
+
 // ---------------------------------------------------------------------------
 // Recent-equation list
 
