@@ -43,6 +43,16 @@ if(NOT unexpanded EQUAL -1)
     message(FATAL_ERROR "desktop entry has an unexpanded variable")
 endif()
 
+# The freedesktop validator, where it is installed, checks keys and categories.
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(DESKTOP_FILE_VALIDATE)
+    execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${root}/share/applications/ovcalculator.desktop"
+                    RESULT_VARIABLE result OUTPUT_VARIABLE complaints ERROR_VARIABLE complaints)
+    if(NOT result EQUAL 0 OR NOT complaints STREQUAL "")
+        message(FATAL_ERROR "desktop entry does not validate:\n${complaints}")
+    endif()
+endif()
+
 file(READ "${root}/share/icons/hicolor/64x64/apps/ovcalculator.png" header LIMIT 24 HEX)
 # PNG signature, IHDR, width 64, height 64
 if(NOT header MATCHES "^89504e470d0a1a0a0000000d4948445200000040")
