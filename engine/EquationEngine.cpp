@@ -293,8 +293,8 @@ struct TEquationEngine::TWorkspace {
     std::vector<TIndex> Partner;              // the matching ")" of each "("
     std::vector<TIndex> OpenGroups;
     std::vector<TRange> Ranges; // the explicit stack: deep nesting must not recurse
-    TLengthTree Lengths;        // only while steps are reported
-    std::string Equation;       // the current step text, kept up to date edit by edit
+    TLengthTree Lengths;        // only while steps or changes are reported
+    std::string Equation;       // the current step text, kept up to date edit by edit (steps only)
 
     void Release()
     {
@@ -478,12 +478,18 @@ bool TEquationEngine::Reduce()
         }
     }
 
-    if (OnStep != nullptr) {
+    if (Textual()) {
         work.Equation.clear();
         for (TIndex i = Tokens.First(); i != None; i = Tokens.Next(i)) {
             work.Equation += Tokens[i].Text;
         }
         work.Lengths.Build(limit, [this](std::size_t i) { return Tokens[static_cast<TIndex>(i)].Text.size(); });
+        if (Sink != nullptr) {
+            Sink->OnFirstStep(work.Equation, Tokens);
+        }
+        if (OnStep == nullptr) {
+            work.Equation.clear(); // kept up to date for the step callback only
+        }
     }
 
     // Each range resolves its groups from the left, each one completely,
@@ -517,10 +523,30 @@ bool TEquationEngine::Reduce()
         }
         const TIndex value = Tokens.Next(done.Open);
         const std::size_t groupPosition = Tokens[done.Open].Position;
+        TStepChange change;
+        if (Sink != nullptr) {
+            change.At = work.Lengths.Prefix(done.Open);
+            change.Length = Tokens[value].Text.size() + 2;
+            change.Gone = {done.Open, done.Close, None};
+            change.GoneCount = 2;
+        }
         RemoveParentheses(done.Open, done.Close);
         TIndex joined = value;
         if (!JoinAdjacentNumbers(value, groupPosition, joined)) {
             return false;
+        }
+        if (Sink != nullptr) {
+            if (joined != value) {
+                // The number before the group took its value: the change
+                // starts at that number, and the value's token went too.
+                const std::size_t at = work.Lengths.Prefix(joined);
+                change.Length += change.At - at;
+                change.At = at;
+                change.Gone[change.GoneCount++] = value;
+            }
+            change.Keeper = joined;
+            change.Text = Tokens[joined].Text;
+            Sink->OnChange(change);
         }
         work.Ranges.back().Cursor = Tokens.Next(joined);
     }
@@ -627,21 +653,32 @@ bool TEquationEngine::ApplyOperator(TIndex k)
     TWorkspace& work = *Work;
     if (result.Kind == TDecimalKind::Decimal) {
         work.Values[left] = result;
-        work.ValueStates[left] = OnStep != nullptr ? TValueState::Known : TValueState::TextLater;
+        work.ValueStates[left] = Textual() ? TValueState::Known : TValueState::TextLater;
     } else {
         work.ValueStates[left] = TValueState::TextOnly;
     }
-    if (OnStep != nullptr || result.Kind != TDecimalKind::Decimal) {
+    TStepChange change;
+    if (Textual() || result.Kind != TDecimalKind::Decimal) {
         std::string text = DecimalToText(result);
         if (text.empty()) {
             return Fail(MessageNumberTooLarge, operatorPosition);
         }
-        ReplaceText(left, right, text);
+        if (Sink != nullptr) {
+            change.Length = Tokens[left].Text.size() + Tokens[k].Text.size() + Tokens[right].Text.size();
+        }
+        change.At = ReplaceText(left, right, text);
         Tokens[left].Text = std::move(text);
     }
     work.OperatorIndices[LevelOf(op)].Erase(k);
     Tokens.Erase(k);
     Tokens.Erase(right);
+    if (Sink != nullptr) {
+        change.Text = Tokens[left].Text;
+        change.Keeper = left;
+        change.Gone = {k, right, None};
+        change.GoneCount = 2;
+        Sink->OnChange(change);
+    }
     return true;
 }
 
@@ -662,16 +699,18 @@ const std::string& TEquationEngine::TextOf(TIndex number)
 
 void TEquationEngine::RemoveParentheses(TIndex open, TIndex close)
 {
-    if (OnStep != nullptr) {
+    if (Textual()) {
         TWorkspace& work = *Work;
-        const std::size_t openOffset = work.Lengths.Prefix(open);
-        const std::size_t closeOffset = work.Lengths.Prefix(close);
-        // Both parentheses go in one pass over the text.
-        char* text = work.Equation.data();
-        const std::size_t size = work.Equation.size();
-        std::memmove(text + openOffset, text + openOffset + 1, closeOffset - openOffset - 1);
-        std::memmove(text + closeOffset - 1, text + closeOffset + 1, size - closeOffset - 1);
-        work.Equation.resize(size - 2);
+        if (OnStep != nullptr) {
+            const std::size_t openOffset = work.Lengths.Prefix(open);
+            const std::size_t closeOffset = work.Lengths.Prefix(close);
+            // Both parentheses go in one pass over the text.
+            char* text = work.Equation.data();
+            const std::size_t size = work.Equation.size();
+            std::memmove(text + openOffset, text + openOffset + 1, closeOffset - openOffset - 1);
+            std::memmove(text + closeOffset - 1, text + closeOffset + 1, size - closeOffset - 1);
+            work.Equation.resize(size - 2);
+        }
         work.Lengths.Add(open, std::size_t{0} - 1);
         work.Lengths.Add(close, std::size_t{0} - 1);
     }
@@ -707,11 +746,11 @@ bool TEquationEngine::JoinAdjacentNumbers(TIndex value, std::size_t groupPositio
 }
 
 // Puts text in place of the step text of the tokens first to last; first
-// will hold text, the others will be gone.
-void TEquationEngine::ReplaceText(TIndex first, TIndex last, std::string_view text)
+// will hold text, the others will be gone. Returns the offset of first.
+std::size_t TEquationEngine::ReplaceText(TIndex first, TIndex last, std::string_view text)
 {
-    if (OnStep == nullptr) {
-        return;
+    if (!Textual()) {
+        return 0;
     }
     TWorkspace& work = *Work;
     const std::size_t offset = work.Lengths.Prefix(first);
@@ -724,5 +763,8 @@ void TEquationEngine::ReplaceText(TIndex first, TIndex last, std::string_view te
             break;
         }
     }
-    work.Equation.replace(offset, oldLength, text);
+    if (OnStep != nullptr) {
+        work.Equation.replace(offset, oldLength, text);
+    }
+    return offset;
 }

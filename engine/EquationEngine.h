@@ -23,11 +23,18 @@
 // The first failing operation ends the evaluation with one error report;
 // steps already reported stand.
 //
+// Changes: a step sink, when set, is told the first step and then, for every
+// later step, only what changed: the text that one operation, or one group's
+// removal with the join that follows it, put in place of a span of the step
+// before. Applied in order to the first step, the changes give every step
+// exactly as the step callback reports it.
+//
 // Cost: the step texts are the whole equation each time, so together they
 // grow with the square of its length; everything else is kept near linear
 // (nesting is an explicit stack, not recursion, and an operation finds its
 // operator and edits the list and the step text in place). Without a step
-// callback no step text is built at all.
+// callback no step text is built at all; a step sink alone costs O(log n)
+// per step.
 #pragma once
 
 #include <array>
@@ -123,6 +130,30 @@ private:
 using TErrorCallback = void (*)(std::string Message, int Position);
 using TStepCallback = void (*)(const std::string& Equation);
 
+// One step of the working, as an edit of the step before it.
+struct TStepChange {
+    std::size_t At = 0;     // offset of the replaced span in the previous step's text
+    std::size_t Length = 0; // length of that span: an operation with its operands, or a group
+    std::string_view Text;  // what stands there now: always one number
+    // The token that holds Text now, and the tokens the step removed (an
+    // operator and its right operand; or a group's parentheses, and its
+    // value when the number before the group took it).
+    TTokenList::TIndex Keeper = TTokenList::None;
+    std::array<TTokenList::TIndex, 3> Gone{TTokenList::None, TTokenList::None, TTokenList::None};
+    std::size_t GoneCount = 0;
+};
+
+// Receives the working as changes (see above). Nothing is reported for an
+// equation the scanner refuses; a failing operation ends the reports.
+class TStepSink {
+public:
+    virtual ~TStepSink() = default;
+    // The first step: the token texts joined, and the tokens themselves, by
+    // index (every index below tokens.IndexLimit() is in the list).
+    virtual void OnFirstStep(std::string_view equation, const TTokenList& tokens) = 0;
+    virtual void OnChange(const TStepChange& change) = 0;
+};
+
 class TEquationEngine {
 public:
     // onStep may be null: then no step text is built at all.
@@ -139,6 +170,10 @@ public:
     // The first stage of Evaluate: appends the tokens of a valid equation
     // to the (cleared) token list, or reports its first fault.
     bool Scan(std::string_view equation);
+
+    // Where the working goes as changes, beside the step callback; null for
+    // none. The sink must outlive every Evaluate it is set for.
+    void SetStepSink(TStepSink* sink) { Sink = sink; }
 
     // The scanned tokens after Scan; after Evaluate, what the reduction left.
     [[nodiscard]] const TTokenList& GetTokens() const { return Tokens; }
@@ -163,12 +198,15 @@ private:
     void RemoveParentheses(TIndex open, TIndex close);
     bool JoinAdjacentNumbers(TIndex value, std::size_t groupPosition, TIndex& joined);
     void ReportStep();
-    void ReplaceText(TIndex first, TIndex last, std::string_view text);
+    // Whether token texts and their offsets are kept up to date.
+    [[nodiscard]] bool Textual() const { return OnStep != nullptr || Sink != nullptr; }
+    std::size_t ReplaceText(TIndex first, TIndex last, std::string_view text);
     bool Fail(std::string_view message, std::size_t position);
 
     std::array<char, 6> Operators;
     TTokenList Tokens;
     TErrorCallback OnError;
     TStepCallback OnStep;
+    TStepSink* Sink = nullptr;
     std::unique_ptr<TWorkspace> Work;
 };
