@@ -110,6 +110,8 @@ TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     gtk_tree_view_set_fixed_height_mode(tree, TRUE);
     gtk_tree_view_set_rubber_banding(tree, TRUE);
     gtk_tree_view_set_enable_search(tree, FALSE);
+    // What a screen reader calls the list.
+    atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(tree)), "Steps");
 #endif
 
     Sideways = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
