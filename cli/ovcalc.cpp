@@ -440,8 +440,9 @@ public:
         MakeEngine();
     }
 
-    // Answers one equation; false when it failed.
-    bool Answer(const std::string& equation, TSource source)
+    // Answers one equation; false when it failed. The equation is replaced
+    // by its result (the engine leaves a failed one as it is).
+    bool Answer(std::string& equation, TSource source)
     {
         const bool json = Mode == TMode::Json || Mode == TMode::JsonChanges;
         const bool changes = Mode == TMode::Changes || Mode == TMode::JsonChanges;
@@ -458,18 +459,15 @@ public:
         }
         bool ok = false;
         bool outOfMemory = false;
-        std::string result;
         try {
-            result = equation;
-            ok = Engine->Evaluate(result);
+            ok = Engine->Evaluate(equation);
         } catch (const std::bad_alloc&) {
             // The engine is made anew: the old one may be half way through an edit.
             outOfMemory = true;
             Engine.reset();
-            result = {};
-            result.shrink_to_fit();
             MakeEngine();
         }
+        const std::string& result = equation;
         if (json) {
             if (changes) {
                 Changes.CloseJson(!Report.FirstStep);
