@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake make g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev libwxgtk3.2-dev)
+packages=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev nlohmann-json3-dev libwxgtk3.2-dev libgtk-3-dev)
 test_packages=(xvfb xauth xdotool clang libclang-rt-14-dev desktop-file-utils)
 
 install_missing() {

@@ -1,6 +1,7 @@
-// Time from Enter to an idle event loop for calculations with many steps,
-// split into where it goes: the engine, putting the text into the steps box,
-// and GTK laying the text out afterwards. Needs a display (xvfb-run -a).
+// The steps box with many steps: time from Enter to an idle event loop, to
+// the last line and to the middle drawn, and the memory a calculation adds;
+// beside it, the same steps as text in a multi-line text box. Needs a
+// display (xvfb-run -a).
 //
 //   steps_bench [runs]
 #include <wx/app.h>
@@ -11,15 +12,23 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 #include <wx/xpmhand.h>
+#include <wx/dataview.h>
+#include <wx/frame.h>
+
+#include <gtk/gtk.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EquationEngine.h"
+#include "StepHistory.h"
+#include "StepsView.h"
 #include "frmCalculator.h"
 #include "ids.h"
 
@@ -41,8 +50,11 @@ double Median(std::vector<double> values)
 // Runs the event loop until nothing has been pending for a while and returns
 // when the last piece of work finished. GTK paces drawing by its frame clock,
 // so a quiet moment of a few frames is needed to know it is really done.
+bool TraceWork = false;
+
 Clock::time_point DrainEvents()
 {
+    const Clock::time_point start = Clock::now();
     Clock::time_point lastWork = Clock::now();
     while (Milliseconds(lastWork, Clock::now()) < 100.0) {
         bool worked = false;
@@ -52,19 +64,38 @@ Clock::time_point DrainEvents()
         }
         if (wxTheApp->ProcessIdle())
             worked = true;
-        if (worked)
+        if (worked) {
             lastWork = Clock::now();
+            if (TraceWork)
+                std::fprintf(stderr, " %.1f", Milliseconds(start, lastWork));
+        }
         else
             wxMilliSleep(1);
     }
+    if (TraceWork)
+        std::fputs("\n", stderr);
     return lastWork;
 }
 
-std::string Equation(int operators)
+// "1+1+...+1", or a mix of nested groups, powers, roots and divisions.
+std::string Equation(int operators, bool mixed)
 {
     std::string equation = "1";
-    for (int i = 0; i < operators; ++i)
-        equation += "+1";
+    if (!mixed) {
+        for (int i = 0; i < operators; ++i)
+            equation += "+1";
+        return equation;
+    }
+    // Terms and their operator counts, joined by "+" and "-": about two
+    // characters an operator, so that 30,000 operators fit the equation box.
+    static const std::pair<const char*, int> Terms[] = {
+        {"1*2/2+1-1^1", 5}, {"((1+1)*2)/4", 3}, {"2&2*3-1", 4}, {"1/2+1-1*1", 4}};
+    for (int i = 0, made = 0; made < operators; ++i) {
+        const auto& term = Terms[i % 4];
+        equation += i % 2 == 0 ? '+' : '-';
+        equation += term.first;
+        made += term.second + 1;
+    }
     return equation;
 }
 
@@ -76,20 +107,36 @@ void CollectStep(const std::string& step)
 }
 void IgnoreError(std::string, int) {}
 
+// Resident memory of this process.
+double ResidentMegabytes()
+{
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1 << 20);
+}
+
 struct TFigures {
-    double Engine = 0;    // Evaluate with the steps collected as text
-    double Calculate = 0; // Enter to the handler's return: engine and text in the box
-    double Total = 0;     // Enter to an idle event loop
-    double PerStep = 0;   // the same text appended one line at a time, to idle
+    double Engine = 0;   // Evaluate with the changes recorded, no window
+    double Total = 0;    // Enter to an idle event loop
+    double End = 0;      // to the last line, drawn
+    double Middle = 0;   // the scrollbar to the middle, drawn
+    double Memory = 0;   // resident memory the calculation added, MB
+    std::size_t Lines = 0;
 };
 
-TFigures Measure(int operators, int runs)
+TFigures Measure(int operators, bool mixed, int runs)
 {
-    const std::string equation = Equation(operators);
-    std::vector<double> engine, calculate, total, perStep;
+    const std::string equation = Equation(operators, mixed);
+    std::vector<double> engine, total, end, middle, memory;
+    std::size_t lines = 0;
     for (int run = 0; run < runs; ++run) {
-        TEquationEngine bare(IgnoreError, CollectStep);
-        CollectedSteps.clear();
+        TStepHistory history;
+        TEquationEngine bare(IgnoreError, nullptr);
+        bare.SetStepSink(&history);
         std::string text = equation;
         const auto e0 = Clock::now();
         bare.Evaluate(text);
@@ -100,36 +147,68 @@ TFigures Measure(int operators, int runs)
         frmCalculator = window;
         window->Show();
         auto* box = dynamic_cast<wxComboBox*>(window->FindWindow(ids::cboEquation));
-        auto* steps = dynamic_cast<wxTextCtrl*>(window->FindWindow(ids::txtSteps));
+        auto* steps = dynamic_cast<TStepsView*>(window->FindWindow(ids::txtSteps));
         box->SetValue(equation);
         DrainEvents();
 
+        const double before = ResidentMegabytes();
         wxKeyEvent enter(wxEVT_CHAR);
         enter.m_keyCode = WXK_RETURN;
         enter.SetEventObject(box);
         const auto t0 = Clock::now();
         box->ProcessWindowEvent(enter);
-        const auto t1 = Clock::now();
-        const auto t2 = DrainEvents();
-        calculate.push_back(Milliseconds(t0, t1));
-        total.push_back(Milliseconds(t0, t2));
+        if (TraceWork)
+            std::fprintf(stderr, "calculate %.1f:", Milliseconds(t0, Clock::now()));
+        total.push_back(Milliseconds(t0, DrainEvents()));
+        memory.push_back(ResidentMegabytes() - before);
+        lines = steps->GetLineCount();
 
-        // The alternative: one append per step as the engine reports it.
-        steps->Clear();
-        DrainEvents();
-        const auto p0 = Clock::now();
-        for (std::size_t start = 0; start < CollectedSteps.size();) {
-            const std::size_t end = CollectedSteps.find('\n', start) + 1;
-            steps->AppendText(wxString::FromUTF8(CollectedSteps.data() + start, end - start));
-            start = end;
-        }
-        perStep.push_back(Milliseconds(p0, DrainEvents()));
+        // What Ctrl+End does: the cursor to the last line, scrolled into view.
+        GtkTreeView* tree = GTK_TREE_VIEW(steps->GetList()->GtkGetTreeView());
+        const auto j0 = Clock::now();
+        GtkTreePath* last = gtk_tree_path_new_from_indices(static_cast<int>(lines - 1), -1);
+        gtk_tree_view_set_cursor(tree, last, nullptr, FALSE);
+        gtk_tree_path_free(last);
+        end.push_back(Milliseconds(j0, DrainEvents()));
+
+        // A scrollbar drag to the middle.
+        GtkAdjustment* vertical = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(tree));
+        const auto m0 = Clock::now();
+        gtk_adjustment_set_value(vertical, (gtk_adjustment_get_upper(vertical) - gtk_adjustment_get_page_size(vertical)) / 2);
+        middle.push_back(Milliseconds(m0, DrainEvents()));
 
         window->Destroy();
         frmCalculator = nullptr;
         DrainEvents();
     }
-    return {Median(engine), Median(calculate), Median(total), Median(perStep)};
+    return {Median(engine), Median(total), Median(end), Median(middle), Median(memory), lines};
+}
+
+// The steps as a GTK text view took them: every step text built by the
+// engine's step callback and put into a multi-line text box in one append.
+double MeasureTextBox(int operators, int runs)
+{
+    const std::string equation = Equation(operators, false);
+    std::vector<double> total;
+    for (int run = 0; run < runs; ++run) {
+        auto* frame = new wxFrame(nullptr, wxID_ANY, "steps", wxDefaultPosition, wxSize(500, 300));
+        auto* box = new wxTextCtrl(frame, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                   wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
+        frame->Show();
+        DrainEvents();
+        const auto t0 = Clock::now();
+        TEquationEngine engine(IgnoreError, CollectStep);
+        CollectedSteps.clear();
+        std::string text = equation;
+        engine.Evaluate(text);
+        box->AppendText(wxString::FromUTF8(CollectedSteps));
+        box->SetInsertionPoint(0);
+        box->ShowPosition(0);
+        total.push_back(Milliseconds(t0, DrainEvents()));
+        frame->Destroy();
+        DrainEvents();
+    }
+    return Median(total);
 }
 
 class BenchApp : public wxApp {
@@ -146,6 +225,13 @@ public:
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    TraceWork = std::getenv("STEPS_TRACE") != nullptr; // when the loop was busy, on standard error
+    // Equation sizes in operators: the arguments after the run count.
+    std::vector<int> sizes;
+    for (int i = 2; i < argc; ++i)
+        sizes.push_back(std::max(1, std::atoi(argv[i])));
+    if (sizes.empty())
+        sizes = {500, 10000, 30000};
     wxApp::SetInstance(new BenchApp);
     int wxArgc = 1;
     if (!wxEntryStart(wxArgc, argv) || !wxTheApp->CallOnInit()) {
@@ -153,17 +239,28 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // Animations (the scrollbars fading in and out) would keep the loop busy
+    // for a second of frames after every scroll: not work of the view.
+    g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
+
     // Pending() and Dispatch() work on the active loop; there is no MainLoop().
     wxEventLoop loop;
     wxEventLoopActivator activate(&loop);
 
-    std::printf("median of %d runs, milliseconds\n", runs);
-    std::printf("%6s %9s %10s %11s %13s %16s\n", "steps", "engine", "calculate", "enter→idle", "layout etc.",
-                "append per step");
-    for (int operators : {500, 1000, 2000}) {
-        const TFigures f = Measure(operators, runs);
-        std::printf("%6d %9.1f %10.1f %11.1f %13.1f %16.1f\n", operators + 1, f.Engine, f.Calculate, f.Total,
-                    f.Total - f.Calculate, f.PerStep);
+    std::printf("median of %d runs; milliseconds, memory in MB\n", runs);
+    std::printf("%-6s %9s %7s %9s %11s %9s %9s %8s\n", "shape", "operators", "lines", "engine", "enter→idle",
+                "to last", "to middle", "memory");
+    for (const bool mixed : {false, true}) {
+        for (const int operators : sizes) {
+            const TFigures f = Measure(operators, mixed, runs);
+            std::printf("%-6s %9d %7zu %9.1f %11.1f %9.1f %9.1f %8.1f\n", mixed ? "mixed" : "ones", operators, f.Lines,
+                        f.Engine, f.Total, f.End, f.Middle, f.Memory);
+            std::fflush(stdout);
+        }
+    }
+    std::printf("\nfor comparison, every step text in a multi-line text box (1+1+...+1):\n");
+    for (const int operators : {500, 2000}) {
+        std::printf("%-6s %9d %29.1f\n", "ones", operators, MeasureTextBox(operators, runs));
         std::fflush(stdout);
     }
 

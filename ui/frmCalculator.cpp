@@ -20,6 +20,7 @@
 #include "HelpViewer.h"
 #include "ProfileFile.h"
 #include "SettingsPath.h"
+#include "StepsView.h"
 #include "frmAbout.h"
 #include "ids.h"
 
@@ -51,8 +52,6 @@ const char* const RecentSection = "MRUEquation"; // keys "0" (newest) to "9"
 const char* const PiText = "3.14159265358979";
 
 constexpr unsigned RecentEquationCount = 10;
-// The steps box's last line when a calculation has more step text than it takes.
-constexpr const char* StepsCutNotice = "(further steps not shown: too many to display)\n";
 
 // Sizer borders of the layout; the view sizes below are worked out from them.
 constexpr int OuterBorder = 7;    // around everything
@@ -169,7 +168,7 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
 
     // Read-only fields look like part of the window, not like inputs.
     const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
-    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory, txtSteps})
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory})
         field->SetBackgroundColour(face);
 
     cboEquation->Connect(wxID_ANY, wxID_ANY, wxEVT_CHAR,
@@ -184,7 +183,10 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     IniFileName = SettingsFilePath(directory);
     HelpFileName = directory + "/" + HelpName;
 
-    Engine = std::make_unique<TEquationEngine>(OnEngineError, OnEngineStep);
+    // The steps go to the steps box as changes: it builds the texts of the
+    // lines it shows, never all of them.
+    Engine = std::make_unique<TEquationEngine>(OnEngineError, nullptr);
+    Engine->SetStepSink(&txtSteps->GetHistory());
 
     LoadSettings();
 }
@@ -296,8 +298,7 @@ void TfrmCalculator::BuildControls()
     txtMemory->SetFont(FieldFont());
     s6->Add(txtMemory, 0, wxEXPAND, 4);
 
-    txtSteps = new wxTextCtrl(pnlMain, ids::txtSteps, wxEmptyString, wxDefaultPosition, StepsBoxSize,
-                              wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
+    txtSteps = new TStepsView(pnlMain, ids::txtSteps, wxDefaultPosition, StepsBoxSize);
     txtSteps->SetFont(FieldFont());
     // The box takes whatever width the result column leaves, down to none at
     // all: that is how the steps-hidden view hides it.
@@ -407,11 +408,11 @@ void TfrmCalculator::Calculate()
     CurrentEquation = cboEquation->GetValue().utf8_string();
     std::string equation = CurrentEquation;
 
-    txtSteps->SetValue(wxEmptyString);
-    PendingSteps.clear();
-    StepsCut = false;
+    txtSteps->Clear();
+    txtSteps->GetHistory().Clear();
     const bool ok = Engine->Evaluate(equation);
-    FlushSteps();
+    if (ok)
+        txtSteps->ShowSteps(); // a fault has shown them already
     if (!ok)
         return;
 
@@ -433,25 +434,10 @@ void TfrmCalculator::AddRecentEquation(const wxString& equation)
         cboEquation->Delete(RecentEquationCount);
 }
 
-void TfrmCalculator::FlushSteps()
-{
-    if (StepsCut)
-        PendingSteps += StepsCutNotice;
-    if (PendingSteps.empty())
-        return;
-    txtSteps->AppendText(wxString::FromUTF8(PendingSteps));
-    PendingSteps.clear();
-    StepsCut = false;
-    // Appending scrolls to the end; the box shows its first lines, the
-    // equation as typed, as it would after setting the whole text.
-    txtSteps->SetInsertionPoint(0);
-    txtSteps->ShowPosition(0);
-}
-
 void TfrmCalculator::ShowEngineError(const std::string& message, int position)
 {
     // The steps reported before the fault are on screen while the box is up.
-    FlushSteps();
+    txtSteps->ShowSteps();
     wxMessageBox(wxString::FromUTF8(message), ProductName, wxOK | wxICON_EXCLAMATION, this);
 
     // The engine counts bytes of the UTF-8 text, the entry counts characters.
@@ -465,19 +451,6 @@ void OnEngineError(std::string Message, int Position)
 {
     if (frmCalculator != nullptr)
         frmCalculator->ShowEngineError(Message, Position);
-}
-
-void OnEngineStep(const std::string& Equation)
-{
-    if (frmCalculator == nullptr || frmCalculator->StepsCut)
-        return;
-    std::string& steps = frmCalculator->PendingSteps;
-    if (steps.size() + Equation.size() + 1 > frmCalculator->StepsTextLimit) {
-        frmCalculator->StepsCut = true; // later steps are left out too: no gaps
-        return;
-    }
-    steps += Equation;
-    steps += '\n';
 }
 
 // ---------------------------------------------------------------------------

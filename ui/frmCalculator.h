@@ -1,8 +1,9 @@
 // The calculator's main window: the equation box with its recent-equation
 // list, the four result fields, the one-slot memory, the steps box, the menus
-// and the toolbar. The window owns the calculation engine and hands it two
-// plain-function callbacks, which find their way back here through the
-// application-wide frmCalculator pointer.
+// and the toolbar. The window owns the calculation engine and hands it a
+// plain-function error callback, which finds its way back here through the
+// application-wide frmCalculator pointer, and the steps box's history as the
+// engine's step sink.
 #pragma once
 
 #include <wx/bitmap.h>
@@ -20,6 +21,7 @@ class wxMenuItem;
 class wxPanel;
 class wxSizer;
 class wxTextCtrl;
+class TStepsView;
 
 // The main window's caption and frame style: the default frame style
 // without wxCLIP_CHILDREN.
@@ -59,9 +61,6 @@ public:
     wxSize StepsHiddenClientSize() const;
     wxSize StepsShownClientSize() const;
 
-    // The most step text one calculation puts into the steps box.
-    void SetStepsTextLimit(std::size_t bytes) { StepsTextLimit = bytes; }
-
     const std::string& GetIniFileName() const { return IniFileName; }
     const std::string& GetHelpFileName() const { return HelpFileName; }
 
@@ -85,10 +84,8 @@ public:
 
 private:
     friend void OnEngineError(std::string Message, int Position);
-    friend void OnEngineStep(const std::string& Equation);
 
     void ShowEngineError(const std::string& message, int position);
-    void FlushSteps();
     void InsertIntoEquation(const wxString& text);
     void LoadSettings();
     void SaveSettings();
@@ -104,7 +101,7 @@ private:
     wxTextCtrl* txtOctal = nullptr;
     wxTextCtrl* txtBinary = nullptr;
     wxTextCtrl* txtMemory = nullptr;
-    wxTextCtrl* txtSteps = nullptr;
+    TStepsView* txtSteps = nullptr;
     wxMenuItem* mnuSteps = nullptr;
 
     // The result column (result box and memory row), for the steps-hidden size.
@@ -113,23 +110,11 @@ private:
     // The equation as handed to the engine, in UTF-8: the engine reports fault
     // positions as byte offsets into it.
     std::string CurrentEquation;
-    // Steps reported by the engine and not yet in the steps box. They go in
-    // with one append when the engine returns or stops at a fault, not one
-    // append per step: every insertion has GTK's text view move its caret,
-    // scroll and queue another layout pass.
-    std::string PendingSteps;
-    // The step texts grow with the square of the equation's length: a long
-    // pasted equation would fill the memory with them, and GTK needs seconds
-    // to lay out a few megabytes. The box takes this much step text of one
-    // calculation and then says that the rest is left out.
-    std::size_t StepsTextLimit = std::size_t{6} << 20;
-    bool StepsCut = false;
 };
 
 // The one main window, set by the application once the window is shown. The
-// engine callbacks reach the window through it.
+// engine's error callback reaches the window through it.
 extern TfrmCalculator* frmCalculator;
 
-// Engine callbacks (plain functions: the engine keeps no context pointer).
+// Engine error callback (a plain function: the engine keeps no context pointer).
 void OnEngineError(std::string Message, int Position);
-void OnEngineStep(const std::string& Equation);

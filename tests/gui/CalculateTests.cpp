@@ -2,6 +2,9 @@
 // steps box, the recent-equation list and the engine's fault messages.
 #include "CalculatorFixture.h"
 
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+
 namespace {
 
 struct TCalculation {
@@ -76,7 +79,7 @@ TEST_F(CalculatorTest, KeysOtherThanEnter_DoNotCalculate)
     for (int key : {int('5'), int(WXK_TAB), int(WXK_ESCAPE), int(WXK_SPACE)})
         PressKey(key);
     EXPECT_EQ(FieldText(ids::txtDecimal), "");
-    EXPECT_EQ(FieldText(ids::txtSteps), "");
+    EXPECT_EQ(StepsText(), "");
     EXPECT_EQ(RecentEquations(), std::vector<std::string>(10, ""));
 }
 
@@ -99,28 +102,64 @@ TEST_F(CalculatorTest, ManySteps_OneLineEach)
     EXPECT_EQ(lines[1], "2" + equation.substr(3));
     EXPECT_EQ(lines.back(), "301");
     // The box opens at its first line, the equation as typed.
-    EXPECT_EQ(Field(ids::txtSteps)->GetInsertionPoint(), 0);
+    EXPECT_EQ(Steps()->GetFirstVisibleLine(), 0u);
 }
 
-// Beyond its limit the box keeps the first steps and says the rest are left
-// out; the result is shown in full all the same.
-TEST_F(CalculatorTest, StepsBeyondTheLimit_FirstStepsThenANotice)
+// Every step of a long equation is there, read on demand; the result is shown
+// in full all the same, and the next calculation starts afresh.
+TEST_F(CalculatorTest, LongEquation_EveryStepInTheBox)
 {
-    Window->SetStepsTextLimit(50);
-    Calculate("1+1+1+1+1+1+1+1+1+1+1"); // steps of 22, 20 and 18 bytes with their line breaks
-    EXPECT_EQ(StepLines(), (std::vector<std::string>{"1+1+1+1+1+1+1+1+1+1+1", "2+1+1+1+1+1+1+1+1+1",
-                                                     "(further steps not shown: too many to display)"}));
-    EXPECT_EQ(FieldText(ids::txtDecimal), "11");
+    std::string equation = "1";
+    for (int i = 0; i < 20000; ++i)
+        equation += "+1";
+    Calculate(equation);
+    ASSERT_EQ(Steps()->GetLineCount(), 20001u);
+    EXPECT_EQ(Steps()->GetLines(10000, 10001), "10001" + equation.substr(20001));
+    EXPECT_EQ(Steps()->GetLines(20000, 20001), "20001");
+    EXPECT_EQ(FieldText(ids::txtDecimal), "20001");
+    EXPECT_EQ(Steps()->GetFirstVisibleLine(), 0u);
 
-    // The next calculation starts afresh.
     Calculate("2*3");
     EXPECT_EQ(StepLines(), (std::vector<std::string>{"2*3", "6"}));
+}
 
-    // Cut steps and a fault: the steps that fit, the notice, then the message.
-    const char* const tooLarge = "1+1+1+79228162514264337593543950335"; // 36 bytes, then 34
-    wxTEST_DIALOG(Calculate(tooLarge), ExpectEngineMessage("Number too large."));
-    EXPECT_EQ(StepLines(), (std::vector<std::string>{tooLarge, "(further steps not shown: too many to display)"}));
-    EXPECT_EQ(FieldText(ids::txtDecimal), "6");
+// Copy gives the exact step texts of the selected lines, "\n" between them;
+// a selection too large to copy is refused with a message.
+class ExpectCopyRefused : public wxExpectModal<wxMessageDialog> {
+public:
+    ExpectCopyRefused() : wxExpectModal<wxMessageDialog>(wxID_OK) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override
+    {
+        EXPECT_EQ(dialog->GetCaption(), "Orvandale Calculator");
+        EXPECT_NE(dialog->GetMessage().Find("Select fewer steps"), wxNOT_FOUND) << dialog->GetMessage();
+        return wxExpectModal<wxMessageDialog>::OnInvoked(dialog);
+    }
+};
+
+TEST_F(CalculatorTest, CopySelectedSteps)
+{
+    Calculate("(1+2)*3&3");
+    Steps()->SelectLines(1, 3);
+    EXPECT_EQ(Steps()->GetSelectedText(), "(3)*3&3\n3*3&3");
+    ASSERT_TRUE(Steps()->CopySelection());
+    if (wxTheClipboard->Open()) {
+        wxTextDataObject data;
+        EXPECT_TRUE(wxTheClipboard->GetData(data));
+        EXPECT_EQ(data.GetText(), "(3)*3&3\n3*3&3");
+        wxTheClipboard->Close();
+    }
+
+    // 12,000 operators: some 140 MB of step text.
+    std::string equation = "1";
+    for (int i = 0; i < 12000; ++i)
+        equation += "+1";
+    Calculate(equation);
+    Steps()->SelectLines(0, Steps()->GetLineCount());
+    bool copied = true;
+    wxTEST_DIALOG(copied = Steps()->CopySelection(), ExpectCopyRefused());
+    EXPECT_FALSE(copied);
 }
 
 // ---------------------------------------------------------------------------
@@ -217,7 +256,7 @@ TEST_F(CalculatorTest, Fault_LeavesResultsAndRecentListAsTheyWere)
 // message box is up, and stay afterwards.
 class ExpectMessageOverSteps : public ExpectEngineMessage {
 public:
-    ExpectMessageOverSteps(const wxString& message, wxTextCtrl* steps, const wxString& expected)
+    ExpectMessageOverSteps(const wxString& message, TStepsView* steps, const std::string& expected)
         : ExpectEngineMessage(message), Steps(steps), Expected(expected)
     {
     }
@@ -225,21 +264,21 @@ public:
 protected:
     int OnInvoked(wxMessageDialog* dialog) const override
     {
-        EXPECT_EQ(Steps->GetValue(), Expected);
+        EXPECT_EQ(Steps->GetLines(0, Steps->GetLineCount()) + "\n", Expected);
         return ExpectEngineMessage::OnInvoked(dialog);
     }
 
 private:
-    wxTextCtrl* Steps;
-    wxString Expected;
+    TStepsView* Steps;
+    std::string Expected;
 };
 
 TEST_F(CalculatorTest, ArithmeticFault_StepsSoFarShowBeforeTheMessage)
 {
     Calculate("1+1");
     wxTEST_DIALOG(Calculate("2*3+1/0"),
-                  ExpectMessageOverSteps("Division by zero.", Field(ids::txtSteps), "2*3+1/0\n6+1/0\n"));
-    EXPECT_EQ(FieldText(ids::txtSteps), "2*3+1/0\n6+1/0\n");
+                  ExpectMessageOverSteps("Division by zero.", Steps(), "2*3+1/0\n6+1/0\n"));
+    EXPECT_EQ(StepsText(), "2*3+1/0\n6+1/0\n");
     EXPECT_EQ(FieldText(ids::txtDecimal), "2");
 }
 
@@ -247,7 +286,7 @@ TEST_F(CalculatorTest, EmptyEquation_ClearsStepsOnlyAndShowsNothing)
 {
     Calculate("2+3*4");
     Calculate("");
-    EXPECT_EQ(FieldText(ids::txtSteps), "");
+    EXPECT_EQ(StepsText(), "");
     EXPECT_EQ(FieldText(ids::txtDecimal), "14");
     EXPECT_EQ(RecentEquations().front(), "2+3*4");
 }

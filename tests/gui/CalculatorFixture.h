@@ -21,6 +21,7 @@
 
 #include "ExecutablePath.h"
 #include "SettingsPath.h"
+#include "StepsView.h"
 #include "frmCalculator.h"
 #include "ids.h"
 
@@ -171,10 +172,19 @@ protected:
         return items;
     }
 
+    TStepsView* Steps() const { return Find<TStepsView>(ids::txtSteps); }
+
+    // Every line of the steps box, each followed by a line break.
+    std::string StepsText() const
+    {
+        const std::size_t count = Steps()->GetLineCount();
+        return count == 0 ? std::string() : Steps()->GetLines(0, count) + "\n";
+    }
+
     std::vector<std::string> StepLines() const
     {
         std::vector<std::string> lines;
-        const std::string text = FieldText(ids::txtSteps);
+        const std::string text = StepsText();
         std::size_t start = 0;
         for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
             lines.push_back(text.substr(start, end - start));

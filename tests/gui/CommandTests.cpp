@@ -133,7 +133,7 @@ TEST_F(CalculatorTest, DecimalDoubleClick_PutsTheResultAsTheWholeEquation)
     SetEquation("9-8", 1, 1);
     DoubleClick(ids::txtDecimal);
     EXPECT_EQ(EquationText(), "14");
-    EXPECT_EQ(FieldText(ids::txtSteps), "2+3*4\n2+12\n14\n") << "nothing is calculated";
+    EXPECT_EQ(StepsText(), "2+3*4\n2+12\n14\n") << "nothing is calculated";
 
     PressKey(WXK_RETURN);
     EXPECT_EQ(StepLines(), (std::vector<std::string>{"14"}));

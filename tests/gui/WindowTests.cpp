@@ -24,7 +24,7 @@ TEST_F(CalculatorTest, ControlsCarryTheirIds)
     const TControl controls[] = {
         {10001, wxCLASSINFO(wxPanel)},    {10002, wxCLASSINFO(wxToolBar)},  {10003, wxCLASSINFO(wxComboBox)},
         {10006, wxCLASSINFO(wxTextCtrl)}, {10007, wxCLASSINFO(wxTextCtrl)}, {10008, wxCLASSINFO(wxTextCtrl)},
-        {10009, wxCLASSINFO(wxTextCtrl)}, {10010, wxCLASSINFO(wxTextCtrl)}, {10011, wxCLASSINFO(wxTextCtrl)},
+        {10009, wxCLASSINFO(wxPanel)},    {10010, wxCLASSINFO(wxTextCtrl)}, {10011, wxCLASSINFO(wxTextCtrl)},
     };
     for (const TControl& control : controls) {
         SCOPED_TRACE(control.Id);
@@ -229,9 +229,9 @@ TEST_F(CalculatorTest, StepsShown_EverythingVisibleAndTheStepsBoxBeside)
     auto* panel = Find<wxPanel>(ids::pnlMain);
     ResizePanel(panel, Window->GetClientSize());
     ExpectResultColumnVisible(panel);
-    EXPECT_TRUE(Field(ids::txtSteps)->IsShown());
+    EXPECT_TRUE(Steps()->IsShown());
 
-    const wxRect steps = Field(ids::txtSteps)->GetRect();
+    const wxRect steps = Steps()->GetRect();
     const wxRect memory = Field(ids::txtMemory)->GetRect();
     EXPECT_TRUE(wxRect(panel->GetClientSize()).Contains(steps));
     EXPECT_GT(steps.x, memory.GetRight());
@@ -249,7 +249,7 @@ TEST_F(CalculatorTest, StepsHidden_TheWindowIsExactlyTheResultColumn)
 
     // Nothing of the steps box shows: GTK would draw it at its minimum
     // width over the border otherwise.
-    EXPECT_FALSE(Field(ids::txtSteps)->IsShown());
+    EXPECT_FALSE(Steps()->IsShown());
     // No more than the outer border right of the result column.
     int right = 0;
     for (wxWindow* child : panel->GetChildren()) {
@@ -265,11 +265,11 @@ TEST_F(CalculatorTest, StepsHidden_WideningByHandBringsTheStepsBack)
     SendCommand(ids::mnuSteps);
     auto* panel = Find<wxPanel>(ids::pnlMain);
     ResizePanel(panel, Window->GetClientSize());
-    ASSERT_FALSE(Field(ids::txtSteps)->IsShown());
+    ASSERT_FALSE(Steps()->IsShown());
 
     ResizePanel(panel, Window->GetClientSize() + wxSize(120, 0));
-    EXPECT_TRUE(Field(ids::txtSteps)->IsShown());
-    EXPECT_GE(Field(ids::txtSteps)->GetSize().x, 100);
+    EXPECT_TRUE(Steps()->IsShown());
+    EXPECT_GE(Steps()->GetSize().x, 100);
     EXPECT_FALSE(StepsItem()->IsChecked()) << "the check mark changes only through the menu";
 }
 

@@ -1,0 +1,378 @@
+#include "StepsView.h"
+
+#include <wx/clipbrd.h>
+#include <wx/dataview.h>
+#include <wx/dcclient.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/scrolbar.h>
+#include <wx/settings.h>
+#include <wx/sizer.h>
+#include <wx/toplevel.h>
+
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// A cell holds at least this many characters from the first column in view,
+// so that a screen reader reads more of a line than fits the box.
+constexpr std::size_t CellCharacters = 400;
+// Columns moved by one Left or Right key, and by one step of the wheel.
+constexpr std::size_t KeyColumns = 4;
+
+void AppendEscaped(wxString& markup, const std::string& text)
+{
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            markup += "&amp;";
+            break;
+        case '<':
+            markup += "&lt;";
+            break;
+        case '>':
+            markup += "&gt;";
+            break;
+        default:
+            markup += static_cast<wxUniChar>(static_cast<unsigned char>(c));
+            break;
+        }
+    }
+}
+
+} // namespace
+
+// Lines of the history as rows of one text column, in markup: the marked
+// part of each line bold and underlined, which reads on any background and
+// changes nothing that is copied.
+class TStepsModel : public wxDataViewVirtualListModel {
+public:
+    TStepsModel(const TStepHistory& history) : wxDataViewVirtualListModel(0), History(history) {}
+
+    unsigned GetColumnCount() const override { return 1; }
+    wxString GetColumnType(unsigned) const override { return "string"; }
+
+    void GetValueByRow(wxVariant& variant, unsigned row, unsigned) const override
+    {
+        if (row >= History.Count()) {
+            variant = wxString();
+            return;
+        }
+        const std::size_t width = std::max(CellCharacters, Width);
+        const std::size_t end = FirstColumn + width;
+        const TStepHistory::TMark mark = History.MarkOf(row);
+        const std::size_t markStart = std::clamp(mark.Start, FirstColumn, end);
+        const std::size_t markEnd = std::clamp(mark.Start + mark.Length, FirstColumn, end);
+        wxString markup;
+        markup.reserve(width + 64);
+        AppendEscaped(markup, History.Line(row, FirstColumn, markStart - FirstColumn));
+        if (markEnd > markStart) {
+            markup += "<span weight=\"bold\" underline=\"single\">";
+            AppendEscaped(markup, History.Line(row, markStart, markEnd - markStart));
+            markup += "</span>";
+        }
+        AppendEscaped(markup, History.Line(row, markEnd, end - markEnd));
+        variant = markup;
+    }
+
+    bool SetValueByRow(const wxVariant&, unsigned, unsigned) override { return false; }
+
+    std::size_t FirstColumn = 0;
+    std::size_t Width = 1;
+
+private:
+    const TStepHistory& History;
+};
+
+TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
+    : wxPanel(parent, id, pos, size, wxTAB_TRAVERSAL | wxBORDER_NONE)
+{
+    List = new wxDataViewCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                              wxDV_MULTIPLE | wxDV_NO_HEADER);
+    Model = new TStepsModel(History);
+    List->AssociateModel(Model);
+    Model->DecRef(); // the list holds the model now
+    auto* renderer = new wxDataViewTextRenderer("string", wxDATAVIEW_CELL_INERT);
+    renderer->EnableMarkup();
+    auto* column = new wxDataViewColumn(wxEmptyString, renderer, 0, 100, wxALIGN_LEFT, 0);
+    List->AppendColumn(column);
+    List->SetName("Steps");
+#ifdef __WXGTK__
+    // One row height for all and a fixed column width: the list then never
+    // measures rows it does not draw, whatever their number.
+    GtkTreeView* tree = GTK_TREE_VIEW(List->GtkGetTreeView());
+    gtk_tree_view_column_set_sizing(gtk_tree_view_get_column(tree, 0), GTK_TREE_VIEW_COLUMN_FIXED);
+    gtk_tree_view_set_fixed_height_mode(tree, TRUE);
+    gtk_tree_view_set_rubber_banding(tree, TRUE);
+    gtk_tree_view_set_enable_search(tree, FALSE);
+#endif
+
+    Sideways = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(List, 1, wxEXPAND);
+    sizer->Add(Sideways, 0, wxEXPAND);
+    SetSizer(sizer);
+    Sideways->Hide();
+
+    List->Bind(wxEVT_SIZE, &TStepsView::OnListSize, this);
+    List->Bind(wxEVT_KEY_DOWN, &TStepsView::OnKeyDown, this);
+    List->Bind(wxEVT_MOUSEWHEEL, &TStepsView::OnWheel, this);
+    List->Bind(wxEVT_DATAVIEW_ITEM_CONTEXT_MENU, &TStepsView::OnContextMenu, this);
+    Sideways->Bind(wxEVT_SCROLL_THUMBTRACK, &TStepsView::OnScroll, this);
+    Sideways->Bind(wxEVT_SCROLL_CHANGED, &TStepsView::OnScroll, this);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { CopySelection(); }, wxID_COPY);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { List->SelectAll(); }, wxID_SELECTALL);
+}
+
+TStepsView::~TStepsView()
+{
+    // The list may still ask for rows while it goes; there are none by then.
+    Showing = false;
+}
+
+void TStepsView::ShowSteps()
+{
+    Showing = true;
+    FirstColumn = 0;
+    Model->FirstColumn = 0;
+    Model->Reset(static_cast<unsigned>(std::min<std::size_t>(History.Count(), 0xFFFFFFF0u)));
+    UpdateColumns();
+    if (History.Count() > 0)
+        List->EnsureVisible(Model->GetItem(0));
+}
+
+void TStepsView::Clear()
+{
+    Showing = false;
+    FirstColumn = 0;
+    Model->FirstColumn = 0;
+    Model->Reset(0);
+    UpdateColumns();
+}
+
+std::size_t TStepsView::GetLineCount() const
+{
+    return Showing ? Model->GetCount() : 0;
+}
+
+std::size_t TStepsView::GetFirstVisibleLine() const
+{
+    const wxDataViewItem top = List->GetTopItem();
+    return top.IsOk() ? Model->GetRow(top) : 0;
+}
+
+long TStepsView::GetCursorLine() const
+{
+    const wxDataViewItem item = List->GetCurrentItem();
+    return item.IsOk() ? static_cast<long>(Model->GetRow(item)) : -1;
+}
+
+bool TStepsView::SetFont(const wxFont& font)
+{
+    wxPanel::SetFont(font);
+    const bool done = List->SetFont(font);
+    UpdateColumns();
+    return done;
+}
+
+bool TStepsView::SetBackgroundColour(const wxColour& colour)
+{
+    wxPanel::SetBackgroundColour(colour);
+    return List->SetBackgroundColour(colour);
+}
+
+bool TStepsView::SetForegroundColour(const wxColour& colour)
+{
+    wxPanel::SetForegroundColour(colour);
+    return List->SetForegroundColour(colour);
+}
+
+// The column is exactly as wide as the list, and the sideways scrollbar
+// covers the longest line.
+void TStepsView::UpdateColumns()
+{
+    const int clientWidth = std::max(List->GetClientSize().x, 1);
+    wxClientDC dc(List);
+    dc.SetFont(List->GetFont());
+    const int charWidth = std::max(dc.GetTextExtent("0123456789").x / 10, 1);
+    VisibleColumns = std::max(static_cast<std::size_t>(clientWidth / charWidth), std::size_t{1});
+    Model->Width = VisibleColumns + 1;
+    if (wxDataViewColumn* column = List->GetColumn(0))
+        column->SetWidth(clientWidth);
+
+    const std::size_t longest = Showing ? History.LongestLine() + 1 : 0;
+    const bool needed = longest > VisibleColumns;
+    if (!needed && FirstColumn != 0)
+        ScrollToColumn(0);
+    if (needed) {
+        const int range = static_cast<int>(std::min<std::size_t>(longest, 0x7FFFFFFF));
+        Sideways->SetScrollbar(static_cast<int>(FirstColumn), static_cast<int>(VisibleColumns), range,
+                               static_cast<int>(VisibleColumns));
+    }
+    if (Sideways->IsShown() != needed) {
+        Sideways->Show(needed);
+        Layout();
+    }
+}
+
+void TStepsView::ScrollToColumn(std::size_t column)
+{
+    const std::size_t longest = Showing ? History.LongestLine() + 1 : 0;
+    const std::size_t last = longest > VisibleColumns ? longest - VisibleColumns : 0;
+    column = std::min(column, last);
+    if (column == FirstColumn)
+        return;
+    FirstColumn = column;
+    Model->FirstColumn = column;
+    Sideways->SetThumbPosition(static_cast<int>(column));
+    List->Refresh();
+}
+
+void TStepsView::OnListSize(wxSizeEvent& event)
+{
+    event.Skip();
+    CallAfter([this] { UpdateColumns(); });
+}
+
+void TStepsView::OnScroll(wxScrollEvent& event)
+{
+    ScrollToColumn(static_cast<std::size_t>(std::max(event.GetPosition(), 0)));
+}
+
+void TStepsView::OnKeyDown(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    const bool control = event.GetModifiers() == wxMOD_CONTROL;
+    if (control && (key == 'C' || key == WXK_INSERT)) {
+        CopySelection();
+        return;
+    }
+    if (control && key == 'A') {
+        List->SelectAll();
+        return;
+    }
+    if (key == WXK_LEFT || key == WXK_RIGHT) {
+        const std::size_t by = event.ControlDown() ? VisibleColumns : KeyColumns;
+        if (key == WXK_LEFT)
+            ScrollToColumn(FirstColumn > by ? FirstColumn - by : 0);
+        else
+            ScrollToColumn(FirstColumn + by);
+        return;
+    }
+    event.Skip(); // the list's own keys: lines, pages, first and last
+}
+
+void TStepsView::OnWheel(wxMouseEvent& event)
+{
+    if (event.GetWheelAxis() != wxMOUSE_WHEEL_HORIZONTAL && !event.ShiftDown()) {
+        event.Skip();
+        return;
+    }
+    const int steps = event.GetWheelRotation() / std::max(event.GetWheelDelta(), 1);
+    const std::size_t by = KeyColumns * static_cast<std::size_t>(std::max(std::abs(steps), 1));
+    // Up and left move towards the start of the line.
+    const bool back = event.GetWheelAxis() == wxMOUSE_WHEEL_HORIZONTAL ? steps < 0 : steps > 0;
+    ScrollToColumn(back ? (FirstColumn > by ? FirstColumn - by : 0) : FirstColumn + by);
+}
+
+void TStepsView::OnContextMenu(wxDataViewEvent&)
+{
+    wxMenu menu;
+    menu.Append(wxID_COPY, "&Copy\tCtrl+C");
+    menu.Append(wxID_SELECTALL, "Select &All\tCtrl+A");
+    menu.Enable(wxID_COPY, List->HasSelection());
+    PopupMenu(&menu);
+}
+
+std::string TStepsView::GetLines(std::size_t from, std::size_t to) const
+{
+    std::string text;
+    to = std::min(to, GetLineCount());
+    for (std::size_t line = from; line < to; ++line) {
+        if (line != from)
+            text += '\n';
+        History.AppendLine(text, line);
+    }
+    return text;
+}
+
+void TStepsView::SelectLines(std::size_t from, std::size_t to)
+{
+    wxDataViewItemArray items;
+    to = std::min(to, GetLineCount());
+    for (std::size_t line = from; line < to; ++line)
+        items.push_back(Model->GetItem(static_cast<unsigned>(line)));
+    List->SetSelections(items);
+}
+
+namespace {
+
+std::vector<unsigned> SelectedRows(const wxDataViewCtrl& list, const wxDataViewVirtualListModel& model)
+{
+    wxDataViewItemArray items;
+    list.GetSelections(items);
+    std::vector<unsigned> rows;
+    rows.reserve(items.size());
+    for (const wxDataViewItem& item : items)
+        rows.push_back(model.GetRow(item));
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+} // namespace
+
+std::size_t TStepsView::SelectedLength(std::size_t& lines) const
+{
+    const std::vector<unsigned> rows = SelectedRows(*List, *Model);
+    lines = 0;
+    std::size_t length = 0;
+    for (const unsigned row : rows) {
+        if (row < GetLineCount()) {
+            length += History.LineLength(row) + 1;
+            ++lines;
+        }
+    }
+    return length;
+}
+
+std::string TStepsView::GetSelectedText() const
+{
+    std::string text;
+    bool first = true;
+    for (const unsigned row : SelectedRows(*List, *Model)) {
+        if (row >= GetLineCount())
+            continue;
+        if (!first)
+            text += '\n';
+        History.AppendLine(text, row);
+        first = false;
+    }
+    return text;
+}
+
+bool TStepsView::CopySelection()
+{
+    std::size_t lines = 0;
+    const std::size_t length = SelectedLength(lines);
+    if (lines == 0)
+        return false;
+    if (length > CopyLimit) {
+        const wxTopLevelWindow* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(this));
+        wxMessageBox(wxString::Format("The %zu selected steps hold %.1f MB of text, more than the %zu MB "
+                                      "that can be copied at once. Select fewer steps and copy again.",
+                                      lines, static_cast<double>(length) / (1 << 20), CopyLimit >> 20),
+                     top != nullptr ? top->GetTitle() : wxString(), wxOK | wxICON_INFORMATION, this);
+        return false;
+    }
+    const std::string text = GetSelectedText();
+    wxClipboardLocker locker;
+    if (!locker)
+        return false;
+    wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(text)));
+    return true;
+}

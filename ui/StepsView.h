@@ -1,0 +1,86 @@
+// The steps box: every step of the last calculation, one line each, with the
+// part that the next step reduces marked.
+//
+// The step texts together grow with the square of the equation's length, so
+// the view keeps none of them: it is a virtual list that asks the step
+// history for the lines it shows, and only for the columns it shows. Lines
+// longer than the box scroll sideways by the view's own scrollbar (and the
+// Left and Right keys, and Shift with the wheel); every line has the same
+// height, so the list never measures the lines it does not draw.
+//
+// Lines are selected with the mouse and the keys as in any list; Ctrl+C and
+// the context menu copy the selected steps as plain text, one line each.
+#pragma once
+
+#include <wx/panel.h>
+#include <wx/string.h>
+
+#include <cstddef>
+#include <string>
+
+#include "StepHistory.h"
+
+class TStepsModel;
+class wxDataViewCtrl;
+class wxDataViewEvent;
+class wxScrollBar;
+class wxScrollEvent;
+
+class TStepsView : public wxPanel {
+public:
+    // The most text one copy puts on the clipboard; a larger selection is
+    // refused with a message instead.
+    static constexpr std::size_t CopyLimit = std::size_t{64} << 20;
+
+    TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size);
+    ~TStepsView() override;
+
+    // The steps shown, read whenever the view draws: hand it to the engine
+    // as its step sink, and call ShowSteps after every change to it.
+    [[nodiscard]] TStepHistory& GetHistory() { return History; }
+
+    // Shows what the history holds now, from its first line and column.
+    void ShowSteps();
+    // Shows nothing, whatever the history holds.
+    void Clear();
+
+    bool SetFont(const wxFont& font) override;
+    bool SetBackgroundColour(const wxColour& colour) override;
+    bool SetForegroundColour(const wxColour& colour) override;
+
+    [[nodiscard]] std::size_t GetLineCount() const;
+    // The first line in view, the line with the keyboard cursor, the first
+    // column in view; -1 for no cursor.
+    [[nodiscard]] std::size_t GetFirstVisibleLine() const;
+    [[nodiscard]] long GetCursorLine() const;
+    [[nodiscard]] std::size_t GetFirstColumn() const { return FirstColumn; }
+    void ScrollToColumn(std::size_t column);
+
+    // Lines from to to (exclusive) with "\n" between them.
+    [[nodiscard]] std::string GetLines(std::size_t from, std::size_t to) const;
+    // The selected lines, in order, as Copy puts them on the clipboard.
+    [[nodiscard]] std::string GetSelectedText() const;
+    void SelectLines(std::size_t from, std::size_t to);
+    // Copies the selection; false (after saying why) when it is too large.
+    bool CopySelection();
+
+    // The list control inside, for keyboard focus and accessibility.
+    [[nodiscard]] wxDataViewCtrl* GetList() const { return List; }
+
+private:
+    void OnListSize(wxSizeEvent& event);
+    void OnKeyDown(wxKeyEvent& event);
+    void OnWheel(wxMouseEvent& event);
+    void OnScroll(wxScrollEvent& event);
+    void OnContextMenu(wxDataViewEvent& event);
+    void UpdateColumns();
+    [[nodiscard]] std::size_t SelectedLength(std::size_t& lines) const;
+
+    TStepHistory History;
+    TStepsModel* Model = nullptr; // owned by the list
+    wxDataViewCtrl* List = nullptr;
+    wxScrollBar* Sideways = nullptr;
+    std::size_t FirstColumn = 0;
+    std::size_t VisibleColumns = 1;
+    bool Showing = false;
+};
