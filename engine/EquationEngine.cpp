@@ -499,6 +499,7 @@ bool TEquationEngine::Reduce()
     work.ValueStates.assign(limit, TValueState::TextOnly);
     work.OpenGroups.clear();
     bool hasGroups = false;
+    std::size_t depth = 0;
     for (TIndex i = Tokens.First(); i != None; i = Tokens.Next(i)) {
         const TTokenKind kind = Tokens.KindOf(i);
         if (kind == tkOpenParenthesis) {
@@ -507,6 +508,7 @@ bool TEquationEngine::Reduce()
                 hasGroups = true;
             }
             work.OpenGroups.push_back(i);
+            depth = std::max(depth, work.OpenGroups.size());
         } else if (kind == tkCloseParenthesis) {
             work.Partner[work.OpenGroups.back()] = i;
             work.OpenGroups.pop_back();
@@ -533,6 +535,7 @@ bool TEquationEngine::Reduce()
     // before any of its own operators; a group's interior is a range of its
     // own, pushed here instead of recursed into.
     work.Ranges.clear();
+    work.Ranges.reserve(depth + 1); // once, not by doubling: deep nesting is one range per level
     work.Ranges.push_back(TRange{None, None, hasGroups ? Tokens.First() : None});
     for (;;) {
         TRange& range = work.Ranges.back();
