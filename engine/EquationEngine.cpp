@@ -367,12 +367,88 @@ bool TEquationEngine::Fail(std::string_view message, std::size_t position)
 
 bool TEquationEngine::Evaluate(std::string& equation)
 {
-    const bool ok = Scan(equation) && Reduce() && TakeResult(equation);
+    if (!Scan(equation)) {
+        return false;
+    }
+    // Without steps and groups the working is not needed, only its result;
+    // a fault found that way is left to the reduction, which reports the
+    // first one in its own order.
+    if (!Textual() && !ScannedGroups && EvaluateFlat(equation)) {
+        return true;
+    }
+    const bool ok = Reduce() && TakeResult(equation);
     // The working storage of a huge equation is not kept for the next one.
     if (Tokens.IndexLimit() > TTokenList::KeptNodes) {
         Work->Release();
     }
     return ok;
+}
+
+// Operator precedence with left associativity builds the same tree as the
+// reduction's leftmost-first order by level, so every operation gets the same
+// operands. An operator waits on a stack until one of the same or a lower
+// level follows it, so the stacks hold at most one operator per level.
+bool TEquationEngine::EvaluateFlat(std::string& equation)
+{
+    std::array<TDecimal, 4> values;
+    std::array<char, 3> operators{};
+    std::size_t valueCount = 0;
+    std::size_t operatorCount = 0;
+    auto applyTop = [&] {
+        const char op = operators[--operatorCount];
+        const TDecimal r = values[--valueCount];
+        TDecimal& l = values[valueCount - 1];
+        switch (op) {
+        case '+':
+            l = DecimalAdd(l, r);
+            break;
+        case '-':
+            l = DecimalSubtract(l, r);
+            break;
+        case '*':
+            l = DecimalMultiply(l, r);
+            break;
+        case '/':
+            l = DecimalDivide(l, r);
+            break;
+        case '^':
+            l = DecimalPower(l, r);
+            break;
+        default:
+            l = DecimalPower(l, DecimalReciprocal(r));
+            break;
+        }
+        // A double result goes on as it is: the next operation reads it
+        // back from its text, as the reduction does.
+        return l.IsOk();
+    };
+    for (TIndex i = Tokens.First(); i != None; i = Tokens.Next(i)) {
+        const std::string_view text = Tokens.TextOf(i);
+        if (Tokens.KindOf(i) == tkNumber) {
+            values[valueCount] = DecimalFromText(text);
+            if (!values[valueCount++].IsOk()) {
+                return false;
+            }
+            continue;
+        }
+        const std::size_t level = LevelOf(text[0]);
+        while (operatorCount > 0 && LevelOf(operators[operatorCount - 1]) <= level) {
+            if (!applyTop()) {
+                return false;
+            }
+        }
+        operators[operatorCount++] = text[0];
+    }
+    if (valueCount == 1) {
+        return false; // a lone number is handed back as typed: the reduction does that
+    }
+    while (operatorCount > 0) {
+        if (!applyTop()) {
+            return false;
+        }
+    }
+    equation = DecimalToText(values[0]);
+    return true;
 }
 
 bool TEquationEngine::TakeResult(std::string& equation)
@@ -440,6 +516,7 @@ bool TEquationEngine::Scan(std::string_view equation)
         Tokens.Append(kind, start, text.size());
         previous = kind;
     }
+    ScannedGroups = opening > 0;
     if (opening > closing) {
         return Fail(MessageNoClosingParenthesis, 0);
     }

@@ -229,7 +229,9 @@ public:
     // none. The sink must outlive every Evaluate it is set for.
     void SetStepSink(TStepSink* sink) { Sink = sink; }
 
-    // The scanned tokens after Scan; after Evaluate, what the reduction left.
+    // The scanned tokens after Scan; after Evaluate, what the reduction left
+    // (or, for an equation without groups evaluated without steps or sink,
+    // the scanned tokens).
     [[nodiscard]] const TTokenList& GetTokens() const { return Tokens; }
 
 private:
@@ -239,6 +241,7 @@ private:
     std::string_view ScanNumber(std::string_view equation, std::size_t& position, bool& failed);
 
     bool Reduce();
+    bool EvaluateFlat(std::string& equation);
     bool TakeResult(std::string& equation);
     TIndex FindGroup(TIndex from, TIndex close) const;
     TIndex FindTokenOfKind(TIndex from, TIndex last, TTokenKind kind) const;
@@ -263,5 +266,6 @@ private:
     TErrorCallback OnError;
     TStepCallback OnStep;
     TStepSink* Sink = nullptr;
+    bool ScannedGroups = false;
     std::unique_ptr<TWorkspace> Work;
 };
