@@ -34,7 +34,10 @@
 // (nesting is an explicit stack, not recursion, and an operation finds its
 // operator and edits the list and the step text in place). Without a step
 // callback no step text is built at all; a step sink alone costs O(log n)
-// per step.
+// per step. Without either, an equation without groups is evaluated by
+// operator precedence in one pass, with no working kept. Memory: about 20
+// bytes per byte of the equation at most for its tokens and working, plus
+// the step text and its index when steps are reported.
 #pragma once
 
 #include <array>
