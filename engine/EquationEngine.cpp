@@ -776,7 +776,8 @@ bool TEquationEngine::ApplyOperator(TIndex k)
     }
     TStepChange change;
     if (Textual() || result.Kind != TDecimalKind::Decimal) {
-        std::string text = DecimalToText(result);
+        TDecimalText chars;
+        const std::string_view text = DecimalToChars(result, chars);
         if (text.empty()) {
             return Fail(MessageNumberTooLarge, operatorPosition);
         }
@@ -808,7 +809,8 @@ TDecimal TEquationEngine::ValueOf(TIndex number) const
 std::string_view TEquationEngine::TextOf(TIndex number)
 {
     if (Work->ValueStates[number] == TValueState::TextLater) {
-        Tokens.SetText(number, DecimalToText(Work->Values[Tokens.RecordOf(number)]));
+        TDecimalText chars;
+        Tokens.SetText(number, DecimalToChars(Work->Values[Tokens.RecordOf(number)], chars));
         Work->ValueStates[number] = TValueState::Known;
     }
     return Tokens.TextOf(number);
