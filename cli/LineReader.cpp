@@ -4,7 +4,7 @@
 #include <cstring>
 #include <unistd.h>
 
-TLineReader::TLineReader(int fd, void (*beforeWait)()) : Fd(fd), BeforeWait(beforeWait), Buffer(1 << 16) {}
+TLineReader::TLineReader(int fd, void (*beforeWait)()) : Fd(fd), BeforeWait(beforeWait), Buffer(InitialSize) {}
 
 bool TLineReader::Fill()
 {
@@ -61,4 +61,25 @@ bool TLineReader::Next(std::string& line)
         line.pop_back();
     }
     return true;
+}
+
+bool TLineReader::SkipLine()
+{
+    for (;;) {
+        const void* newline = std::memchr(Buffer.data() + Begin, '\n', End - Begin);
+        if (newline != nullptr) {
+            Begin = static_cast<std::size_t>(static_cast<const char*>(newline) - Buffer.data()) + 1;
+            return true;
+        }
+        // Nothing buffered is kept: the buffer goes back to its first size.
+        Begin = End = 0;
+        if (Buffer.size() > InitialSize) {
+            Buffer.clear();
+            Buffer.shrink_to_fit();
+            Buffer.resize(InitialSize);
+        }
+        if (!Fill()) {
+            return false;
+        }
+    }
 }

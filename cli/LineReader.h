@@ -16,7 +16,13 @@ public:
     // line without "\n" counts. False at the end of the input.
     bool Next(std::string& line);
 
+    // After Next ran out of memory: drops the rest of the line it was
+    // reading. False when the input ended there.
+    bool SkipLine();
+
 private:
+    static constexpr std::size_t InitialSize = 1 << 16;
+
     bool Fill();
 
     int Fd;

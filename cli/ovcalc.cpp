@@ -1,50 +1,138 @@
 // ovcalc: the equation engine on the command line, for scripts and for
 // checking results without the window.
+//
+// Output is written as the engine goes, so that memory stays near linear in
+// the equation whatever the number and length of its steps. Every write is
+// checked: a failed one ends the program with status 3.
 #include "BaseConversion.h"
 #include "EquationEngine.h"
 #include "LineReader.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr std::string_view Usage =
-    "Usage: ovcalc [--steps] [--json] [EQUATION ...]\n"
+    "Usage: ovcalc [--steps] [--changes] [--json] [EQUATION ...]\n"
     "Evaluates each EQUATION, or each line of standard input when none is given.\n"
     "\n"
-    "  --steps     print every step of the reduction before the result\n"
-    "  --json      print one JSON object per equation, with its steps\n"
+    "  --steps     print every step of the working before the result; the steps\n"
+    "              are the whole equation each time, so their size grows with the\n"
+    "              square of the equation's length (use --changes for long ones)\n"
+    "  --changes   in place of the steps, print the first step, then one line per\n"
+    "              step naming only what it did: \"AT: FROM -> TO\", where FROM\n"
+    "              stood at offset AT of the step before (counted from 0) and TO\n"
+    "              took its place\n"
+    "  --json      print one JSON object per equation, with its steps, keys in\n"
+    "              this order: \"equation\", \"steps\" (or \"changes\" with --changes:\n"
+    "              [{\"at\": AT, \"from\": FROM, \"to\": TO}, ...], after the first\n"
+    "              step in \"first\"), \"ok\", then \"decimal\", \"hexadecimal\",\n"
+    "              \"octal\", \"binary\", or \"error\": {\"message\": M, \"position\": P}\n"
+    "              (position -1 when out of memory; \"error\": null for an empty line)\n"
     "  --help      print this help and exit\n"
     "  --version   print the version and exit\n"
     "  --          take every further argument as an equation\n"
     "\n"
     "An equation holds numbers, + - * / ^ (power) & (root), parentheses and spaces.\n"
-    "Exit status: 0 when every equation succeeded, 1 when any failed, 2 for a bad option.\n";
+    "A result beyond 79228162514264337593543950335, either sign, is reported as\n"
+    "an error; a lone number is given back exactly as typed.\n"
+    "A fault is shown on standard error with its line and column and at most\n"
+    "about 70 characters of the equation around it.\n"
+    "\n"
+    "Exit status: 0 when every equation succeeded, 1 when any failed (a fault,\n"
+    "or out of memory for one equation; the next lines are still answered),\n"
+    "2 for a bad option, 3 when the output could not be written.\n";
 
-enum class TOutput { Plain, PlainWithSteps, Json };
+// ---------------------------------------------------------------------------
+// Output
 
-// Appends texts as JSON strings to one buffer. The JSON library does the
-// escaping, and writes U+FFFD for bytes that are not UTF-8. Steps and results
-// are printable ASCII without quotes or backslashes: they need no escaping,
-// and skipping the library for them keeps a JSON answer as cheap as the
-// evaluation behind it.
-class TJsonStrings {
+[[noreturn]] void WriteFailed(int error)
+{
+    // A reader that went away (a closed pipe) is no fault to talk about.
+    if (error != EPIPE) {
+        const std::string text = std::string("ovcalc: cannot write the output: ") + std::strerror(error) + "\n";
+        [[maybe_unused]] const ssize_t ignored = write(2, text.data(), text.size());
+    }
+    _exit(3);
+}
+
+void WriteAll(int fd, std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t count = write(fd, text.data(), text.size());
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            WriteFailed(errno);
+        }
+        text.remove_prefix(static_cast<std::size_t>(count));
+    }
+}
+
+// Standard output through one buffer, written with write(2) and checked.
+class TOutput {
 public:
-    explicit TJsonStrings(std::string& output) : Output(output) {}
+    static constexpr std::size_t Capacity = 1 << 16;
 
-    void Append(std::string_view text)
+    TOutput() { Buffer.reserve(Capacity); }
+
+    void Put(std::string_view text)
+    {
+        if (Buffer.size() + text.size() > Capacity) {
+            Flush();
+            if (text.size() >= Capacity) {
+                WriteAll(1, text);
+                return;
+            }
+        }
+        Buffer.append(text);
+    }
+    void Put(char c)
+    {
+        if (Buffer.size() == Capacity) {
+            Flush();
+        }
+        Buffer.push_back(c);
+    }
+
+    void Flush()
+    {
+        WriteAll(1, Buffer);
+        Buffer.clear();
+    }
+
+    // Appends a text as a JSON string. The JSON library does the escaping,
+    // and writes U+FFFD for bytes that are not UTF-8.
+    void PutJsonString(std::string_view text)
     {
         if (NeedsNoEscaping(text)) {
-            Output.append(1, '"').append(text).append(1, '"');
+            PutPlainJsonString(text);
         } else {
-            Output += nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+            Put(nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
         }
+    }
+
+    // For texts the engine made (steps, numbers, messages): printable ASCII
+    // without quotes or backslashes, which need no escaping.
+    void PutPlainJsonString(std::string_view text)
+    {
+        Put('"');
+        Put(text);
+        Put('"');
     }
 
 private:
@@ -57,32 +145,38 @@ private:
             }
             return plain;
         }();
-        for (const char c : text) {
-            if (!Plain[static_cast<unsigned char>(c)]) {
-                return false;
-            }
-        }
-        return true;
+        return std::all_of(text.begin(), text.end(), [](char c) { return Plain[static_cast<unsigned char>(c)]; });
     }
 
-    std::string& Output;
+    std::string Buffer;
 };
+
+TOutput Out;
+
+void FlushOutput() { Out.Flush(); }
+
+// Standard error keeps its place after the answers written before.
+void WriteError(std::string_view text)
+{
+    Out.Flush();
+    WriteAll(2, text);
+}
+
+// ---------------------------------------------------------------------------
+// What the engine reports
+
+enum class TMode { Plain, Steps, Changes, Json, JsonChanges };
 
 // The engine reports through plain functions, so what they report about the
 // current equation lives here.
 struct TReport {
-    TOutput Output = TOutput::Plain;
+    TMode Mode = TMode::Plain;
     std::string Message;
     int Position = -1;
-    std::string StepsJson; // the steps so far, as the inside of a JSON array
-    TJsonStrings StepStrings{StepsJson};
-    std::string Line;
-    TJsonStrings LineStrings{Line};
+    bool FirstStep = true;
 };
 
 TReport Report;
-
-void Write(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 void OnEngineError(std::string message, int position)
 {
@@ -92,18 +186,122 @@ void OnEngineError(std::string message, int position)
 
 void OnEngineStep(const std::string& equation)
 {
-    if (Report.Output == TOutput::PlainWithSteps) {
-        Write(equation);
-        std::putc('\n', stdout);
+    if (Report.Mode == TMode::Steps) {
+        Out.Put(equation);
+        Out.Put('\n');
     } else {
-        if (!Report.StepsJson.empty()) {
-            Report.StepsJson += ", ";
+        if (!Report.FirstStep) {
+            Out.Put(", ");
         }
-        Report.StepStrings.Append(equation);
+        Out.PutPlainJsonString(equation);
     }
+    Report.FirstStep = false;
 }
 
-void FlushOutput() { std::fflush(stdout); }
+// Writes each step as what it replaced. The texts of the tokens are kept
+// here (the engine has moved on when it reports a change): scanned tokens as
+// slices of the first step, computed numbers in a store of their own.
+class TChangeWriter final : public TStepSink {
+public:
+    void OnFirstStep(std::string_view equation, const TTokenList& tokens) override
+    {
+        Texts.assign(equation);
+        Starts.resize(tokens.IndexLimit());
+        Lengths.resize(tokens.IndexLimit());
+        std::uint32_t offset = 0;
+        for (TTokenList::TIndex i = 0; i < tokens.IndexLimit(); ++i) {
+            Starts[i] = offset;
+            Lengths[i] = static_cast<std::uint32_t>(tokens[i].Text.size());
+            offset += Lengths[i];
+        }
+        if (Report.Mode == TMode::Changes) {
+            Out.Put(equation);
+            Out.Put('\n');
+        } else {
+            Out.PutPlainJsonString(equation);
+            Out.Put(", \"changes\": [");
+        }
+        Report.FirstStep = false;
+    }
+
+    void OnChange(const TStepChange& change) override
+    {
+        // The span a step replaces is its keeper and the tokens it removed,
+        // side by side: their old texts in list order are what stood there.
+        std::array<TTokenList::TIndex, 4> span{change.Keeper};
+        std::size_t count = 1;
+        for (std::size_t i = 0; i < change.GoneCount && i < 3; ++i) {
+            std::size_t k = count++;
+            for (; k > 0 && span[k - 1] > change.Gone[i]; --k) {
+                span[k] = span[k - 1];
+            }
+            span[k] = change.Gone[i];
+        }
+        From.clear();
+        for (std::size_t i = 0; i < count; ++i) {
+            From.append(Texts, Starts[span[i]], Lengths[span[i]]);
+        }
+        const std::string at = std::to_string(change.At);
+        if (Report.Mode == TMode::Changes) {
+            Out.Put(at);
+            Out.Put(": ");
+            Out.Put(From);
+            Out.Put(" -> ");
+            Out.Put(change.Text);
+            Out.Put('\n');
+        } else {
+            Out.Put(Separator);
+            Out.Put("{\"at\": ");
+            Out.Put(at);
+            Out.Put(", \"from\": ");
+            Out.PutPlainJsonString(From);
+            Out.Put(", \"to\": ");
+            Out.PutPlainJsonString(change.Text);
+            Out.Put('}');
+            Separator = ", ";
+        }
+        // Where the keeper's old text was long enough the new one takes its
+        // place, so the store grows only as results grow.
+        const TTokenList::TIndex keeper = change.Keeper;
+        if (change.Text.size() > Lengths[keeper]) {
+            Starts[keeper] = static_cast<std::uint32_t>(Texts.size());
+            Texts.append(change.Text);
+        } else {
+            Texts.replace(Starts[keeper], change.Text.size(), change.Text);
+        }
+        Lengths[keeper] = static_cast<std::uint32_t>(change.Text.size());
+    }
+
+    // Before each equation.
+    void Reset()
+    {
+        Separator = "";
+        Texts.clear();
+        if (Starts.size() > 4096) {
+            Texts.shrink_to_fit();
+            Starts = {};
+            Lengths = {};
+        }
+    }
+
+    // Ends the "changes" array in JSON, opening it first when no first step came.
+    void CloseJson(bool hadFirstStep)
+    {
+        Out.Put(hadFirstStep ? "]" : "null, \"changes\": []");
+    }
+
+private:
+    std::string Texts;
+    std::vector<std::uint32_t> Starts;  // by token: where its current text starts in Texts
+    std::vector<std::uint32_t> Lengths; // by token
+    std::string From;
+    std::string_view Separator;
+};
+
+TChangeWriter Changes;
+
+// ---------------------------------------------------------------------------
+// Answers
 
 struct TBases {
     std::string Hexadecimal;
@@ -117,82 +315,195 @@ TBases BasesOf(std::string_view result)
     return TBases{IntToHexadecimal(integer), IntToOctal(integer), IntToBinary(integer)};
 }
 
-// The fault, the equation, and a caret under the reported character. The
-// caret line follows tabs and counts a UTF-8 sequence as one column.
-void WriteFault(const std::string& equation)
+// Where an equation came from, for messages: a line of standard input or an argument.
+struct TSource {
+    const char* Kind; // "line" or "argument"
+    std::size_t Number;
+};
+
+// At most about 70 characters of the equation around the fault, with "..."
+// where text is left out, control characters and bytes that are no UTF-8
+// written as \xHH, and the caret line under the reported character.
+std::string FaultExcerpt(std::string_view equation, std::size_t position)
 {
-    std::string text = "ovcalc: " + Report.Message + "\n" + equation + "\n";
-    const auto position = static_cast<std::size_t>(Report.Position);
-    for (std::size_t i = 0; i < position && i < equation.size(); ++i) {
+    constexpr std::size_t Before = 35;
+    constexpr std::size_t After = 35;
+    position = std::min(position, equation.empty() ? 0 : equation.size() - 1);
+    std::size_t begin = position > Before ? position - Before : 0;
+    std::size_t end = std::min(equation.size(), position + After);
+    // Cut at the start of a UTF-8 sequence.
+    while (begin > 0 && (static_cast<unsigned char>(equation[begin]) & 0xC0) == 0x80) {
+        --begin;
+    }
+    while (end < equation.size() && (static_cast<unsigned char>(equation[end]) & 0xC0) == 0x80) {
+        ++end;
+    }
+    std::string line = begin > 0 ? "..." : "";
+    std::size_t caret = line.size();
+    for (std::size_t i = begin; i < end;) {
+        if (i == position) {
+            caret = 0;
+            for (const char c : line) {
+                caret += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+            }
+        }
         const auto c = static_cast<unsigned char>(equation[i]);
-        if (c == '\t') {
-            text += '\t';
-        } else if ((c & 0xC0) != 0x80) {
-            text += ' ';
+        std::size_t length = c < 0x80 ? 1 : c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xF0 && c < 0xF5 ? 4 : 0;
+        for (std::size_t k = 1; k < length; ++k) {
+            if (i + k >= end || (static_cast<unsigned char>(equation[i + k]) & 0xC0) != 0x80) {
+                length = 0;
+            }
+        }
+        // C1 controls (U+0080 to U+009F) act on terminals as C0 ones do.
+        const bool control = c < 0x20 || c == 0x7F || (c == 0xC2 && length == 2 && static_cast<unsigned char>(equation[i + 1]) < 0xA0);
+        if (length == 0 || control) {
+            for (std::size_t k = 0; k < std::max<std::size_t>(length, 1); ++k) {
+                static constexpr char Hex[] = "0123456789ABCDEF";
+                const auto byte = static_cast<unsigned char>(equation[i + k]);
+                line += {'\\', 'x', Hex[byte >> 4], Hex[byte & 15]};
+            }
+            i += std::max<std::size_t>(length, 1);
+        } else {
+            line.append(equation.substr(i, length));
+            i += length;
         }
     }
-    text += "^\n";
-    FlushOutput(); // keeps the answers in order where both streams meet
-    std::fwrite(text.data(), 1, text.size(), stderr);
+    if (end < equation.size()) {
+        line += "...";
+    }
+    return line + "\n" + std::string(caret, ' ') + "^\n";
 }
 
-// {"equation": E, "ok": true, "steps": [...], "decimal": R, "hexadecimal": H,
-// "octal": O, "binary": B}, or "error": {"message": M, "position": P} in place
-// of the results ("error": null for the empty equation), on one line.
-void WriteJson(const std::string& equation, bool ok, const std::string& result)
+void WriteFault(const std::string& equation, TSource source)
 {
-    std::string& line = Report.Line;
-    TJsonStrings& strings = Report.LineStrings;
-    line.assign("{\"equation\": ");
-    strings.Append(equation);
-    line.append(ok ? ", \"ok\": true" : ", \"ok\": false");
-    line.append(", \"steps\": [").append(Report.StepsJson).append("]");
+    const auto position = static_cast<std::size_t>(Report.Position);
+    std::string text = "ovcalc: " + Report.Message + " (";
+    if (source.Kind[0] == 'l') {
+        text.append("line ").append(std::to_string(source.Number)).append(", ");
+    }
+    text.append("column ").append(std::to_string(position + 1)).append(")\n");
+    text += FaultExcerpt(equation, position);
+    WriteError(text);
+}
+
+void WriteOutOfMemory(TSource source)
+{
+    WriteError(std::string("ovcalc: out of memory (") + source.Kind + " " + std::to_string(source.Number) + ")\n");
+}
+
+void WriteResult(std::string_view result)
+{
+    const TBases bases = BasesOf(result);
+    Out.Put("Decimal: ");
+    Out.Put(result);
+    Out.Put("\nHexadecimal: ");
+    Out.Put(bases.Hexadecimal);
+    Out.Put("\nOctal: ");
+    Out.Put(bases.Octal);
+    Out.Put("\nBinary: ");
+    Out.Put(bases.Binary);
+    Out.Put('\n');
+}
+
+// The end of a JSON object, after its steps or changes: "ok" and the results, or the error.
+void WriteJsonEnd(bool ok, std::string_view result, bool outOfMemory)
+{
+    Out.Put(ok ? ", \"ok\": true" : ", \"ok\": false");
     if (ok) {
         const TBases bases = BasesOf(result);
-        line.append(", \"decimal\": ");
-        strings.Append(result);
-        line.append(", \"hexadecimal\": ");
-        strings.Append(bases.Hexadecimal);
-        line.append(", \"octal\": ");
-        strings.Append(bases.Octal);
-        line.append(", \"binary\": ");
-        strings.Append(bases.Binary);
+        Out.Put(", \"decimal\": ");
+        Out.PutPlainJsonString(result);
+        Out.Put(", \"hexadecimal\": ");
+        Out.PutPlainJsonString(bases.Hexadecimal);
+        Out.Put(", \"octal\": ");
+        Out.PutPlainJsonString(bases.Octal);
+        Out.Put(", \"binary\": ");
+        Out.PutPlainJsonString(bases.Binary);
+    } else if (outOfMemory) {
+        Out.Put(", \"error\": {\"message\": \"Out of memory.\", \"position\": -1}");
     } else if (Report.Position < 0) {
-        line.append(", \"error\": null");
+        Out.Put(", \"error\": null");
     } else {
-        line.append(", \"error\": {\"message\": ");
-        strings.Append(Report.Message);
-        line.append(", \"position\": ").append(std::to_string(Report.Position)).append("}");
+        Out.Put(", \"error\": {\"message\": ");
+        Out.PutPlainJsonString(Report.Message);
+        Out.Put(", \"position\": ");
+        Out.Put(std::to_string(Report.Position));
+        Out.Put('}');
     }
-    line.append("}\n");
-    Write(line);
+    Out.Put("}\n");
 }
 
-// Answers one equation; false when it failed.
-bool Answer(TEquationEngine& engine, const std::string& equation)
-{
-    Report.StepsJson.clear();
-    Report.Message.clear();
-    Report.Position = -1;
-    std::string result = equation;
-    const bool ok = engine.Evaluate(result);
-    if (Report.Output == TOutput::Json) {
-        WriteJson(equation, ok, result);
-    } else if (ok) {
-        const TBases bases = BasesOf(result);
-        std::string text;
-        text.reserve(64 + result.size() + bases.Binary.size());
-        text.append("Decimal: ").append(result);
-        text.append("\nHexadecimal: ").append(bases.Hexadecimal);
-        text.append("\nOctal: ").append(bases.Octal);
-        text.append("\nBinary: ").append(bases.Binary).append("\n");
-        Write(text);
-    } else if (Report.Position >= 0) {
-        WriteFault(equation);
+class TAnswerer {
+public:
+    explicit TAnswerer(TMode mode) : Mode(mode)
+    {
+        Report.Mode = mode;
+        MakeEngine();
     }
-    // The empty equation fails without a message and is no failure here.
-    return ok || Report.Position < 0;
-}
+
+    // Answers one equation; false when it failed. The equation is replaced
+    // by its result (the engine leaves a failed one as it is).
+    bool Answer(std::string& equation, TSource source)
+    {
+        const bool json = Mode == TMode::Json || Mode == TMode::JsonChanges;
+        const bool changes = Mode == TMode::Changes || Mode == TMode::JsonChanges;
+        Report.Message.clear();
+        Report.Position = -1;
+        Report.FirstStep = true;
+        if (changes) {
+            Changes.Reset();
+        }
+        if (json) {
+            Out.Put("{\"equation\": ");
+            Out.PutJsonString(equation);
+            Out.Put(changes ? ", \"first\": " : ", \"steps\": [");
+        }
+        bool ok = false;
+        bool outOfMemory = false;
+        try {
+            ok = Engine->Evaluate(equation);
+        } catch (const std::bad_alloc&) {
+            // The engine is made anew: the old one may be half way through an edit.
+            outOfMemory = true;
+            Engine.reset();
+            MakeEngine();
+        }
+        const std::string& result = equation;
+        if (json) {
+            if (changes) {
+                Changes.CloseJson(!Report.FirstStep);
+            } else {
+                Out.Put(']');
+            }
+            WriteJsonEnd(ok, result, outOfMemory);
+        } else if (ok) {
+            WriteResult(result);
+        }
+        if (outOfMemory) {
+            WriteOutOfMemory(source);
+            return false;
+        }
+        if (!ok && !json && Report.Position >= 0) {
+            WriteFault(equation, source);
+        }
+        // The empty equation fails without a message and is no failure here.
+        return ok || Report.Position < 0;
+    }
+
+private:
+    void MakeEngine()
+    {
+        // Steps are built only when they are shown.
+        const bool steps = Mode == TMode::Steps || Mode == TMode::Json;
+        Engine = std::make_unique<TEquationEngine>(OnEngineError, steps ? OnEngineStep : nullptr);
+        if (Mode == TMode::Changes || Mode == TMode::JsonChanges) {
+            Engine->SetStepSink(&Changes);
+        }
+    }
+
+    TMode Mode;
+    std::unique_ptr<TEquationEngine> Engine;
+};
 
 bool IsOption(std::string_view argument)
 {
@@ -213,6 +524,7 @@ bool IsOption(std::string_view argument)
 int main(int argc, char** argv)
 {
     bool steps = false;
+    bool changes = false;
     bool json = false;
     bool optionsEnded = false;
     std::vector<std::string> equations;
@@ -224,38 +536,62 @@ int main(int argc, char** argv)
             equations.emplace_back(argument);
         } else if (argument == "--steps") {
             steps = true;
+        } else if (argument == "--changes") {
+            changes = true;
         } else if (argument == "--json") {
             json = true;
         } else if (argument == "--help" || argument == "-h") {
-            Write(Usage);
+            Out.Put(Usage);
+            Out.Flush();
             return 0;
         } else if (argument == "--version") {
-            Write("ovcalc " OV_VERSION "\n");
+            Out.Put("ovcalc " OV_VERSION "\n");
+            Out.Flush();
             return 0;
         } else {
-            std::fprintf(stderr, "ovcalc: unknown option '%s'\nTry 'ovcalc --help'.\n", argv[i]);
+            WriteError("ovcalc: unknown option '" + std::string(argument) + "'\nTry 'ovcalc --help'.\n");
             return 2;
         }
     }
 
-    static char outputBuffer[1 << 16];
-    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
-
-    Report.Output = json ? TOutput::Json : steps ? TOutput::PlainWithSteps : TOutput::Plain;
-    // Steps are built only when they are shown.
-    TEquationEngine engine(OnEngineError, Report.Output == TOutput::Plain ? nullptr : OnEngineStep);
+    // --changes wins over --steps: both at once would repeat the working.
+    const TMode mode = json ? (changes ? TMode::JsonChanges : TMode::Json)
+                            : changes ? TMode::Changes : steps ? TMode::Steps : TMode::Plain;
+    TAnswerer answerer(mode);
     bool allOk = true;
     if (!equations.empty()) {
-        for (const std::string& equation : equations) {
-            allOk = Answer(engine, equation) && allOk;
+        for (std::size_t i = 0; i < equations.size(); ++i) {
+            allOk = answerer.Answer(equations[i], {"argument", i + 1}) && allOk;
         }
     } else {
         TLineReader input(0, FlushOutput);
         std::string line;
-        while (input.Next(line)) {
-            allOk = Answer(engine, line) && allOk;
+        for (std::size_t number = 1;; ++number) {
+            bool more = false;
+            try {
+                more = input.Next(line);
+            } catch (const std::bad_alloc&) {
+                // A line too long to hold: its answer is that it could not be had.
+                line = {};
+                line.shrink_to_fit();
+                more = input.SkipLine();
+                allOk = false;
+                if (json) {
+                    Out.Put("{\"equation\": null, \"ok\": false, \"error\": {\"message\": \"Out of memory.\", "
+                            "\"position\": -1}}\n");
+                }
+                WriteOutOfMemory({"line", number});
+                if (!more) {
+                    break;
+                }
+                continue;
+            }
+            if (!more) {
+                break;
+            }
+            allOk = answerer.Answer(line, {"line", number}) && allOk;
         }
     }
-    FlushOutput();
+    Out.Flush();
     return allOk ? 0 : 1;
 }

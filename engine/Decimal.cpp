@@ -754,23 +754,28 @@ TDecimal DecimalFromText(std::string_view text)
 
 std::string DecimalToText(TDecimal value)
 {
+    TDecimalText text;
+    return std::string(DecimalToChars(value, text));
+}
+
+std::string_view DecimalToChars(TDecimal value, TDecimalText& text)
+{
     if (!value.IsOk())
         return {};
     if (value.Kind == TDecimalKind::Double) {
         double d = value.AsDouble();
         if (d == 0)
             return "0"; // also for -0
-        char buffer[64];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::general, 15);
-        std::string text(buffer, result.ptr);
-        std::replace(text.begin(), text.end(), 'e', 'E');
-        return text;
+        char* const buffer = text.Chars.data();
+        const auto result = std::to_chars(buffer, buffer + text.Chars.size(), d, std::chars_format::general, 15);
+        std::replace(buffer, result.ptr, 'e', 'E');
+        return std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer));
     }
     const u128 magnitude = value.Magnitude();
     if (magnitude == 0)
         return "0";
-    char buffer[2 + MaxScale + 40];
-    char* const end = buffer + sizeof buffer;
+    static_assert(sizeof text.Chars >= 2 + MaxScale + 40);
+    char* const end = text.Chars.data() + text.Chars.size();
     char* first = WriteDigits(magnitude, end);
     const int scale = value.Scale;
     // Leading zeros up to and including the units digit, when the value is below 1.
@@ -788,7 +793,7 @@ std::string DecimalToText(TDecimal value)
     }
     if (value.Negative)
         *--first = '-';
-    return std::string(first, last);
+    return std::string_view(first, static_cast<std::size_t>(last - first));
 }
 
 TDecimal DecimalAdd(TDecimal a, TDecimal b)

@@ -12,6 +12,7 @@
 // so the first failure of a chain is the one that survives.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -66,6 +67,12 @@ TDecimal DecimalFromText(std::string_view text);
 // only before non-zero values); the double kind as printf's "%.15G" writes it
 // in the C locale. A failed value gives the empty text, which is no number.
 std::string DecimalToText(TDecimal value);
+
+// The same text written into text's characters, without allocating.
+struct TDecimalText {
+    std::array<char, 72> Chars;
+};
+std::string_view DecimalToChars(TDecimal value, TDecimalText& text);
 
 TDecimal DecimalAdd(TDecimal a, TDecimal b);
 TDecimal DecimalSubtract(TDecimal a, TDecimal b);

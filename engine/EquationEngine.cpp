@@ -215,33 +215,42 @@ private:
 // ---------------------------------------------------------------------------
 // TTokenList
 
-void TTokenList::Clear()
+void TTokenList::Start(std::string_view source)
 {
-    // Spare nodes are kept for reuse, but not the memory of a huge equation.
-    if (Nodes.size() > KeptNodes) {
-        Nodes.resize(KeptNodes);
-        Nodes.shrink_to_fit();
+    // Storage is kept for reuse, but not the memory of a huge equation.
+    if (Nodes.capacity() > KeptNodes) {
+        Nodes = {};
+        Kinds = {};
+        Records = {};
+        Source = {};
+        Computed = {};
     }
-    Used = 0;
+    Nodes.clear();
+    Kinds.clear();
+    Records.clear();
+    Computed.clear();
+    Source.assign(source);
+    // A huge equation gets room for its tokens at once, not by doubling,
+    // which would at times hold three times their size. Every number
+    // follows an operator or parenthesis but the first, so there are at
+    // most twice as many tokens as those, plus one.
+    if (source.size() > KeptNodes) {
+        const std::size_t marks = static_cast<std::size_t>(std::count_if(source.begin(), source.end(), [](char c) {
+            return !IsDigit(c) && c != '.' && c != ' ';
+        }));
+        const std::size_t bound = std::min(source.size(), 2 * marks + 1);
+        Nodes.reserve(bound);
+        Kinds.reserve(bound);
+    }
     Head = Tail = None;
     Size = 0;
 }
 
-TTokenList::TIndex TTokenList::Append(TTokenKind kind, std::string_view text, std::size_t position)
+TTokenList::TIndex TTokenList::Append(TTokenKind kind, std::size_t position, std::size_t length)
 {
-    const TIndex index = Used++;
-    if (index == Nodes.size()) {
-        Nodes.emplace_back();
-    }
-    TNode& node = Nodes[index];
-    node.Token.Kind = kind;
-    // clear and append reuse the spare node's buffer without assign's
-    // general overlap handling, which shows in batch use.
-    node.Token.Text.clear();
-    node.Token.Text.append(text.data(), text.size());
-    node.Token.Position = position;
-    node.Prev = Tail;
-    node.Next = None;
+    const auto index = static_cast<TIndex>(Nodes.size());
+    Nodes.push_back(TNode{static_cast<std::uint32_t>(position), static_cast<std::uint32_t>(length), Tail, None});
+    Kinds.push_back(static_cast<std::uint8_t>(kind));
     if (Tail == None) {
         Head = index;
     } else {
@@ -250,6 +259,33 @@ TTokenList::TIndex TTokenList::Append(TTokenKind kind, std::string_view text, st
     Tail = index;
     ++Size;
     return index;
+}
+
+std::uint32_t TTokenList::Record(TIndex index)
+{
+    TNode& node = Nodes[index];
+    if ((Kinds[index] & HasRecord) == 0) {
+        // The text moves along: its place in the copy of the equation is
+        // no room for longer ones.
+        Records.push_back(TRecord{node.Start, static_cast<std::uint32_t>(Computed.size()), node.Length});
+        Computed.append(Source, node.Start, node.Length);
+        node.Start = static_cast<std::uint32_t>(Records.size() - 1);
+        Kinds[index] |= HasRecord;
+    }
+    return node.Start;
+}
+
+void TTokenList::SetText(TIndex index, std::string_view text)
+{
+    TRecord& record = Records[Record(index)];
+    if (text.size() <= record.Capacity) {
+        Computed.replace(record.Start, text.size(), text);
+    } else {
+        record.Start = static_cast<std::uint32_t>(Computed.size());
+        record.Capacity = static_cast<std::uint32_t>(text.size());
+        Computed.append(text);
+    }
+    Nodes[index].Length = static_cast<std::uint32_t>(text.size());
 }
 
 void TTokenList::Erase(TIndex index)
@@ -331,8 +367,16 @@ bool TEquationEngine::Fail(std::string_view message, std::size_t position)
 
 bool TEquationEngine::Evaluate(std::string& equation)
 {
-    Tokens.Clear();
-    const bool ok = Scan(equation) && Reduce() && TakeResult(equation);
+    if (!Scan(equation)) {
+        return false;
+    }
+    // Without steps and groups the working is not needed, only its result;
+    // a fault found that way is left to the reduction, which reports the
+    // first one in its own order.
+    if (!Textual() && !ScannedGroups && EvaluateFlat(equation)) {
+        return true;
+    }
+    const bool ok = Reduce() && TakeResult(equation);
     // The working storage of a huge equation is not kept for the next one.
     if (Tokens.IndexLimit() > TTokenList::KeptNodes) {
         Work->Release();
@@ -340,13 +384,80 @@ bool TEquationEngine::Evaluate(std::string& equation)
     return ok;
 }
 
+// Operator precedence with left associativity builds the same tree as the
+// reduction's leftmost-first order by level, so every operation gets the same
+// operands. An operator waits on a stack until one of the same or a lower
+// level follows it, so the stacks hold at most one operator per level.
+bool TEquationEngine::EvaluateFlat(std::string& equation)
+{
+    std::array<TDecimal, 4> values;
+    std::array<char, 3> operators{};
+    std::size_t valueCount = 0;
+    std::size_t operatorCount = 0;
+    auto applyTop = [&] {
+        const char op = operators[--operatorCount];
+        const TDecimal r = values[--valueCount];
+        TDecimal& l = values[valueCount - 1];
+        switch (op) {
+        case '+':
+            l = DecimalAdd(l, r);
+            break;
+        case '-':
+            l = DecimalSubtract(l, r);
+            break;
+        case '*':
+            l = DecimalMultiply(l, r);
+            break;
+        case '/':
+            l = DecimalDivide(l, r);
+            break;
+        case '^':
+            l = DecimalPower(l, r);
+            break;
+        default:
+            l = DecimalPower(l, DecimalReciprocal(r));
+            break;
+        }
+        // A double result goes on as it is: the next operation reads it
+        // back from its text, as the reduction does.
+        return l.IsOk();
+    };
+    for (TIndex i = Tokens.First(); i != None; i = Tokens.Next(i)) {
+        const std::string_view text = Tokens.TextOf(i);
+        if (Tokens.KindOf(i) == tkNumber) {
+            values[valueCount] = DecimalFromText(text);
+            if (!values[valueCount++].IsOk()) {
+                return false;
+            }
+            continue;
+        }
+        const std::size_t level = LevelOf(text[0]);
+        while (operatorCount > 0 && LevelOf(operators[operatorCount - 1]) <= level) {
+            if (!applyTop()) {
+                return false;
+            }
+        }
+        operators[operatorCount++] = text[0];
+    }
+    if (valueCount == 1) {
+        return false; // a lone number is handed back as typed: the reduction does that
+    }
+    while (operatorCount > 0) {
+        if (!applyTop()) {
+            return false;
+        }
+    }
+    equation = DecimalToText(values[0]);
+    return true;
+}
+
 bool TEquationEngine::TakeResult(std::string& equation)
 {
     const TIndex last = Tokens.First();
     // A lone number is handed back as typed, but a lone sign or "-." is none.
     if (Work->ValueStates[last] == TValueState::TextOnly
-        && DecimalFromText(Tokens[last].Text).Status == TDecimalStatus::NotANumber) {
-        return Fail(MessageInvalidNumber, Tokens[last].Position);
+        && DecimalFromText(Tokens.TextOf(last)).Status == TDecimalStatus::NotANumber) {
+        return Fail(MessageInvalidNumber, Tokens.PositionOf(last));
     }
     equation = TextOf(last);
     return true;
@@ -357,6 +468,7 @@ bool TEquationEngine::TakeResult(std::string& equation)
 
 bool TEquationEngine::Scan(std::string_view equation)
 {
+    Tokens.Start(equation);
     if (equation.empty()) {
         return false;
     }
@@ -401,9 +513,10 @@ bool TEquationEngine::Scan(std::string_view equation)
         if (verdict == TVerdict::Invalid) {
             return Fail(MessageInvalidCharacter, position);
         }
-        Tokens.Append(kind, text, start);
+        Tokens.Append(kind, start, text.size());
         previous = kind;
     }
+    ScannedGroups = opening > 0;
     if (opening > closing) {
         return Fail(MessageNoClosingParenthesis, 0);
     }
@@ -460,30 +573,33 @@ bool TEquationEngine::Reduce()
         set.Reserve(limit, !work.OperatorIndicesEmpty);
     }
     work.OperatorIndicesEmpty = false;
-    work.Partner.resize(std::max<std::size_t>(work.Partner.size(), limit));
     work.ValueStates.assign(limit, TValueState::TextOnly);
-    work.Values.resize(std::max<std::size_t>(work.Values.size(), limit));
     work.OpenGroups.clear();
     bool hasGroups = false;
+    std::size_t depth = 0;
     for (TIndex i = Tokens.First(); i != None; i = Tokens.Next(i)) {
-        const TToken& token = Tokens[i];
-        if (token.Kind == tkOpenParenthesis) {
+        const TTokenKind kind = Tokens.KindOf(i);
+        if (kind == tkOpenParenthesis) {
+            if (!hasGroups) {
+                work.Partner.resize(std::max<std::size_t>(work.Partner.size(), limit));
+                hasGroups = true;
+            }
             work.OpenGroups.push_back(i);
-            hasGroups = true;
-        } else if (token.Kind == tkCloseParenthesis) {
+            depth = std::max(depth, work.OpenGroups.size());
+        } else if (kind == tkCloseParenthesis) {
             work.Partner[work.OpenGroups.back()] = i;
             work.OpenGroups.pop_back();
-        } else if (token.Kind == tkOperator) {
-            work.OperatorIndices[LevelOf(token.Text[0])].Insert(i);
+        } else if (kind == tkOperator) {
+            work.OperatorIndices[LevelOf(Tokens.TextOf(i)[0])].Insert(i);
         }
     }
 
     if (Textual()) {
         work.Equation.clear();
         for (TIndex i = Tokens.First(); i != None; i = Tokens.Next(i)) {
-            work.Equation += Tokens[i].Text;
+            work.Equation += Tokens.TextOf(i);
         }
-        work.Lengths.Build(limit, [this](std::size_t i) { return Tokens[static_cast<TIndex>(i)].Text.size(); });
+        work.Lengths.Build(limit, [this](std::size_t i) { return Tokens.TextOf(static_cast<TIndex>(i)).size(); });
         if (Sink != nullptr) {
             Sink->OnFirstStep(work.Equation, Tokens);
         }
@@ -496,6 +612,7 @@ bool TEquationEngine::Reduce()
     // before any of its own operators; a group's interior is a range of its
     // own, pushed here instead of recursed into.
     work.Ranges.clear();
+    work.Ranges.reserve(depth + 1); // once, not by doubling: deep nesting is one range per level
     work.Ranges.push_back(TRange{None, None, hasGroups ? Tokens.First() : None});
     for (;;) {
         TRange& range = work.Ranges.back();
@@ -522,11 +639,11 @@ bool TEquationEngine::Reduce()
             return true;
         }
         const TIndex value = Tokens.Next(done.Open);
-        const std::size_t groupPosition = Tokens[done.Open].Position;
+        const std::size_t groupPosition = Tokens.PositionOf(done.Open);
         TStepChange change;
         if (Sink != nullptr) {
             change.At = work.Lengths.Prefix(done.Open);
-            change.Length = Tokens[value].Text.size() + 2;
+            change.Length = Tokens.TextOf(value).size() + 2;
             change.Gone = {done.Open, done.Close, None};
             change.GoneCount = 2;
         }
@@ -545,7 +662,7 @@ bool TEquationEngine::Reduce()
                 change.Gone[change.GoneCount++] = value;
             }
             change.Keeper = joined;
-            change.Text = Tokens[joined].Text;
+            change.Text = Tokens.TextOf(joined);
             Sink->OnChange(change);
         }
         work.Ranges.back().Cursor = Tokens.Next(joined);
@@ -562,7 +679,7 @@ void TEquationEngine::ReportStep()
 TTokenList::TIndex TEquationEngine::FindTokenOfKind(TIndex from, TIndex last, TTokenKind kind) const
 {
     for (TIndex i = from; i != last && i != None; i = Tokens.Next(i)) {
-        if (Tokens[i].Kind == kind) {
+        if (Tokens.KindOf(i) == kind) {
             return i;
         }
     }
@@ -609,21 +726,21 @@ bool TEquationEngine::ApplyOperator(TIndex k)
 {
     const TIndex left = Tokens.Prev(k);
     const TIndex right = Tokens.Next(k);
-    const std::size_t operatorPosition = Tokens[k].Position;
+    const std::size_t operatorPosition = Tokens.PositionOf(k);
 
     // Left operand, then right operand, then the operation: the first
     // failure found is the one reported.
     const TDecimal l = ValueOf(left);
     if (!l.IsOk()) {
         return Fail(MessageFor(l.Status),
-                    l.Status == TDecimalStatus::NotANumber ? Tokens[left].Position : operatorPosition);
+                    l.Status == TDecimalStatus::NotANumber ? Tokens.PositionOf(left) : operatorPosition);
     }
     const TDecimal r = ValueOf(right);
     if (!r.IsOk()) {
         return Fail(MessageFor(r.Status),
-                    r.Status == TDecimalStatus::NotANumber ? Tokens[right].Position : operatorPosition);
+                    r.Status == TDecimalStatus::NotANumber ? Tokens.PositionOf(right) : operatorPosition);
     }
-    const char op = Tokens[k].Text[0];
+    const char op = Tokens.TextOf(k)[0];
     TDecimal result;
     switch (op) {
     case '+':
@@ -652,28 +769,29 @@ bool TEquationEngine::ApplyOperator(TIndex k)
     // The left operand's token takes the result, keeping its position.
     TWorkspace& work = *Work;
     if (result.Kind == TDecimalKind::Decimal) {
-        work.Values[left] = result;
+        SetValue(left, result);
         work.ValueStates[left] = Textual() ? TValueState::Known : TValueState::TextLater;
     } else {
         work.ValueStates[left] = TValueState::TextOnly;
     }
     TStepChange change;
     if (Textual() || result.Kind != TDecimalKind::Decimal) {
-        std::string text = DecimalToText(result);
+        TDecimalText chars;
+        const std::string_view text = DecimalToChars(result, chars);
         if (text.empty()) {
             return Fail(MessageNumberTooLarge, operatorPosition);
         }
         if (Sink != nullptr) {
-            change.Length = Tokens[left].Text.size() + Tokens[k].Text.size() + Tokens[right].Text.size();
+            change.Length = Tokens.TextOf(left).size() + Tokens.TextOf(k).size() + Tokens.TextOf(right).size();
         }
         change.At = ReplaceText(left, right, text);
-        Tokens[left].Text = std::move(text);
+        Tokens.SetText(left, text);
     }
     work.OperatorIndices[LevelOf(op)].Erase(k);
     Tokens.Erase(k);
     Tokens.Erase(right);
     if (Sink != nullptr) {
-        change.Text = Tokens[left].Text;
+        change.Text = Tokens.TextOf(left);
         change.Keeper = left;
         change.Gone = {k, right, None};
         change.GoneCount = 2;
@@ -684,17 +802,27 @@ bool TEquationEngine::ApplyOperator(TIndex k)
 
 TDecimal TEquationEngine::ValueOf(TIndex number) const
 {
-    return Work->ValueStates[number] == TValueState::TextOnly ? DecimalFromText(Tokens[number].Text)
-                                                              : Work->Values[number];
+    return Work->ValueStates[number] == TValueState::TextOnly ? DecimalFromText(Tokens.TextOf(number))
+                                                              : Work->Values[Tokens.RecordOf(number)];
 }
 
-const std::string& TEquationEngine::TextOf(TIndex number)
+std::string_view TEquationEngine::TextOf(TIndex number)
 {
     if (Work->ValueStates[number] == TValueState::TextLater) {
-        Tokens[number].Text = DecimalToText(Work->Values[number]);
+        TDecimalText chars;
+        Tokens.SetText(number, DecimalToChars(Work->Values[Tokens.RecordOf(number)], chars));
         Work->ValueStates[number] = TValueState::Known;
     }
-    return Tokens[number].Text;
+    return Tokens.TextOf(number);
+}
+
+void TEquationEngine::SetValue(TIndex number, TDecimal value)
+{
+    const std::uint32_t record = Tokens.Record(number);
+    if (record >= Work->Values.size()) {
+        Work->Values.resize(std::max<std::size_t>(record + 1, Work->Values.size() * 2));
+    }
+    Work->Values[record] = value;
 }
 
 void TEquationEngine::RemoveParentheses(TIndex open, TIndex close)
@@ -725,10 +853,10 @@ bool TEquationEngine::JoinAdjacentNumbers(TIndex value, std::size_t groupPositio
 {
     joined = value;
     const TIndex before = Tokens.Prev(value);
-    if (before == None || Tokens[before].Kind != tkNumber) {
+    if (before == None || Tokens.KindOf(before) != tkNumber) {
         return true;
     }
-    std::string text = TextOf(before);
+    std::string text(TextOf(before));
     text += TextOf(value);
     FoldSigns(text);
     const TDecimal number = DecimalFromText(text);
@@ -737,8 +865,8 @@ bool TEquationEngine::JoinAdjacentNumbers(TIndex value, std::size_t groupPositio
     }
     text = DecimalToText(number);
     ReplaceText(before, value, text);
-    Tokens[before].Text = std::move(text);
-    Work->Values[before] = number;
+    Tokens.SetText(before, text);
+    SetValue(before, number);
     Work->ValueStates[before] = TValueState::Known;
     Tokens.Erase(value);
     joined = before;
@@ -756,7 +884,7 @@ std::size_t TEquationEngine::ReplaceText(TIndex first, TIndex last, std::string_
     const std::size_t offset = work.Lengths.Prefix(first);
     std::size_t oldLength = 0;
     for (TIndex i = first;; i = Tokens.Next(i)) {
-        const std::size_t length = Tokens[i].Text.size();
+        const std::size_t length = Tokens.TextOf(i).size();
         oldLength += length;
         work.Lengths.Add(i, (i == first ? text.size() : 0) - length);
         if (i == last) {

@@ -34,7 +34,10 @@
 // (nesting is an explicit stack, not recursion, and an operation finds its
 // operator and edits the list and the step text in place). Without a step
 // callback no step text is built at all; a step sink alone costs O(log n)
-// per step.
+// per step. Without either, an equation without groups is evaluated by
+// operator precedence in one pass, with no working kept. Memory: about 20
+// bytes per byte of the equation at most for its tokens and working, plus
+// the step text and its index when steps are reported.
 #pragma once
 
 #include <array>
@@ -80,6 +83,7 @@ enum TTokenKind : std::int32_t {
     tkCloseParenthesis = 4,
 };
 
+// A token as a value of its own (tests, reference reductions).
 struct TToken {
     TTokenKind Kind = tkNumber;
     std::string Text;
@@ -88,40 +92,93 @@ struct TToken {
     std::size_t Position = 0;
 };
 
+// A token as the list holds it. Text views the list's storage: it stays
+// valid until the list next changes.
+struct TTokenView {
+    TTokenKind Kind = tkNumber;
+    std::string_view Text;
+    std::size_t Position = 0;
+
+    operator TToken() const { return TToken{Kind, std::string(Text), Position}; }
+};
+
 // The engine's ordered token list. Tokens are linked rather than packed so
 // that an operation removes its operator and right operand in constant time;
 // an index names one token for as long as it stays in the list, and indices
 // follow the order of the list.
+//
+// Memory: 17 bytes per token and one per byte of the equation. A token is
+// an offset and a length into a copy of the equation; a token given a text
+// of its own (a computed number) gets a record with its position, and the
+// text goes to a second store, in place of its former text where that was
+// long enough. Equations are limited to 4 GiB.
 class TTokenList {
 public:
     using TIndex = std::uint32_t;
     static constexpr TIndex None = ~TIndex{0}; // "nothing found" and the end of the list
-    static constexpr std::size_t KeptNodes = 4096; // spare nodes Clear keeps for the next equation
+    static constexpr std::size_t KeptNodes = 4096; // storage Clear keeps for the next equation
 
-    void Clear();
+    // Empties the list and takes a copy of the text the tokens will come from.
+    void Start(std::string_view source);
+    void Clear() { Start({}); }
     [[nodiscard]] std::size_t Count() const { return Size; }
-    TIndex Append(TTokenKind kind, std::string_view text, std::size_t position);
+    // The token at source[position, position + length).
+    TIndex Append(TTokenKind kind, std::size_t position, std::size_t length);
     void Erase(TIndex index);
 
-    [[nodiscard]] TToken& operator[](TIndex index) { return Nodes[index].Token; }
-    [[nodiscard]] const TToken& operator[](TIndex index) const { return Nodes[index].Token; }
+    [[nodiscard]] TTokenView operator[](TIndex index) const
+    {
+        return TTokenView{KindOf(index), TextOf(index), PositionOf(index)};
+    }
+    [[nodiscard]] TTokenKind KindOf(TIndex index) const { return static_cast<TTokenKind>(Kinds[index] & KindMask); }
+    [[nodiscard]] std::string_view TextOf(TIndex index) const
+    {
+        const TNode& node = Nodes[index];
+        return (Kinds[index] & HasRecord) != 0
+                   ? std::string_view(Computed).substr(Records[node.Start].Start, node.Length)
+                   : std::string_view(Source).substr(node.Start, node.Length);
+    }
+    [[nodiscard]] std::size_t PositionOf(TIndex index) const
+    {
+        return (Kinds[index] & HasRecord) != 0 ? Records[Nodes[index].Start].Position : Nodes[index].Start;
+    }
+    // Gives the token a text of its own.
+    void SetText(TIndex index, std::string_view text);
+    // A number for the token, below RecordCount(), that stays its own while
+    // it is in the list; made on first use.
+    std::uint32_t Record(TIndex index);
+    [[nodiscard]] std::size_t RecordCount() const { return Records.size(); }
+    // The record of a token that has one.
+    [[nodiscard]] std::uint32_t RecordOf(TIndex index) const { return Nodes[index].Start; }
 
     [[nodiscard]] TIndex First() const { return Head; }
     [[nodiscard]] TIndex Next(TIndex index) const { return Nodes[index].Next; }
     [[nodiscard]] TIndex Prev(TIndex index) const { return Nodes[index].Prev; }
     // One past the highest index handed out since the last Clear.
-    [[nodiscard]] TIndex IndexLimit() const { return Used; }
+    [[nodiscard]] TIndex IndexLimit() const { return static_cast<TIndex>(Nodes.size()); }
 
 private:
+    static constexpr std::uint8_t KindMask = 0x7F;
+    static constexpr std::uint8_t HasRecord = 0x80;
+
+    // Start is an offset in Source, or with HasRecord the token's record.
     struct TNode {
-        TToken Token;
-        TIndex Prev = None;
-        TIndex Next = None;
+        std::uint32_t Start;
+        std::uint32_t Length;
+        TIndex Prev;
+        TIndex Next;
     };
-    // Nodes past Used are spare: their texts keep their buffers for the next
-    // equation, which spares an allocation per token in batch use.
+    struct TRecord {
+        std::uint32_t Position;
+        std::uint32_t Start;    // in Computed
+        std::uint32_t Capacity; // room at Start
+    };
+
     std::vector<TNode> Nodes;
-    TIndex Used = 0;
+    std::vector<std::uint8_t> Kinds; // the kind, and HasRecord
+    std::vector<TRecord> Records;
+    std::string Source;
+    std::string Computed;
     TIndex Head = None;
     TIndex Tail = None;
     std::size_t Size = 0;
@@ -168,14 +225,16 @@ public:
     bool Evaluate(std::string& equation);
 
     // The first stage of Evaluate: appends the tokens of a valid equation
-    // to the (cleared) token list, or reports its first fault.
+    // to the token list, which it clears first, or reports its first fault.
     bool Scan(std::string_view equation);
 
     // Where the working goes as changes, beside the step callback; null for
     // none. The sink must outlive every Evaluate it is set for.
     void SetStepSink(TStepSink* sink) { Sink = sink; }
 
-    // The scanned tokens after Scan; after Evaluate, what the reduction left.
+    // The scanned tokens after Scan; after Evaluate, what the reduction left
+    // (or, for an equation without groups evaluated without steps or sink,
+    // the scanned tokens).
     [[nodiscard]] const TTokenList& GetTokens() const { return Tokens; }
 
 private:
@@ -185,6 +244,7 @@ private:
     std::string_view ScanNumber(std::string_view equation, std::size_t& position, bool& failed);
 
     bool Reduce();
+    bool EvaluateFlat(std::string& equation);
     bool TakeResult(std::string& equation);
     TIndex FindGroup(TIndex from, TIndex close) const;
     TIndex FindTokenOfKind(TIndex from, TIndex last, TTokenKind kind) const;
@@ -194,7 +254,8 @@ private:
     [[nodiscard]] std::size_t LevelOf(char op) const;
     bool ApplyOperator(TIndex k);
     [[nodiscard]] TDecimal ValueOf(TIndex number) const;
-    const std::string& TextOf(TIndex number);
+    std::string_view TextOf(TIndex number);
+    void SetValue(TIndex number, TDecimal value);
     void RemoveParentheses(TIndex open, TIndex close);
     bool JoinAdjacentNumbers(TIndex value, std::size_t groupPosition, TIndex& joined);
     void ReportStep();
@@ -208,5 +269,6 @@ private:
     TErrorCallback OnError;
     TStepCallback OnStep;
     TStepSink* Sink = nullptr;
+    bool ScannedGroups = false;
     std::unique_ptr<TWorkspace> Work;
 };

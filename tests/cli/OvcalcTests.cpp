@@ -1,5 +1,7 @@
 // ovcalc end to end: the real program, its arguments, standard input,
 // both output streams and the exit status.
+#include "EquationGenerator.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -30,7 +32,8 @@ std::string Quoted(const std::string& argument)
 
 // Runs ovcalc through the shell with the arguments quoted as they are; with
 // input, standard input comes from a file holding it, else from /dev/null.
-TRun RunOvcalc(const std::vector<std::string>& arguments, const char* input)
+// In shell, "%s" stands for that command.
+TRun RunOvcalc(const std::vector<std::string>& arguments, const char* input, const std::string& shell = "%s")
 {
     const std::string stem = ::testing::TempDir() + "ovcalc_" + std::to_string(getpid());
     std::string command = Quoted(OVCALC_PATH);
@@ -44,6 +47,7 @@ TRun RunOvcalc(const std::vector<std::string>& arguments, const char* input)
         command += " < /dev/null";
     }
     command += " 2> " + Quoted(stem + ".err");
+    command = shell.substr(0, shell.find("%s")) + command + shell.substr(shell.find("%s") + 2);
 
     TRun run;
     FILE* pipe = popen(command.c_str(), "r");
@@ -52,6 +56,7 @@ TRun RunOvcalc(const std::vector<std::string>& arguments, const char* input)
         run.Out.append(buffer, n);
     }
     const int status = pclose(pipe);
+    std::remove((stem + ".in").c_str());
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     {
         std::ifstream err(stem + ".err", std::ios::binary);
@@ -93,14 +98,19 @@ TEST(Ovcalc, PlainOutput)
          "Decimal: -255.75\nHexadecimal: -FF\nOctal: -377\nBinary: -11111111\n", "", 0},
         {"steps first", {"--steps", "(1+2)*3"}, nullptr,
          "(1+2)*3\n(3)*3\n3*3\n9\nDecimal: 9\nHexadecimal: 9\nOctal: 11\nBinary: 1001\n", "", 0},
-        {"a fault", {"1 + 4/(2-2)"}, nullptr, "", "ovcalc: Division by zero.\n1 + 4/(2-2)\n     ^\n", 1},
-        {"a scanner fault", {"2x"}, nullptr, "", "ovcalc: Invalid character found.\n2x\n ^\n", 1},
+        {"a fault", {"1 + 4/(2-2)"}, nullptr, "", "ovcalc: Division by zero. (column 6)\n1 + 4/(2-2)\n     ^\n", 1},
+        {"a scanner fault", {"2x"}, nullptr, "", "ovcalc: Invalid character found. (column 2)\n2x\n ^\n", 1},
         {"the others are still answered", {"1/0", "7"}, nullptr,
-         "Decimal: 7\nHexadecimal: 7\nOctal: 7\nBinary: 111\n", "ovcalc: Division by zero.\n1/0\n ^\n", 1},
+         "Decimal: 7\nHexadecimal: 7\nOctal: 7\nBinary: 111\n", "ovcalc: Division by zero. (column 2)\n1/0\n ^\n", 1},
         {"the empty equation is no failure", {""}, nullptr, "", "", 0},
         {"a leading sign is no option", {"-5+2"}, nullptr,
          "Decimal: -3\nHexadecimal: -3\nOctal: -3\nBinary: -11\n", "", 0},
-        {"-- ends the options", {"--", "--json"}, nullptr, "", "ovcalc: Invalid character found.\n--json\n  ^\n", 1},
+        {"changes", {"--changes", "-(2+3)*2"}, nullptr,
+         "-(2+3)*2\n2: 2+3 -> 5\n0: -(5) -> -5\n0: -5*2 -> -10\nDecimal: -10\nHexadecimal: -A\nOctal: -12\nBinary: -1010\n",
+         "", 0},
+        {"control characters shown", {"1+2\x1b[31m"}, nullptr, "",
+         "ovcalc: Invalid character found. (column 4)\n1+2\\x1B[31m\n   ^\n", 1},
+        {"-- ends the options", {"--", "--json"}, nullptr, "", "ovcalc: Invalid character found. (column 3)\n--json\n  ^\n", 1},
     };
     for (const auto& row : Rows) {
         Check(row);
@@ -112,22 +122,126 @@ TEST(Ovcalc, JsonOutput)
 {
     static const TRow Rows[] = {
         {"result", {"--json", "2(3)"}, nullptr,
-         "{\"equation\": \"2(3)\", \"ok\": true, \"steps\": [\"2(3)\", \"23\"], \"decimal\": \"23\", "
+         "{\"equation\": \"2(3)\", \"steps\": [\"2(3)\", \"23\"], \"ok\": true, \"decimal\": \"23\", "
          "\"hexadecimal\": \"17\", \"octal\": \"27\", \"binary\": \"10111\"}\n",
          "", 0},
+        {"changes", {"--json", "--changes", "2*(3)"}, nullptr,
+         "{\"equation\": \"2*(3)\", \"first\": \"2*(3)\", \"changes\": [{\"at\": 2, \"from\": \"(3)\", \"to\": \"3\"}, "
+         "{\"at\": 0, \"from\": \"2*3\", \"to\": \"6\"}], \"ok\": true, \"decimal\": \"6\", \"hexadecimal\": \"6\", "
+         "\"octal\": \"6\", \"binary\": \"110\"}\n",
+         "", 0},
+        {"refused, with changes", {"--json", "--changes", "2x"}, nullptr,
+         "{\"equation\": \"2x\", \"first\": null, \"changes\": [], \"ok\": false, "
+         "\"error\": {\"message\": \"Invalid character found.\", \"position\": 1}}\n",
+         "", 1},
         {"fault", {"--json", "1/0"}, nullptr,
-         "{\"equation\": \"1/0\", \"ok\": false, \"steps\": [\"1/0\"], "
+         "{\"equation\": \"1/0\", \"steps\": [\"1/0\"], \"ok\": false, "
          "\"error\": {\"message\": \"Division by zero.\", \"position\": 1}}\n",
          "", 1},
-        {"empty", {"--json", ""}, nullptr, "{\"equation\": \"\", \"ok\": false, \"steps\": [], \"error\": null}\n", "",
+        {"empty", {"--json", ""}, nullptr, "{\"equation\": \"\", \"steps\": [], \"ok\": false, \"error\": null}\n", "",
          0},
         {"escaping", {"--json", "2\xff\"\\"}, nullptr,
-         "{\"equation\": \"2\xEF\xBF\xBD\\\"\\\\\", \"ok\": false, \"steps\": [], "
+         "{\"equation\": \"2\xEF\xBF\xBD\\\"\\\\\", \"steps\": [], \"ok\": false, "
          "\"error\": {\"message\": \"Invalid character found.\", \"position\": 1}}\n",
          "", 1},
     };
     for (const auto& row : Rows) {
         Check(row);
+    }
+}
+
+// A fault in a long line shows about 70 characters around it, "..." for the rest.
+TEST(Ovcalc, FaultInALongLine)
+{
+    const std::string ones(1000, '1');
+    const std::string line = ones + "+\x01+" + ones + "\n";
+    const TRun run = RunOvcalc({}, line.c_str());
+    EXPECT_EQ(run.Status, 1);
+    const std::string shown = "..." + std::string(34, '1') + "+\\x01+" + std::string(33, '1') + "...";
+    EXPECT_EQ(run.Err, "ovcalc: Invalid character found. (line 1, column 1002)\n" + shown + "\n" +
+                           std::string(3 + 35, ' ') + "^\n");
+}
+
+// The changes, applied in order to the first step, give every step as --steps prints it.
+TEST(Ovcalc, ChangesRebuildTheSteps)
+{
+    TEquationGenerator generator(20261208);
+    std::string input;
+    for (int i = 0; i < 300; ++i) {
+        input += generator.Next() + "\n";
+    }
+    const TRun steps = RunOvcalc({"--steps"}, input.c_str());
+    const TRun changes = RunOvcalc({"--changes"}, input.c_str());
+    ASSERT_EQ(changes.Status, steps.Status);
+    std::istringstream lines(changes.Out);
+    std::string rebuilt;
+    std::string step;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t colon = line.find(": ");
+        const std::size_t arrow = line.find(" -> ");
+        if (colon == std::string::npos || arrow == std::string::npos) {
+            step = line; // a first step, or a line of the result
+        } else {
+            const std::size_t at = std::stoul(line.substr(0, colon));
+            const std::string from = line.substr(colon + 2, arrow - colon - 2);
+            ASSERT_EQ(step.substr(at, from.size()), from) << line;
+            step.replace(at, from.size(), line.substr(arrow + 4));
+        }
+        rebuilt += (step == line ? line : step) + "\n";
+    }
+    EXPECT_EQ(rebuilt, steps.Out);
+}
+
+// The output cannot be written: status 3 and a message; a reader that went
+// away: status 3 with nothing said, before the steps of a long equation
+// (some 45 GB) are all written. Out of memory fails only that equation.
+TEST(Ovcalc, FailuresAroundTheEquation)
+{
+    std::string longSum;
+    for (int i = 0; i < 150000; ++i) {
+        longSum += "1+";
+    }
+    longSum += "1\n";
+    std::string huge;
+    for (int i = 0; i < 10000000; ++i) {
+        huge += "1+";
+    }
+    huge += "1\n2+2\n";
+    struct TShellRow {
+        const char* Name;
+        std::vector<std::string> Arguments;
+        const char* Input;
+        const char* Shell;
+        const char* Out;
+        const char* Err;
+        int Status;
+    };
+    const TShellRow rows[] = {
+        {"disk full", {"1+1"}, nullptr, "%s > /dev/full", "", "ovcalc: cannot write the output: No space left on device\n", 3},
+        {"disk full at --help", {"--help"}, nullptr, "%s > /dev/full", "", "ovcalc: cannot write the output: ", 3},
+        {"closed pipe", {"--steps"}, longSum.c_str(),
+         "trap '' PIPE; { { %s; echo \"status $?\" >&3; } | head -c 10 > /dev/null; } 3>&1", "status 3\n", "", 0},
+        {"out of memory", {}, huge.c_str(), "ulimit -v 200000; %s", "Decimal: 4\nHexadecimal: 4\nOctal: 4\nBinary: 100\n",
+         "ovcalc: out of memory (line 1)\n", 1},
+        {"out of memory, json", {"--json", "--changes"}, huge.c_str(), "ulimit -v 200000; %s | tail -n 1",
+         "{\"equation\": \"2+2\", \"first\": \"2+2\", \"changes\": [{\"at\": 0, \"from\": \"2+2\", \"to\": \"4\"}], "
+         "\"ok\": true, \"decimal\": \"4\", \"hexadecimal\": \"4\", \"octal\": \"4\", \"binary\": \"100\"}\n",
+         "ovcalc: out of memory (line 1)\n", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+        // The sanitizer's allocator needs far more address space than the limit leaves.
+        if (std::string_view(row.Shell).starts_with("ulimit")) {
+            continue;
+        }
+#endif
+#endif
+        const TRun run = RunOvcalc(row.Arguments, row.Input, row.Shell);
+        EXPECT_EQ(run.Status, row.Status);
+        EXPECT_EQ(run.Out, row.Out);
+        EXPECT_EQ(run.Err.substr(0, std::string(row.Err).size()), row.Err);
     }
 }
 
@@ -139,9 +253,9 @@ TEST(Ovcalc, StandardInput)
         {"lines", {}, "1+1\r\n\n7/2", "Decimal: 2\nHexadecimal: 2\nOctal: 2\nBinary: 10\n"
                                      "Decimal: 3.5\nHexadecimal: 3\nOctal: 3\nBinary: 11\n", "", 0},
         {"a failing line", {"--json"}, "(1\n2^10\n",
-         "{\"equation\": \"(1\", \"ok\": false, \"steps\": [], \"error\": {\"message\": "
+         "{\"equation\": \"(1\", \"steps\": [], \"ok\": false, \"error\": {\"message\": "
          "\"Opening parenthesis with no matching closing parenthesis found.\", \"position\": 0}}\n"
-         "{\"equation\": \"2^10\", \"ok\": true, \"steps\": [\"2^10\", \"1024\"], \"decimal\": \"1024\", "
+         "{\"equation\": \"2^10\", \"steps\": [\"2^10\", \"1024\"], \"ok\": true, \"decimal\": \"1024\", "
          "\"hexadecimal\": \"400\", \"octal\": \"2000\", \"binary\": \"10000000000\"}\n",
          "", 1},
         {"no input", {}, "", "", "", 0},
@@ -162,7 +276,7 @@ TEST(Ovcalc, Options)
     }
     const TRun help = RunOvcalc({"--help"}, nullptr);
     EXPECT_EQ(help.Status, 0);
-    EXPECT_EQ(help.Out.rfind("Usage: ovcalc [--steps] [--json] [EQUATION ...]\n", 0), 0U) << help.Out;
+    EXPECT_EQ(help.Out.rfind("Usage: ovcalc [--steps] [--changes] [--json] [EQUATION ...]\n", 0), 0U) << help.Out;
 }
 
 } // namespace

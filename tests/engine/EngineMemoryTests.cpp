@@ -1,0 +1,87 @@
+// The engine's working memory per byte of the equation, counted by a global
+// allocator that keeps the peak of the bytes held.
+#include "EquationEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <malloc.h>
+#include <new>
+#include <string>
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete" // new and delete here are malloc and free
+#endif
+
+namespace {
+
+std::size_t Held = 0;
+std::size_t Peak = 0;
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    Held += malloc_usable_size(p);
+    Peak = std::max(Peak, Held);
+    return p;
+}
+
+void operator delete(void* p) noexcept
+{
+    if (p != nullptr) {
+        Held -= malloc_usable_size(p);
+        std::free(p);
+    }
+}
+
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+namespace {
+
+void IgnoreError(std::string, int) {}
+void IgnoreStep(const std::string&) {}
+
+std::string Repeat(const std::string& part, std::size_t count, const std::string& last)
+{
+    std::string text;
+    text.reserve(part.size() * count + last.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        text += part;
+    }
+    return text + last;
+}
+
+TEST(EngineMemory, BytesPerInputByte)
+{
+    struct TRow {
+        const char* Name;
+        std::string Equation;
+        bool Steps;
+        double Limit; // bytes held at the peak, per byte of the equation
+    };
+    // Plain and with steps, as the console and the window evaluate.
+    const TRow rows[] = {
+        {"1+1+...+1", Repeat("1+", 1000000, "1"), false, 24},
+        {"a run of digits", Repeat("9", 2000000, ""), false, 24},
+        {"nested groups", Repeat("(", 500000, "1") + Repeat(")", 500000, ""), false, 36},
+        {"1+1+...+1, steps", Repeat("1+", 20000, "1"), true, 36},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TEquationEngine engine(IgnoreError, row.Steps ? IgnoreStep : nullptr);
+        std::string equation = row.Equation;
+        const std::size_t before = Held;
+        Peak = Held;
+        ASSERT_TRUE(engine.Evaluate(equation));
+        const double perByte = static_cast<double>(Peak - before) / static_cast<double>(row.Equation.size());
+        RecordProperty(row.Name, std::to_string(perByte));
+        EXPECT_LE(perByte, row.Limit);
+    }
+}
+
+} // namespace
