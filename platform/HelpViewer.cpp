@@ -10,6 +10,8 @@
 #include <wx/fileconf.h>
 #include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
+#include <wx/html/helpfrm.h>
+#include <wx/notebook.h>
 #include <wx/log.h>
 #include <wx/gdicmn.h>
 #include <wx/wfstream.h>
@@ -77,6 +79,39 @@ bool NestsTooDeep(const wxHtmlHelpDataItems& items)
     return false;
 }
 
+// Gives every page of the notebooks under window the notebook's size and
+// lays it out.
+void SizeNotebookPages(wxWindow* window)
+{
+    if (auto* notebook = dynamic_cast<wxNotebook*>(window)) {
+        for (std::size_t i = 0; i < notebook->GetPageCount(); ++i) {
+            notebook->GetPage(i)->SetSize(notebook->GetClientSize());
+            notebook->GetPage(i)->Layout();
+        }
+        return;
+    }
+    for (wxWindow* child : window->GetChildren())
+        SizeNotebookPages(child);
+}
+
+// Lays the help window out at its own size before it is first shown. Left
+// to the first showing, the pages behind the first tab are still 20 by 20
+// pixels when GTK sizes them, and the index list's scroll bars come out with
+// a negative size (two Gtk-CRITICAL lines on standard error).
+class THelpController : public wxHtmlHelpController {
+public:
+    using wxHtmlHelpController::wxHtmlHelpController;
+
+protected:
+    wxHtmlHelpFrame* CreateHelpFrame(wxHtmlHelpData* data) override
+    {
+        wxHtmlHelpFrame* frame = wxHtmlHelpController::CreateHelpFrame(data);
+        frame->SendSizeEvent(); // the frame, its splitter and notebook take their sizes
+        SizeNotebookPages(frame);
+        return frame;
+    }
+};
+
 void DeleteController()
 {
     delete Controller; // first: it writes its window's state into its settings
@@ -110,7 +145,7 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
     if (!Controller) {
         if (ArchiveNestsTooDeep(helpFile))
             return;
-        Controller = new wxHtmlHelpController(wxHF_DEFAULT_STYLE | wxHF_MERGE_BOOKS, owner);
+        Controller = new THelpController(wxHF_DEFAULT_STYLE | wxHF_MERGE_BOOKS, owner);
         // Room for the contents and a page side by side; index entries are long.
         wxRect screen = wxGetClientDisplayRect();
         ControllerSettings = new wxFileConfig(wxEmptyString, wxEmptyString, wxEmptyString, wxEmptyString, 0);

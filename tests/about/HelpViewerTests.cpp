@@ -84,8 +84,10 @@ TEST_F(HelpViewerTest, MissingOrUnreadableFileShowsNothing)
 
 TEST_F(HelpViewerTest, ShowsTheHelpAndReusesItsWindow)
 {
+    testing::internal::CaptureStderr();
     ShowHelpTopics(Owner, OV_HELP_FILE);
     Settle();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "no toolkit warnings";
     auto shown = HelpWindows();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0]->IsShown());
