@@ -23,7 +23,8 @@ foreach(entry
         "-rwxr-xr-x root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/bin/ovcalc\n"
         "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/applications/ovcalculator.desktop\n"
         "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/icons/hicolor/64x64/apps/ovcalculator.png\n"
-        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/doc/ovcalculator/copyright\n")
+        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/doc/ovcalculator/copyright\n"
+        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/man/man1/ovcalc.1.gz\n")
     string(REGEX REPLACE " +" " " flattened "${listing}")
     if(NOT flattened MATCHES "${entry}")
         message(FATAL_ERROR "the package lacks ${entry}in:\n${listing}")
