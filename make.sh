@@ -1,43 +1,93 @@
 #!/usr/bin/env bash
 # Builds Orvandale Calculator, installing the Debian packages it needs first.
-#   ./make.sh run    build and start the calculator
-#   ./make.sh test   build and run every test (unit, window, sanitizer, fuzzer)
-#   ./make.sh build  only build
+#   ./make.sh run    build what running needs (the calculator, its help, ovcalc) and start it
+#   ./make.sh test   build everything and run every test (unit, window, sanitizer, fuzzer, package)
+#   ./make.sh build  build everything the installed packages allow, start nothing
+# Exit status: that of the failing step; 2 for a bad command, 3 when Debian
+# packages are missing and cannot be installed from here (the message says
+# which, and the command that installs them).
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake make g++ pkg-config libgtest-dev libbenchmark-dev nlohmann-json3-dev libwxgtk3.2-dev libgtk-3-dev)
-test_packages=(xvfb xauth xdotool clang libclang-rt-14-dev desktop-file-utils)
+# Building and running.
+packages=(cmake make g++ pkg-config nlohmann-json3-dev libwxgtk3.2-dev libgtk-3-dev fonts-liberation)
+# The tests and benchmarks: libraries, a virtual display with a window manager
+# and the accessibility bus for the window tests, screenshots, the sanitizer
+# and fuzzer runtime, and the tools that build and check the .deb package.
+test_packages=(libgtest-dev libbenchmark-dev
+    xvfb xauth xdotool xclip openbox imagemagick
+    python3-pyatspi at-spi2-core dbus-daemon
+    clang libclang-rt-14-dev
+    desktop-file-utils dpkg-dev file)
+
+say() { echo "make.sh: $*"; }
+
+# cannot_install REASON PACKAGE...
+cannot_install() {
+    {
+        say "missing Debian packages: ${*:2}"
+        say "$1"
+        echo "Install them as root, then run $0 again:"
+        echo "  apt-get update && apt-get install -y --no-install-recommends ${*:2}"
+    } >&2
+    exit 3
+}
 
 install_missing() {
+    if ! command -v dpkg-query >/dev/null || ! command -v apt-get >/dev/null; then
+        echo "make.sh: this needs Debian 12 (dpkg-query and apt-get); install by hand: $*" >&2
+        exit 3
+    fi
     local missing=() p
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     ((${#missing[@]})) || return 0
-    echo "Installing: ${missing[*]}"
     local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null ||
+            cannot_install "you are not root and sudo is not installed." "${missing[@]}"
+        sudo=(sudo)
+    fi
+    say "installing Debian packages: ${missing[*]}"
+    if ! "${sudo[@]}" apt-get update -qq ||
+        ! "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+        cannot_install "apt-get failed (see above)." "${missing[@]}"
+    fi
 }
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
-build() {
+configure() {
+    say "configuring build/"
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+}
+
+# Only what running needs: a few minutes on a fresh 2-core machine.
+build_program() {
+    configure
+    say "building the calculator, its help and ovcalc (build/bin)"
+    cmake --build build -j"$jobs" --target ovCalculator ovcalc ov_help
+}
+
+build_all() {
+    configure
+    say "building everything: programs, tests, benchmarks"
     cmake --build build -j"$jobs"
 }
 
 # The engine tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
 # then a short libFuzzer run over the equation engine.
 sanitizer_tests() {
+    say "sanitizer build (build-san) and its tests"
     cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DOV_SANITIZE=ON -DOV_FUZZ=ON -DOV_GUI=OFF -DOV_BENCH=OFF >/dev/null
     cmake --build build-san -j"$jobs"
     ctest --test-dir build-san --output-on-failure -j"$jobs"
     if [ -x build-san/bin/equation_fuzzer ]; then
+        say "fuzzing the engine for ${OV_FUZZ_SECONDS:-45} s"
         mkdir -p build-san/fuzz-corpus
         build-san/bin/equation_fuzzer -max_total_time="${OV_FUZZ_SECONDS:-45}" -timeout=30 \
             -rss_limit_mb=4096 -artifact_prefix=build-san/ build-san/fuzz-corpus fuzz/seeds
@@ -47,19 +97,20 @@ sanitizer_tests() {
 case "${1:-run}" in
     run)
         install_missing "${packages[@]}"
-        build
-        if [ -x build/bin/ovCalculator ]; then exec build/bin/ovCalculator; fi
-        echo "Built: $(ls build/bin)"
+        build_program
+        say "starting build/bin/ovCalculator"
+        exec build/bin/ovCalculator
         ;;
     build)
         install_missing "${packages[@]}"
-        build
+        build_all
         ;;
     test)
         install_missing "${packages[@]}" "${test_packages[@]}"
-        build
+        build_all
         sanitizer_tests
         # The window tests need a display; the last summary covers every test of the main build.
+        say "every test of build/"
         xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure -j"$jobs"
         ;;
     *)

@@ -13,6 +13,7 @@ set(root "${SCRATCH}/usr")
 foreach(path
         lib/ovCalculator/ovCalculator
         lib/ovCalculator/Help/ovCalculator.htb
+        lib/ovCalculator/ovCalculator.installed
         bin/ovCalculator
         share/applications/ovcalculator.desktop
         share/icons/hicolor/32x32/apps/ovcalculator.png

@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string_view>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,7 +17,8 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
 }
 
-std::string Trim(const std::string& text)
+// Views, not copies: a file of a hundred megabytes is scanned once per key read.
+std::string_view Trim(std::string_view text)
 {
     std::size_t first = 0, last = text.size();
     while (first < last && IsBlank(text[first]))
@@ -25,7 +28,7 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first);
 }
 
-bool SameName(const std::string& a, const std::string& b)
+bool SameName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -42,42 +45,42 @@ bool SameName(const std::string& a, const std::string& b)
 }
 
 // "[Name]" (blanks allowed around it and the name): the section's name.
-bool ParseSectionHeader(const std::string& raw, std::string& name)
+bool ParseSectionHeader(std::string_view raw, std::string_view& name)
 {
-    std::string line = Trim(raw);
+    std::string_view line = Trim(raw);
     if (line.size() < 2 || line.front() != '[')
         return false;
     std::size_t close = line.find(']');
-    if (close == std::string::npos)
+    if (close == std::string_view::npos)
         return false;
     name = Trim(line.substr(1, close - 1));
     return true;
 }
 
-bool IsComment(const std::string& trimmed)
+bool IsComment(std::string_view trimmed)
 {
     return !trimmed.empty() && (trimmed.front() == ';' || trimmed.front() == '#');
 }
 
 // "Key=Value": the key and the raw value (blanks around both removed).
-bool ParseEntry(const std::string& raw, std::string& key, std::string& value)
+bool ParseEntry(std::string_view raw, std::string_view& key, std::string_view& value)
 {
-    std::string line = Trim(raw);
+    std::string_view line = Trim(raw);
     if (line.empty() || IsComment(line) || line.front() == '[')
         return false;
     std::size_t equals = line.find('=');
-    if (equals == std::string::npos)
+    if (equals == std::string_view::npos)
         return false;
     key = Trim(line.substr(0, equals));
     value = Trim(line.substr(equals + 1));
     return true;
 }
 
-std::string Unquote(const std::string& value)
+std::string Unquote(std::string_view value)
 {
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-        return value.substr(1, value.size() - 2);
-    return value;
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
 }
 
 std::string Quote(std::string value)
@@ -91,34 +94,59 @@ std::string Quote(std::string value)
     return needsQuotes ? '"' + value + '"' : value;
 }
 
-// The whole regular file at path; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& text)
+enum class TReadResult { Read, Missing, Unreadable };
+
+// The whole regular file at path, however large. Missing means nothing is
+// there; Unreadable (with the reason in why) that something is there which
+// cannot be read as a file. Never blocks: a FIFO is opened without waiting
+// for a writer, and then refused like any other special file.
+TReadResult ReadWholeFile(const std::string& path, std::string& text, std::string& why)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-              static_cast<unsigned long long>(st.st_size) <= TProfileFile::MaxFileSize;
     text.clear();
-    char buffer[65536];
-    while (ok) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ok = false;
-        } else if (n == 0) {
-            break;
-        } else {
-            text.append(buffer, static_cast<std::size_t>(n));
-            ok = text.size() <= TProfileFile::MaxFileSize;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return TReadResult::Missing;
+        why = std::string("it could not be read: ") + std::strerror(errno);
+        return TReadResult::Unreadable;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = S_ISDIR(st.st_mode) ? "it is a directory" : "it is not a regular file";
+        ::close(fd);
+        return TReadResult::Unreadable;
+    }
+    bool ok = true;
+    try {
+        text.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t done = 0;
+        for (;;) {
+            if (done == text.size())
+                text.resize(text.size() + 65536); // the file grew since fstat
+            ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                why = std::string("it could not be read: ") + std::strerror(errno);
+                ok = false;
+                break;
+            }
+            if (n == 0)
+                break;
+            done += static_cast<std::size_t>(n);
         }
+        text.resize(done);
+    } catch (const std::bad_alloc&) {
+        why = "it could not be read: too large for the memory available";
+        ok = false;
     }
     ::close(fd);
-    if (!ok)
+    if (!ok) {
         text.clear();
-    return ok;
+        text.shrink_to_fit();
+        return TReadResult::Unreadable;
+    }
+    return TReadResult::Read;
 }
 
 bool WriteAll(int fd, const std::string& text)
@@ -128,11 +156,23 @@ bool WriteAll(int fd, const std::string& text)
         ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0)
             return false;
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+std::string DirectoryPart(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 // Creates directory and its missing parents.
@@ -148,14 +188,86 @@ void MakeDirectories(const std::string& directory)
     }
 }
 
+// The file that path ends at after following symbolic links, whether or not
+// it exists. False (with errno set) for a loop of links.
+bool FollowLinks(const std::string& path, std::string& target)
+{
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return true; // not a link, or nothing there
+        std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        ssize_t length = ::readlink(target.c_str(), link.data(), link.size());
+        if (length < 0)
+            return false;
+        link.resize(static_cast<std::size_t>(length));
+        target = !link.empty() && link.front() == '/' ? link : DirectoryPart(target) + "/" + link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+bool Fail(std::string* error, const std::string& why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+bool FailWithErrno(std::string* error, const char* what)
+{
+    return Fail(error, std::string(what) + ": " + std::strerror(errno));
+}
+
+// Opens and locks path, creating it: the one temporary file of a save. A
+// copy that finds it locked waits for its turn; when the holder has renamed
+// it away meanwhile, the file at path is a new one and is opened again.
+int OpenLockedTemporary(const std::string& path)
+{
+    for (;;) {
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
+        if (fd < 0)
+            return -1;
+        int locked;
+        do
+            locked = ::flock(fd, LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        struct stat held {}, named {};
+        if (locked != 0 || ::fstat(fd, &held) != 0) {
+            int saved = errno;
+            ::close(fd);
+            errno = saved;
+            return -1;
+        }
+        if (::lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
+            if (S_ISREG(held.st_mode))
+                return fd;
+            ::close(fd);
+            errno = EINVAL;
+            return -1;
+        }
+        ::close(fd);
+    }
+}
+
 } // namespace
 
-TProfileFile::TProfileFile(std::string path) : FPath(std::move(path))
+TProfileFile::TProfileFile(std::string path, const std::string& readIfMissing) : FPath(std::move(path))
 {
     std::string text;
-    if (!ReadWholeFile(FPath, text) || text.empty())
+    TReadResult result = ReadWholeFile(FPath, text, FUnreadable);
+    if (result == TReadResult::Missing && !readIfMissing.empty() && readIfMissing != FPath) {
+        std::string ignored; // that file is never written: nothing of it can be lost
+        ReadWholeFile(readIfMissing, text, ignored);
+    }
+    if (text.empty())
         return;
     FEndsWithLineBreak = text.back() == '\n';
+    std::size_t lines = 0;
+    for (char c : text)
+        lines += c == '\n';
+    FLines.reserve(lines + 1);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -172,7 +284,7 @@ std::string TProfileFile::ReadString(const std::string& section, const std::stri
                                      const std::string& defaultValue) const
 {
     bool inSection = false;
-    std::string name, entryKey, value;
+    std::string_view name, entryKey, value;
     for (const TLine& line : FLines) {
         if (ParseSectionHeader(line.Raw, name))
             inSection = SameName(name, section);
@@ -202,7 +314,7 @@ void TProfileFile::WriteString(const std::string& section, const std::string& ke
     bool inSection = false;
     std::size_t insertAt = FLines.size();
     bool sectionFound = false;
-    std::string name, entryKey, entryValue;
+    std::string_view name, entryKey, entryValue;
     for (std::size_t i = 0; i < FLines.size(); ++i) {
         if (ParseSectionHeader(FLines[i].Raw, name)) {
             if (inSection)
@@ -233,7 +345,11 @@ void TProfileFile::WriteString(const std::string& section, const std::string& ke
 
 std::string TProfileFile::Text() const
 {
+    std::size_t size = 0;
+    for (const TLine& line : FLines)
+        size += line.Raw.size() + 2;
     std::string text;
+    text.reserve(size);
     for (std::size_t i = 0; i < FLines.size(); ++i) {
         const std::string& raw = FLines[i].Raw;
         text += raw;
@@ -248,39 +364,116 @@ std::string TProfileFile::Text() const
     return text;
 }
 
-bool TProfileFile::Save() const
+bool TProfileFile::Save(std::string* error) const
 {
-    // Write through a symbolic link to the file it names.
-    std::string target = FPath;
-    if (char* resolved = ::realpath(FPath.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
-    std::size_t slash = target.rfind('/');
-    std::string directory = slash == std::string::npos ? std::string(".") : target.substr(0, slash);
-    if (slash != std::string::npos)
-        MakeDirectories(directory.empty() ? std::string("/") : directory);
+    if (!FUnreadable.empty())
+        return Fail(error, FUnreadable); // whatever is there stays as it is
+    std::string target;
+    if (!FollowLinks(FPath, target))
+        return FailWithErrno(error, "cannot follow its link");
+    // The program's own directory may be made; the directory a link names is
+    // the user's business.
+    const std::string directory = DirectoryPart(target);
+    if (target == FPath)
+        MakeDirectories(directory);
 
     mode_t mode = 0666;
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode) || ::access(target.c_str(), W_OK) != 0)
-            return false; // a directory in its place, or a file made read-only
+        if (!S_ISREG(st.st_mode))
+            return Fail(error, S_ISDIR(st.st_mode) ? "it is a directory" : "it is not a regular file");
+        if (::access(target.c_str(), W_OK) != 0) // a file made read-only stays so
+            return FailWithErrno(error, "the file is not writable");
         mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return FailWithErrno(error, "cannot look at it");
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
         mode &= ~mask;
     }
 
-    std::string temporary = target + ".XXXXXX";
-    int fd = ::mkstemp(temporary.data());
+    const std::string temporary = target + ".new";
+    int fd = OpenLockedTemporary(temporary);
     if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, Text()) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+        return FailWithErrno(error, ("cannot create " + temporary).c_str());
+    std::string failed = "cannot write " + temporary;
+    bool ok = ::ftruncate(fd, 0) == 0 && WriteAll(fd, Text()) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    if (ok) {
+        failed = "cannot replace the file";
+        ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+    }
+    int saved = errno;
     if (!ok)
-        ::unlink(temporary.c_str());
-    return ok;
+        ::unlink(temporary.c_str()); // still locked: nobody else is using it
+    ::close(fd);                     // the lock goes with it
+    errno = saved;
+    if (!ok)
+        return FailWithErrno(error, failed.c_str());
+    return true;
+}
+
+namespace {
+
+// The length of the valid UTF-8 sequence at text[i], or 0 (overlong forms,
+// surrogates and code points beyond U+10FFFF are not valid).
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    unsigned char lead = byte(i);
+    std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                     : lead >= 0xF0 && lead <= 0xF4   ? 4 : 0;
+    if (length == 0 || i + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+    unsigned char second = length > 1 ? byte(i + 1) : 0;
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
+        (lead == 0xF4 && second > 0x8F))
+        return 0;
+    return length;
+}
+
+void AppendUtf8(std::string& text, char32_t c)
+{
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+    } else if (c < 0x800) {
+        text += static_cast<char>(0xC0 | (c >> 6));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        text += static_cast<char>(0xE0 | (c >> 12));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Windows-1252 bytes 0x80 to 0x9F; the rest of the code page is Latin-1.
+const char16_t Windows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+} // namespace
+
+std::string Utf8FromProfileText(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t length = Utf8SequenceLength(text, i);
+        if (length == 0)
+            break;
+        i += length;
+    }
+    if (i == text.size())
+        return text;
+    std::string converted;
+    converted.reserve(text.size() * 2);
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        AppendUtf8(converted, byte >= 0x80 && byte < 0xA0 ? Windows1252High[byte - 0x80] : char32_t(byte));
+    }
+    return converted;
 }

@@ -4,27 +4,35 @@
 //   [Section]
 //   Key=Value
 //
-// A TProfileFile holds the whole file in memory. Reading never fails: a
-// missing file, section or key, or a file that cannot be read at all (binary
-// garbage, a directory in its place, larger than MaxFileSize), gives the
-// caller's default. Section and key names compare without regard to ASCII
-// letter case. Values are read in full, whatever their length, with the
-// blanks around them removed and one pair of enclosing double quotes taken
-// off; WriteString quotes a value that would otherwise lose its blanks, so
-// every value reads back exactly as it was written.
+// A TProfileFile holds the whole file in memory, whatever its size. Reading
+// never fails: a missing file, section or key, or a file that cannot be read
+// at all (no permission, a directory, FIFO or device in its place), gives the
+// caller's default. Opening never blocks (a FIFO is not waited on). Section
+// and key names compare without regard to ASCII letter case. Values are read
+// in full, whatever their length, with the blanks around them removed and one
+// pair of enclosing double quotes taken off; WriteString quotes a value that
+// would otherwise lose its blanks, so every value reads back exactly as it
+// was written.
 //
 // WriteString changes only the copy in memory: an existing key is replaced
 // in place, a new key goes after the last entry of its section, a new
 // section at the end. Every other line (other sections and keys, comments,
 // blank lines, lines that are not entries) is kept byte for byte. Nothing
-// reaches the disk until Save, which writes a temporary file beside the
-// settings file and renames it over the old one, so the file on disk is
-// always either the old one or the new one, never a half-written mix. A file
-// that could not be read is replaced by one holding only what was written;
-// Save fails, and changes nothing, when a directory stands in its place or
-// the file or its directory is not writable.
+// reaches the disk until Save, which writes "<file>.new" beside the file and
+// renames it over the old one, so the file on disk is always either the old
+// one or the new one, never a half-written mix. Copies of the program saving
+// at the same time take turns (a lock on "<file>.new"); the last one wins.
+// A run killed while saving leaves at most that one "<file>.new", which the
+// next save reuses.
 //
-// Text is taken and given back as bytes (UTF-8 in this program).
+// Save writes through symbolic links: to the file a link names, creating it
+// when its directory exists. It refuses, and changes nothing, when the file
+// was there but could not be read (its contents would be lost), when
+// something other than a regular file stands in its place, and when the file
+// or its directory is not writable.
+//
+// Text is taken and given back as bytes (UTF-8 in this program; see
+// Utf8FromProfileText for files written elsewhere).
 //
 // Typical use: read with one TProfileFile when the program starts; to save,
 // take a fresh TProfileFile of the same path (so that whatever else the file
@@ -40,11 +48,10 @@
 
 class TProfileFile {
 public:
-    // Files larger than this are not read (treated as unreadable).
-    static constexpr std::size_t MaxFileSize = 16u * 1024u * 1024u;
-
-    // Reads the file at path, if there is one.
-    explicit TProfileFile(std::string path);
+    // Reads the file at path, if there is one. When nothing is at path (not
+    // even a dangling link's target) and readIfMissing is given, reads that
+    // file instead; Save still writes to path.
+    explicit TProfileFile(std::string path, const std::string& readIfMissing = std::string());
 
     const std::string& Path() const { return FPath; }
 
@@ -62,8 +69,9 @@ public:
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
 
     // Writes the file atomically, creating its directory when missing.
-    // Returns false when it could not (the old file is then left as it was).
-    bool Save() const;
+    // Returns false when it could not (the old file is then left as it was),
+    // with the reason in *error when error is given.
+    bool Save(std::string* error = nullptr) const;
 
     // The file's text as Save would write it.
     std::string Text() const;
@@ -73,7 +81,14 @@ private:
         std::string Raw; // the line as read or written, without its line break
     };
     std::string FPath;
+    std::string FUnreadable; // why the file at FPath could not be read; "" when it could or was missing
     std::vector<TLine> FLines;
     std::string FLineBreak = "\n";
     bool FEndsWithLineBreak = true;
 };
+
+// text as UTF-8: unchanged when it is valid UTF-8, otherwise read as
+// Windows-1252 (what files written by Windows programs hold), so that no
+// byte is lost. The five bytes that code page leaves undefined become the
+// control characters of the same number.
+std::string Utf8FromProfileText(const std::string& text);

@@ -42,7 +42,7 @@ std::string ChooseSettingsFilePath(const std::string& executableDirectory, bool 
                                    const std::string& xdgConfigHome, const std::string& home)
 {
     if (executableDirectoryWritable)
-        return executableDirectory + "/" + SettingsFileName;
+        return SettingsFileBeside(executableDirectory);
     // XDG base directories ignore relative values.
     std::string base = !xdgConfigHome.empty() && xdgConfigHome.front() == '/' ? xdgConfigHome : home + "/.config";
     while (base.size() > 1 && base.back() == '/')
@@ -52,8 +52,20 @@ std::string ChooseSettingsFilePath(const std::string& executableDirectory, bool 
     return base + "/" + SettingsDirectoryName + "/" + SettingsFileName;
 }
 
+std::string SettingsFileBeside(const std::string& executableDirectory)
+{
+    return executableDirectory + "/" + SettingsFileName;
+}
+
+bool IsInstalledCopy(const std::string& executableDirectory)
+{
+    const std::string marker = executableDirectory + "/" + InstalledMarkerName;
+    struct stat st {};
+    return ::stat(marker.c_str(), &st) == 0;
+}
+
 std::string SettingsFilePath(const std::string& executableDirectory)
 {
-    return ChooseSettingsFilePath(executableDirectory, IsWritableDirectory(executableDirectory),
-                                  Environment("XDG_CONFIG_HOME"), HomeDirectory());
+    const bool beside = !IsInstalledCopy(executableDirectory) && IsWritableDirectory(executableDirectory);
+    return ChooseSettingsFilePath(executableDirectory, beside, Environment("XDG_CONFIG_HOME"), HomeDirectory());
 }

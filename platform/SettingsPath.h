@@ -1,17 +1,24 @@
 // Where the settings file lives.
 //
 // The portable choice wins: when the executable's directory is writable, the
-// file is "ovCalculator.ini" beside the executable. Otherwise (a system-wide
-// install) it is $XDG_CONFIG_HOME/ovCalculator/ovCalculator.ini, with
-// $XDG_CONFIG_HOME defaulting to ~/.config when unset, empty or relative.
-// The same path serves reading and writing; TProfileFile::Save creates the
-// directory when it is missing.
+// file is "ovCalculator.ini" beside the executable. Otherwise, and always for
+// an installed copy (one with the marker file InstalledMarkerName beside it,
+// which the installation puts there), it is
+// $XDG_CONFIG_HOME/ovCalculator/ovCalculator.ini, with $XDG_CONFIG_HOME
+// defaulting to ~/.config when unset, empty or relative: per user, even for
+// the superuser, who could write beside an installed program.
+//
+// That path serves writing; TProfileFile::Save creates the directory when it
+// is missing. For reading, while nothing is there yet, the file beside the
+// executable (SettingsFileBeside) stands in, so that moving to a read-only
+// directory keeps the user's equations.
 #pragma once
 
 #include <string>
 
 inline constexpr const char* SettingsFileName = "ovCalculator.ini";
 inline constexpr const char* SettingsDirectoryName = "ovCalculator";
+inline constexpr const char* InstalledMarkerName = "ovCalculator.installed";
 
 // The settings file for an executable in executableDirectory (without a
 // trailing separator; "" means the root directory "/").
@@ -24,3 +31,9 @@ std::string ChooseSettingsFilePath(const std::string& executableDirectory, bool 
 
 // True when new files can be created in directory by this process.
 bool IsWritableDirectory(const std::string& directory);
+
+// The settings file beside an executable in executableDirectory.
+std::string SettingsFileBeside(const std::string& executableDirectory);
+
+// True when executableDirectory holds an installed copy of the program.
+bool IsInstalledCopy(const std::string& executableDirectory);

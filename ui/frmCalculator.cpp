@@ -14,6 +14,7 @@
 #include <wx/toolbar.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "BaseConversion.h"
 #include "ExecutablePath.h"
@@ -363,7 +364,8 @@ void TfrmCalculator::OnPanelSize(wxSizeEvent& event)
 
 void TfrmCalculator::LoadSettings()
 {
-    const TProfileFile profile(IniFileName);
+    // Until the file it saves to exists, the one beside the program stands in.
+    const TProfileFile profile(IniFileName, SettingsFileBeside(ExecutableDirectory()));
 
     // Only zero hides the steps; a missing or unreadable value shows them.
     if (profile.ReadInt(SettingsSection, ViewStepsKey, 1) != 0) {
@@ -377,19 +379,23 @@ void TfrmCalculator::LoadSettings()
 
     // Empty items are items too: the list always starts with ten.
     for (unsigned i = 0; i < RecentEquationCount; ++i)
-        cboEquation->Append(wxString::FromUTF8(profile.ReadString(RecentSection, std::to_string(i), "")));
+        cboEquation->Append(
+            wxString::FromUTF8(Utf8FromProfileText(profile.ReadString(RecentSection, std::to_string(i), ""))));
 }
 
 void TfrmCalculator::SaveSettings()
 {
     // Read again rather than kept from start-up: whatever else the file holds
     // now stays as it is.
-    TProfileFile profile(IniFileName);
+    TProfileFile profile(IniFileName, SettingsFileBeside(ExecutableDirectory()));
     profile.WriteString(SettingsSection, ViewStepsKey, mnuSteps->IsChecked() ? "1" : "0");
     for (unsigned i = 0; i < cboEquation->GetCount(); ++i)
         profile.WriteString(RecentSection, std::to_string(i), cboEquation->GetString(i).utf8_string());
-    // A file that cannot be written keeps its old contents; nobody is told.
-    profile.Save();
+    // A file that cannot be written keeps its old contents. No box (a
+    // read-only file may be deliberate), but one line says why.
+    std::string why;
+    if (!profile.Save(&why))
+        std::fprintf(stderr, "ovCalculator: settings not saved to %s: %s\n", IniFileName.c_str(), why.c_str());
 }
 
 // ---------------------------------------------------------------------------

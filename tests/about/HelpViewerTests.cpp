@@ -5,6 +5,11 @@
 #include <wx/frame.h>
 #include <wx/html/helpfrm.h>
 #include <wx/toplevel.h>
+#include <wx/wfstream.h>
+#include <wx/zipstrm.h>
+
+#include <cstdio>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +22,28 @@ std::vector<wxTopLevelWindow*> HelpWindows()
         if (auto* frame = dynamic_cast<wxHtmlHelpFrame*>(window); frame && !frame->IsBeingDeleted())
             found.push_back(frame);
     return found;
+}
+
+// A packed help book whose contents nest levels deep ("" for no file).
+std::string WriteNestedBook(int levels)
+{
+    const std::string path = "/tmp/ov-help-" + std::to_string(::getpid()) + "-" + std::to_string(levels) + ".htb";
+    wxFFileOutputStream file(path);
+    wxZipOutputStream zip(file);
+    const auto add = [&](const char* name, const std::string& text) {
+        zip.PutNextEntry(name);
+        zip.Write(text.data(), text.size());
+    };
+    add("deep.hhp", "[OPTIONS]\nContents file=deep.hhc\nDefault topic=index.html\nTitle=Deep\n\n[FILES]\nindex.html\n");
+    add("index.html", "<html><body>Deep</body></html>");
+    std::string contents = "<html><body>";
+    for (int i = 0; i < levels; ++i)
+        contents += "<ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Level " + std::to_string(i) +
+                    "\"><param name=\"Local\" value=\"index.html\"></object>";
+    for (int i = 0; i < levels; ++i)
+        contents += "</ul>";
+    add("deep.hhc", contents + "</body></html>");
+    return zip.Close() && file.Close() ? path : std::string();
 }
 
 void Settle()
@@ -57,8 +84,10 @@ TEST_F(HelpViewerTest, MissingOrUnreadableFileShowsNothing)
 
 TEST_F(HelpViewerTest, ShowsTheHelpAndReusesItsWindow)
 {
+    testing::internal::CaptureStderr();
     ShowHelpTopics(Owner, OV_HELP_FILE);
     Settle();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "no toolkit warnings";
     auto shown = HelpWindows();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0]->IsShown());
@@ -91,4 +120,23 @@ TEST_F(HelpViewerTest, ShowsAgainAfterTheUserClosedIt)
     ShowHelpTopics(Owner, OV_HELP_FILE);
     Settle();
     EXPECT_EQ(HelpWindows().size(), 1u);
+}
+
+// The help window cannot show contents nested this deep (it would crash): a
+// book like that is refused, silently, as an unreadable one is.
+TEST_F(HelpViewerTest, ContentsNestedTooDeepAreNotShown)
+{
+    const std::pair<int, bool> cases[] = {{3, true}, {30, true}, {64, false}, {5000, false}, {200000, false}};
+    for (const auto& [levels, shown] : cases) {
+        const std::string book = WriteNestedBook(levels);
+        ASSERT_FALSE(book.empty());
+        auto* owner = new wxFrame(nullptr, wxID_ANY, "Owner"); // a new owner reads the book afresh
+        owner->Show();
+        ShowHelpTopics(owner, book);
+        Settle();
+        EXPECT_EQ(HelpWindows().size(), shown ? 1u : 0u) << levels << " levels";
+        owner->Destroy();
+        Settle();
+        std::remove(book.c_str());
+    }
 }

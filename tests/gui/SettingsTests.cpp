@@ -4,6 +4,8 @@
 
 #include "ProfileFile.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 class SettingsTest : public CalculatorTest {
@@ -140,6 +142,29 @@ TEST_F(SettingsTest, DirectoryInPlaceOfTheFile_DefaultsAndNoCrashOnSave)
     Calculate("1+1");
     Close();
     EXPECT_TRUE(std::filesystem::is_directory(SettingsFile()));
+}
+
+// Nothing stands in the way of starting, nothing is replaced, and a save that
+// cannot happen is told once on standard error, never in a box.
+TEST_F(SettingsTest, FifoInPlaceOfTheFile_StartsWithDefaultsAndSaysWhyItIsNotSaved)
+{
+    ASSERT_EQ(::mkfifo(SettingsFile().c_str(), 0600), 0);
+    Open(); // would wait for a writer, were the FIFO opened blocking
+    EXPECT_TRUE(StepsItem()->IsChecked());
+    testing::internal::CaptureStderr();
+    Close();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ovCalculator: settings not saved to " + SettingsFile() + ": it is not a regular file\n");
+    EXPECT_TRUE(std::filesystem::is_fifo(SettingsFile()));
+}
+
+TEST_F(SettingsTest, EquationWrittenOnWindows_IsReadAsWindows1252)
+{
+    WriteSettingsFile("[MRUEquation]\n0=2\x80 + 3\xB2\n1=caf\xC3\xA9\n");
+    Open();
+    const std::vector<std::string> recent = RecentEquations();
+    EXPECT_EQ(recent[0], "2\xE2\x82\xAC + 3\xC2\xB2");
+    EXPECT_EQ(recent[1], "caf\xC3\xA9");
 }
 
 } // namespace

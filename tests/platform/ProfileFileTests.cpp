@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -265,11 +266,14 @@ TEST(ProfileFile, MalformedFilesGiveDefaults)
     EXPECT_EQ(LoadLikeTheWindow(dir / "a.ini").Recent[0], hugeLine);
 }
 
-TEST(ProfileFile, FileBeyondTheSizeLimitIsNotRead)
+TEST(ProfileFile, FileOfAnySizeIsReadAndKeptWhole)
 {
     TTempDir dir;
-    WriteFile(dir / "a.ini", "[Settings]\nViewSteps=0\n" + std::string(TProfileFile::MaxFileSize, ';'));
-    EXPECT_EQ(LoadLikeTheWindow(dir / "a.ini").ViewSteps, 1);
+    const std::string foreign = "[Other]\n" + std::string(17u * 1024u * 1024u, ';') + "\n";
+    WriteFile(dir / "a.ini", "[Settings]\nViewSteps=0\n" + foreign);
+    EXPECT_EQ(LoadLikeTheWindow(dir / "a.ini").ViewSteps, 0);
+    SaveLikeTheWindow(dir / "a.ini", 0, {"1+1"});
+    EXPECT_EQ(ReadFile(dir / "a.ini"), "[Settings]\nViewSteps=0\n" + foreign + "\n[MRUEquation]\n0=1+1\n");
 }
 
 TEST(ProfileFile, DirectoryInPlaceOfTheFile)
@@ -338,4 +342,130 @@ TEST(ProfileFile, FailedSaveKeepsTheOldFile)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadFile(dir / "a.ini"), "[Settings]\nViewSteps=0\n");
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"a.ini"});
+}
+
+// Whatever stands at the path and cannot take a save is left exactly as it
+// was; a dangling link gets its target.
+TEST(ProfileFile, SpecialPathsAreNeverReplaced)
+{
+    struct TCase {
+        const char* Name;
+        void (*Prepare)(const TTempDir& dir); // makes dir/a.ini
+        bool Saved;
+        const char* Kept;   // what must still be at a.ini: "link", "fifo" or "file"
+        const char* Target; // the file the save must have created, or ""
+    };
+    const TCase cases[] = {
+        {"dangling link", [](const TTempDir& d) { fs::create_symlink("real.ini", d / "a.ini"); }, true, "link",
+         "real.ini"},
+        {"dangling link into a missing folder",
+         [](const TTempDir& d) { fs::create_symlink("nowhere/real.ini", d / "a.ini"); }, false, "link", ""},
+        {"chain to a dangling link",
+         [](const TTempDir& d) {
+             fs::create_symlink("b.ini", d / "a.ini");
+             fs::create_symlink("c.ini", d / "b.ini");
+         },
+         true, "link", "c.ini"},
+        {"link loop", [](const TTempDir& d) { fs::create_symlink("a.ini", d / "a.ini"); }, false, "link", ""},
+        {"fifo", [](const TTempDir& d) { ::mkfifo((d / "a.ini").c_str(), 0600); }, false, "fifo", ""},
+        {"file with no read permission",
+         [](const TTempDir& d) {
+             WriteFile(d / "a.ini", "[Other]\nKeep=1\n");
+             ::chmod((d / "a.ini").c_str(), 0222); // writable, so only the failed read protects it
+         },
+         false, "file", ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTempDir dir;
+        ::chmod(dir.Path().c_str(), 0777);
+        c.Prepare(dir);
+        int status = RunUnprivileged([&] {
+            TProfileFile ini(dir / "a.ini"); // opening a FIFO must not wait for a writer
+            ini.WriteString("Settings", "ViewSteps", "0");
+            std::string why;
+            bool saved = ini.Save(&why);
+            return saved == why.empty() ? (saved ? 0 : 1) : 2;
+        });
+        EXPECT_EQ(status, c.Saved ? 0 : 1);
+        struct stat st {};
+        ASSERT_EQ(::lstat((dir / "a.ini").c_str(), &st), 0);
+        const std::string kind = S_ISLNK(st.st_mode) ? "link" : S_ISFIFO(st.st_mode) ? "fifo" : "file";
+        EXPECT_EQ(kind, c.Kept);
+        if (kind == "file") {
+            ::chmod((dir / "a.ini").c_str(), 0600);
+            EXPECT_EQ(ReadFile(dir / "a.ini"), "[Other]\nKeep=1\n");
+        }
+        if (*c.Target) {
+            EXPECT_EQ(ReadFile(dir / c.Target), "[Settings]\nViewSteps=0\n");
+        }
+        for (const auto& name : Entries(dir.Path()))
+            EXPECT_EQ(name.find(".new"), std::string::npos) << name;
+    }
+}
+
+TEST(ProfileFile, ReadsTheStandInUntilTheFileExists)
+{
+    TTempDir dir;
+    WriteFile(dir / "beside.ini", "[Settings]\nViewSteps=0\n[Other]\nKeep=1\n");
+    TProfileFile first(dir / "config/a.ini", dir / "beside.ini");
+    EXPECT_EQ(first.ReadInt("Settings", "ViewSteps", 1), 0);
+    first.WriteString("MRUEquation", "0", "1+1");
+    ASSERT_TRUE(first.Save());
+    EXPECT_EQ(ReadFile(dir / "config/a.ini"), "[Settings]\nViewSteps=0\n[Other]\nKeep=1\n\n[MRUEquation]\n0=1+1\n");
+    EXPECT_EQ(ReadFile(dir / "beside.ini"), "[Settings]\nViewSteps=0\n[Other]\nKeep=1\n");
+    WriteFile(dir / "beside.ini", "[Settings]\nViewSteps=5\n");
+    EXPECT_EQ(TProfileFile(dir / "config/a.ini", dir / "beside.ini").ReadInt("Settings", "ViewSteps", 1), 0);
+}
+
+// Runs killed while saving leave at most one temporary file, and copies
+// saving at the same time never mix their files.
+TEST(ProfileFile, KilledAndConcurrentSavesLeaveOneWholeFile)
+{
+    TTempDir dir;
+    const std::string path = dir / "a.ini";
+    const auto text = [](char fill) { return "[Settings]\nViewSteps=1\n[Big]\nFill=" + std::string(1 << 20, fill) + "\n"; };
+    const auto saveForever = [&](char fill, int times) {
+        for (int i = 0; i < times; ++i) {
+            TProfileFile ini(path);
+            ini.WriteString("Big", "Fill", std::string(1 << 20, fill));
+            ini.Save();
+        }
+        ::_exit(0);
+    };
+    WriteFile(path, text('a'));
+    std::mt19937 random(7);
+    for (int run = 0; run < 50; ++run) {
+        pid_t child = ::fork();
+        if (child == 0)
+            saveForever(static_cast<char>('b' + run % 20), 1000);
+        ::usleep(static_cast<useconds_t>(random() % 20000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    pid_t writers[2];
+    for (int i = 0; i < 2; ++i)
+        if ((writers[i] = ::fork()) == 0)
+            saveForever(i ? 'y' : 'x', 5);
+    for (pid_t writer : writers)
+        ::waitpid(writer, nullptr, 0);
+    EXPECT_LE(Entries(dir.Path()).size(), 2u);
+    const std::string saved = ReadFile(path);
+    EXPECT_TRUE(saved == text('x') || saved == text('y')) << saved.substr(0, 40);
+}
+
+TEST(ProfileFile, TextThatIsNotUtf8IsReadAsWindows1252)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"1+2", "1+2"},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+        {"caf\xE9", "caf\xC3\xA9"},
+        {"\x80 5", "\xE2\x82\xAC 5"},
+        {"\x81\x9F\xFF", "\xC2\x81\xC5\xB8\xC3\xBF"},
+        {"\xC3", "\xC3\x83"},                          // cut sequence
+        {"\xC0\xAF", "\xC3\x80\xC2\xAF"},              // overlong
+        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"}, // surrogate
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(Utf8FromProfileText(text), expected) << text;
 }

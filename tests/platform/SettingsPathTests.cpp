@@ -38,6 +38,15 @@ TEST(SettingsPath, WritableExecutableDirectoryKeepsTheFileBeside)
     EXPECT_EQ(SettingsFilePath(dir.Path()), dir / "ovCalculator.ini");
 }
 
+// Installed, the program keeps per-user settings even where it could write.
+TEST(SettingsPath, InstalledCopyUsesTheConfigHome)
+{
+    TTempDir dir;
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    WriteFile(dir / InstalledMarkerName, "");
+    EXPECT_EQ(SettingsFilePath(dir.Path()), dir / "config/ovCalculator/ovCalculator.ini");
+}
+
 TEST(SettingsPath, MissingOrUnwritableDirectoryFallsBackToTheConfigHome)
 {
     TTempDir dir;
