@@ -59,6 +59,8 @@ constexpr int OuterBorder = 7;    // around everything
 constexpr int EquationGap = 2;    // between the equation box and the row below
 constexpr int ColumnGap = 2;      // right of the result column
 constexpr int StepsTopBorder = 6; // above the steps box
+constexpr int ResultRightBorder = 5; // right of the Result box and the memory row
+constexpr int FieldTextMargin = 4;   // above and below a field's text
 
 // The steps box's size when the window opens with the steps shown.
 const wxSize StepsBoxSize(194, 143);
@@ -108,18 +110,40 @@ constexpr TTool Tools[] = {
     {ids::ToolMemoryClear, "Images/mc.xpm", "Memory: clear"},
 };
 
-wxFont DialogFont()
+// The desktop's own text size, in points: the window's fonts follow it, so
+// that the layout grows with the desktop's font instead of clipping.
+double DesktopPointSize()
 {
-    return wxFont(8, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, "MS Sans Serif");
+    const wxFont desktop = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    return desktop.IsOk() ? desktop.GetFractionalPointSize() : 10.0;
 }
 
+wxFont DialogFont()
+{
+    return wxFont(wxFontInfo(DesktopPointSize()).Family(wxFONTFAMILY_SWISS).FaceName("MS Sans Serif"));
+}
+
+// Courier New and its metric twins draw digits about a sixth shorter than a
+// sans-serif face of the same size draws capitals: this much larger, the
+// field text is at least as tall as the labels beside it.
+constexpr double FieldFontScale = 1.2;
+
 // The fixed-pitch font of the equation, result and steps fields. The face
-// name is matched by fontconfig; the teletype family keeps the substitute
-// fixed-pitch where no alias for the face exists.
+// name is matched by fontconfig (a metric-compatible Courier New where one
+// is installed); the teletype family keeps the substitute fixed-pitch where
+// no alias for the face exists.
 wxFont FieldFont()
 {
-    return wxFont(8, wxFONTFAMILY_TELETYPE, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, "Courier New");
+    return wxFont(wxFontInfo(DesktopPointSize() * FieldFontScale).Family(wxFONTFAMILY_TELETYPE).FaceName("Courier New"));
 }
+
+// The widest texts the result fields show: a 64-bit binary value with its
+// sign, 29 significant digits with a point and a sign, and an exponent form.
+const char* const WidestResults[] = {
+    "-1000000000000000000000000000000000000000000000000000000000000000",
+    "-1.2345678901234567890123456789",
+    "1.18059162071741E+21",
+};
 
 // A label at least as wide as designed and never narrower than its text.
 wxStaticText* NewLabel(wxWindow* parent, const char* text, int width)
@@ -171,6 +195,10 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
     for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory, txtSteps})
         field->SetBackgroundColour(face);
+    // On that background the theme's own text colour for it, light or dark.
+    const wxColour text = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory})
+        field->SetForegroundColour(text);
 
     cboEquation->Connect(wxID_ANY, wxID_ANY, wxEVT_CHAR,
                          wxKeyEventHandler(TfrmCalculator::OnEquationChar), nullptr, this);
@@ -268,33 +296,48 @@ void TfrmCalculator::BuildControls()
 
     auto* resultBox = new wxStaticBox(pnlMain, wxID_ANY, "Result");
     auto* s5 = new wxStaticBoxSizer(resultBox, wxVERTICAL);
-    s4->Add(s5, 0, wxRIGHT, 5);
-    // Two columns, label and field; rows are added as the cells come.
+    s4->Add(s5, 0, wxEXPAND | wxRIGHT, ResultRightBorder);
+    // Two columns, label and field; rows are added as the cells come. The
+    // fields take the width the column gets beyond its natural one.
     auto* grid = new wxFlexGridSizer(0, 2, 7, 4);
+    grid->AddGrowableCol(1);
     s5->Add(grid, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 3);
 
-    // A result field: 233 pixels wide as designed, as high as GTK's entry needs.
-    const wxSize fieldSize(233, wxDefaultCoord);
+    // The result fields and the memory field are one family: one font, one
+    // style, one height, and wide enough for the widest result.
     const long fieldStyle = wxTE_READONLY | wxNO_BORDER;
-    auto addResultRow = [&](const char* label, int labelWidth, wxWindowID id, int flags, int border) {
-        grid->Add(NewLabel(pnlMain, label, labelWidth), 0, wxLEFT, 1);
-        auto* field = new wxTextCtrl(pnlMain, id, wxEmptyString, wxDefaultPosition, fieldSize, fieldStyle);
+    auto newField = [&](wxWindowID id) {
+        auto* field = new wxTextCtrl(pnlMain, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, fieldStyle);
         field->SetFont(FieldFont());
-        grid->Add(field, 0, flags, border);
         return field;
     };
-    txtDecimal = addResultRow("Decimal:", 67, ids::txtDecimal, wxALIGN_RIGHT, 7);
-    txtHexadecimal = addResultRow("Hexadecimal:", wxDefaultCoord, ids::txtHexadecimal, 0, 7);
-    txtOctal = addResultRow("Octal:", wxDefaultCoord, ids::txtOctal, 0, 7);
-    txtBinary = addResultRow("Binary:", wxDefaultCoord, ids::txtBinary, 0, 3);
+    auto addResultRow = [&](const char* label, int labelWidth, wxWindowID id) {
+        grid->Add(NewLabel(pnlMain, label, labelWidth), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 1);
+        wxTextCtrl* field = newField(id);
+        grid->Add(field, 0, wxEXPAND);
+        return field;
+    };
+    txtDecimal = addResultRow("Decimal:", 67, ids::txtDecimal);
+    txtHexadecimal = addResultRow("Hexadecimal:", wxDefaultCoord, ids::txtHexadecimal);
+    txtOctal = addResultRow("Octal:", wxDefaultCoord, ids::txtOctal);
+    txtBinary = addResultRow("Binary:", wxDefaultCoord, ids::txtBinary);
 
     auto* s6 = new wxBoxSizer(wxHORIZONTAL);
-    s4->Add(s6, 0, wxTOP, 7);
-    s6->Add(NewLabel(pnlMain, "Memory:", 57), 0, wxALIGN_CENTER_VERTICAL, 9);
-    txtMemory = new wxTextCtrl(pnlMain, ids::txtMemory, wxEmptyString, wxDefaultPosition,
-                               wxSize(264, wxDefaultCoord), wxTE_READONLY | wxSIMPLE_BORDER);
-    txtMemory->SetFont(FieldFont());
-    s6->Add(txtMemory, 0, wxEXPAND, 4);
+    s4->Add(s6, 0, wxEXPAND | wxTOP | wxRIGHT, ResultRightBorder);
+    s6->Add(NewLabel(pnlMain, "Memory:", 57), 0, wxALIGN_CENTER_VERTICAL);
+    txtMemory = newField(ids::txtMemory);
+    // Its right edge is the Result box's.
+    s6->Add(txtMemory, 1, wxALIGN_CENTER_VERTICAL);
+
+    int textWidth = 0;
+    for (const char* text : WidestResults)
+        textWidth = std::max(textWidth, txtBinary->GetTextExtent(text).x);
+    const wxSize best = txtBinary->GetSizeFromTextSize(textWidth);
+    // Room above and below the digits, so the row reads as a field.
+    const int height = std::max(best.y, txtBinary->GetCharHeight() + 2 * FieldTextMargin);
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
+        field->SetMinSize(wxSize(best.x, height));
+    txtMemory->SetMinSize(wxSize(wxDefaultCoord, height));
 
     txtSteps = new wxTextCtrl(pnlMain, ids::txtSteps, wxEmptyString, wxDefaultPosition, StepsBoxSize,
                               wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
@@ -309,9 +352,13 @@ void TfrmCalculator::BuildControls()
     // narrower column would cut the last tools off: widen its fields instead.
     const int shortfall = toolBar->GetBestSize().x - StepsHiddenClientSize().x;
     if (shortfall > 0) {
-        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory})
-            field->SetMinSize(wxSize(field->GetMinSize().x + shortfall, wxDefaultCoord));
+        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
+            field->SetMinSize(field->GetMinSize() + wxSize(shortfall, 0));
     }
+    NaturalColumnSize = ResultColumn->CalcMin();
+
+    // Smaller than the result column alone, controls would overlap.
+    SetMinClientSize(StepsHiddenClientSize());
 
     mnuSteps = viewMenu->FindItem(ids::mnuSteps);
 }
@@ -334,7 +381,7 @@ wxIcon TfrmCalculator::FindIcon(const wxString& name)
 
 wxSize TfrmCalculator::StepsHiddenClientSize() const
 {
-    const wxSize column = ResultColumn->GetMinSize();
+    const wxSize column = NaturalColumnSize != wxDefaultSize ? NaturalColumnSize : ResultColumn->CalcMin();
     const int equationHeight = cboEquation->GetBestSize().y;
     return wxSize(OuterBorder + column.x + ColumnGap + OuterBorder,
                   OuterBorder + equationHeight + EquationGap + column.y + OuterBorder);
@@ -351,12 +398,15 @@ wxSize TfrmCalculator::StepsShownClientSize() const
 // a text view narrower than its scrollbars, so with no width left it would
 // still show a strip at the window's edge: take it out of the layout until
 // there is room for it again, whether the view command or the user's own
-// resizing made it.
+// resizing made it. Width beyond the steps box's own is shared: half of it
+// widens the result column.
 void TfrmCalculator::OnPanelSize(wxSizeEvent& event)
 {
-    const bool room = event.GetSize().x > StepsHiddenClientSize().x;
-    if (txtSteps->IsShown() != room)
-        txtSteps->Show(room);
+    const int room = event.GetSize().x - StepsHiddenClientSize().x;
+    if (txtSteps->IsShown() != (room > 0))
+        txtSteps->Show(room > 0);
+    const int growth = std::max(0, room - StepsBoxSize.x) / 2;
+    ResultColumn->SetMinSize(wxSize(NaturalColumnSize.x + growth, wxDefaultCoord));
     event.Skip(); // the sizers lay the panel out
 }
 

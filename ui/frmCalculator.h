@@ -109,6 +109,8 @@ private:
 
     // The result column (result box and memory row), for the steps-hidden size.
     wxSizer* ResultColumn = nullptr;
+    // Its size before the window is widened by hand.
+    wxSize NaturalColumnSize = wxDefaultSize;
 
     // The equation as handed to the engine, in UTF-8: the engine reports fault
     // positions as byte offsets into it.
