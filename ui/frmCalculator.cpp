@@ -1,6 +1,9 @@
 #include "frmCalculator.h"
 
+#include <wx/accel.h>
+#include <wx/clipbrd.h>
 #include <wx/combobox.h>
+#include <wx/dataobj.h>
 #include <wx/font.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
@@ -14,6 +17,7 @@
 #include <wx/toolbar.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "BaseConversion.h"
 #include "ExecutablePath.h"
@@ -118,6 +122,22 @@ double DesktopPointSize()
     return desktop.IsOk() ? desktop.GetFractionalPointSize() : 10.0;
 }
 
+// The calculator keys users know from desktop calculators.
+const wxAcceleratorEntry Accelerators[] = {
+    {wxACCEL_NORMAL, WXK_ESCAPE, ids::ToolClear},
+    {wxACCEL_CTRL, 'M', ids::ToolMemoryStore},
+    {wxACCEL_CTRL, 'R', ids::ToolMemoryRetrieve},
+    {wxACCEL_CTRL, 'L', ids::ToolMemoryClear},
+    {wxACCEL_CTRL, 'P', ids::ToolPi},
+    {wxACCEL_CTRL | wxACCEL_SHIFT, 'C', ids::CopyDecimal},
+};
+
+int ModifiersOf(const wxAcceleratorEntry& entry)
+{
+    return ((entry.GetFlags() & wxACCEL_CTRL) != 0 ? wxMOD_CONTROL : 0) |
+           ((entry.GetFlags() & wxACCEL_SHIFT) != 0 ? wxMOD_SHIFT : 0);
+}
+
 wxFont DialogFont()
 {
     return wxFont(wxFontInfo(DesktopPointSize()).Family(wxFONTFAMILY_SWISS).FaceName("MS Sans Serif"));
@@ -177,6 +197,7 @@ wxBEGIN_EVENT_TABLE(TfrmCalculator, wxFrame)
     EVT_MENU(ids::mnuSteps,             TfrmCalculator::OnViewSteps)
     EVT_MENU(ids::mnuHelpTopics,        TfrmCalculator::OnHelpTopics)
     EVT_MENU(ids::mnuAbout,             TfrmCalculator::OnAbout)
+    EVT_MENU(ids::CopyDecimal,          TfrmCalculator::OnCopyDecimal)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -202,6 +223,8 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
 
     cboEquation->Connect(wxID_ANY, wxID_ANY, wxEVT_CHAR,
                          wxKeyEventHandler(TfrmCalculator::OnEquationChar), nullptr, this);
+    cboEquation->Bind(wxEVT_KEY_DOWN, &TfrmCalculator::OnEquationKeyDown, this);
+    cboEquation->Bind(wxEVT_TEXT_PASTE, &TfrmCalculator::OnEquationPaste, this);
     txtMemory->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
                        wxMouseEventHandler(TfrmCalculator::OnMemoryDoubleClick), nullptr, this);
     txtDecimal->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
@@ -357,6 +380,12 @@ void TfrmCalculator::BuildControls()
     }
     NaturalColumnSize = ResultColumn->CalcMin();
 
+    // The toolbar takes no keyboard focus: its commands have keys of their
+    // own, which work wherever the focus is. The menus stay as they are.
+    // They are looked up before any control sees the key: GTK's entry reads
+    // Ctrl+M as Enter before an accelerator table is asked.
+    Bind(wxEVT_CHAR_HOOK, &TfrmCalculator::OnCommandKey, this);
+
     // Smaller than the result column alone, controls would overlap.
     SetMinClientSize(StepsHiddenClientSize());
 
@@ -450,6 +479,119 @@ void TfrmCalculator::OnEquationChar(wxKeyEvent& event)
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER)
         Calculate();
     event.Skip();
+}
+
+// A character of a number (digits, the point, and the letters of names and
+// exponents): Ctrl with Left or Right moves over a whole number at once and
+// over one operator at a time.
+static bool IsNumberCharacter(wxUniChar c)
+{
+    return wxIsalnum(c) || c == '.' || c == '_';
+}
+
+void TfrmCalculator::OnEquationKeyDown(wxKeyEvent& event)
+{
+    if (cboEquation->GetLastPosition() < LongEquation || !MoveEquationCaret(event))
+        event.Skip();
+}
+
+// Where GTK would put the caret, worked out directly.
+bool TfrmCalculator::MoveEquationCaret(const wxKeyEvent& event)
+{
+    const int modifiers = event.GetModifiers();
+    if ((modifiers & ~(wxMOD_CONTROL | wxMOD_SHIFT)) != 0)
+        return false;
+    const bool byWord = (modifiers & wxMOD_CONTROL) != 0;
+    const bool extend = (modifiers & wxMOD_SHIFT) != 0;
+
+    long from = 0;
+    long to = 0;
+    cboEquation->GetSelection(&from, &to);
+    const long caret = cboEquation->GetInsertionPoint();
+    const long anchor = caret == from ? to : from;
+    const long length = cboEquation->GetLastPosition();
+
+    long target = caret;
+    switch (event.GetKeyCode()) {
+    case WXK_HOME:
+    case WXK_NUMPAD_HOME:
+        target = 0;
+        break;
+    case WXK_END:
+    case WXK_NUMPAD_END:
+        target = length;
+        break;
+    case WXK_LEFT:
+    case WXK_NUMPAD_LEFT:
+        if (!extend && !byWord && from != to) {
+            target = from; // a selection collapses to its start
+        } else if (byWord) {
+            const wxString text = cboEquation->GetValue();
+            while (target > 0 && wxIsspace(text[target - 1]))
+                --target;
+            if (target > 0 && IsNumberCharacter(text[target - 1])) {
+                while (target > 0 && IsNumberCharacter(text[target - 1]))
+                    --target;
+            } else if (target > 0) {
+                --target;
+            }
+        } else if (target > 0) {
+            --target;
+        }
+        break;
+    case WXK_RIGHT:
+    case WXK_NUMPAD_RIGHT:
+        if (!extend && !byWord && from != to) {
+            target = to; // and to its end
+        } else if (byWord) {
+            const wxString text = cboEquation->GetValue();
+            if (target < length && IsNumberCharacter(text[target])) {
+                while (target < length && IsNumberCharacter(text[target]))
+                    ++target;
+            } else if (target < length) {
+                ++target;
+            }
+            while (target < length && wxIsspace(text[target]))
+                ++target;
+        } else if (target < length) {
+            ++target;
+        }
+        break;
+    default:
+        return false;
+    }
+
+    if (extend)
+        cboEquation->SetSelection(target, anchor); // the caret at the first position given
+    else
+        cboEquation->SetInsertionPoint(target);
+    return true;
+}
+
+// GTK's entry would cut a longer text off at its capacity without a word,
+// often in the middle of a number or after an operator.
+void TfrmCalculator::OnEquationPaste(wxClipboardTextEvent& event)
+{
+    wxString pasted;
+    if (wxTheClipboard->Open()) {
+        wxTextDataObject data;
+        if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(data))
+            pasted = data.GetText();
+        wxTheClipboard->Close();
+    }
+    long from = 0;
+    long to = 0;
+    cboEquation->GetSelection(&from, &to);
+    const std::size_t kept = static_cast<std::size_t>(cboEquation->GetLastPosition() - (to - from));
+    if (kept + pasted.length() <= EquationCapacity) {
+        event.Skip(); // the entry pastes it
+        return;
+    }
+    wxMessageBox(wxString::Format("The pasted text is %zu characters long, and the equation box holds at most "
+                                  "%zu characters. Equations of any length can be calculated with the console "
+                                  "calculator, ovcalc.",
+                                  pasted.length(), EquationCapacity),
+                 ProductName, wxOK | wxICON_EXCLAMATION, this);
 }
 
 void TfrmCalculator::Calculate()
@@ -632,10 +774,49 @@ void TfrmCalculator::OnMemoryDoubleClick(wxMouseEvent&)
     // Consumed: no word selection in the memory field.
     wxCommandEvent blank;
     OnMemoryRetrieve(blank);
+    FocusEquationEnd(txtMemory);
 }
 
 void TfrmCalculator::OnDecimalDoubleClick(wxMouseEvent&)
 {
     // The last result starts a new equation; nothing is calculated.
     cboEquation->SetValue(txtDecimal->GetValue());
+    FocusEquationEnd(txtDecimal);
+}
+
+// The first click of a double-click has already put the focus into the
+// field, and the field may still select a word once this handler returns:
+// both are undone now and once more when the pending events are through.
+void TfrmCalculator::FocusEquationEnd(wxTextCtrl* from)
+{
+    auto refocus = [this, from] {
+        from->SetSelection(0, 0);
+        cboEquation->SetFocus();
+        cboEquation->SetInsertionPointEnd();
+    };
+    refocus();
+    CallAfter(refocus);
+}
+
+void TfrmCalculator::OnCommandKey(wxKeyEvent& event)
+{
+    for (const wxAcceleratorEntry& entry : Accelerators) {
+        if (event.GetKeyCode() == entry.GetKeyCode() && event.GetModifiers() == ModifiersOf(entry)) {
+            wxCommandEvent command(wxEVT_MENU, entry.GetCommand());
+            command.SetEventObject(this);
+            ProcessWindowEvent(command);
+            return;
+        }
+    }
+    event.Skip();
+}
+
+void TfrmCalculator::OnCopyDecimal(wxCommandEvent&)
+{
+    const wxString result = txtDecimal->GetValue();
+    if (result.empty() || !wxTheClipboard->Open())
+        return;
+    wxTheClipboard->SetData(new wxTextDataObject(result));
+    wxTheClipboard->Flush(); // still there after the program ends
+    wxTheClipboard->Close();
 }

@@ -2,6 +2,7 @@
 #include "CalculatorFixture.h"
 
 #include <wx/panel.h>
+#include <wx/statbox.h>
 #include <wx/stattext.h>
 
 namespace {
@@ -271,6 +272,27 @@ TEST_F(CalculatorTest, StepsHidden_WideningByHandBringsTheStepsBack)
     EXPECT_TRUE(Field(ids::txtSteps)->IsShown());
     EXPECT_GE(Field(ids::txtSteps)->GetSize().x, 100);
     EXPECT_FALSE(StepsItem()->IsChecked()) << "the check mark changes only through the menu";
+}
+
+TEST_F(CalculatorTest, NothingOverlapsAtTheMinimumSizeAndTheColumnGrowsWhenWidened)
+{
+    auto* panel = Find<wxPanel>(ids::pnlMain);
+    EXPECT_GE(Window->GetMinClientSize().x, Window->StepsHiddenClientSize().x);
+    EXPECT_GE(Window->GetMinClientSize().y, Window->StepsHiddenClientSize().y);
+    ResizePanel(panel, Window->GetMinClientSize());
+    ExpectResultColumnVisible(panel);
+
+    const int natural = Field(ids::txtBinary)->GetSize().x;
+    ResizePanel(panel, Window->StepsShownClientSize() + wxSize(200, 0));
+    EXPECT_GE(Field(ids::txtBinary)->GetSize().x, natural + 90);
+    EXPECT_GE(Field(ids::txtSteps)->GetSize().x, 194 + 90);
+    // The memory row is one of the family: as high, and its right edge the Result box's.
+    EXPECT_EQ(Field(ids::txtMemory)->GetSize().y, Field(ids::txtBinary)->GetSize().y);
+    for (wxWindow* child : panel->GetChildren()) {
+        if (dynamic_cast<wxStaticBox*>(child) != nullptr) {
+            EXPECT_EQ(Field(ids::txtMemory)->GetRect().GetRight(), child->GetRect().GetRight());
+        }
+    }
 }
 
 TEST_F(CalculatorTest, ResultColumnIsAtLeastAsWideAsTheToolbar)
