@@ -24,7 +24,11 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "HelpViewer.h"
 #include "Images/calculator.xpm"
+
+#include <wx/log.h>
+#include <wx/sizer.h>
 
 // Showing the About box modally, scripted: checks what it shows, then OK.
 template <>
@@ -284,4 +288,63 @@ TEST_F(AboutTest, SecondDialogReadsAgain)
         EXPECT_EQ(dialog->GetTitle(), OV_EXPECT_CAPTION);
         EXPECT_EQ(Label(*dialog, 1), OV_EXPECT_PRODUCT);
     }
+}
+
+// GTK sizes a top-level window when it maps it; a help window shown and
+// closed before must not leave the dialog at another size or place.
+TEST_F(AboutTest, SizeAndPlaceAfterTheHelpWindowWasClosed)
+{
+    ShowHelpTopics(Frame, OV_HELP_FILE);
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (window != Frame)
+            window->Close(true);
+    }
+    wxYield();
+    auto dialog = MakeDialog();
+    const wxSize fitted = dialog->GetSize();
+    wxSize shownSize;
+    wxPoint offset;
+    ShowModalAnd(*dialog, [&](TfrmAbout& shown) {
+        shownSize = shown.GetSize();
+        offset = shown.GetScreenRect().GetPosition() + shown.GetSize() / 2 -
+                 (Frame->GetScreenRect().GetPosition() + Frame->GetSize() / 2);
+        shown.EndModal(wxID_CANCEL);
+    });
+    EXPECT_EQ(shownSize, fitted);
+    EXPECT_GE(shownSize.y, dialog->FindWindow(ids::pnlAbout)->GetSizer()->GetMinSize().y);
+    EXPECT_LE(std::abs(offset.x), 2);
+    EXPECT_LE(std::abs(offset.y), 2);
+}
+
+// Counts what would have been shown as a message box.
+class TLogCounter : public wxLog {
+public:
+    int Messages = 0;
+
+protected:
+    void DoLogRecord(wxLogLevel, const wxString&, const wxLogRecordInfo&) override { ++Messages; }
+};
+
+TEST_F(AboutTest, LinkWithNoBrowserShowsNoMessage)
+{
+    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const char* oldBrowser = std::getenv("BROWSER");
+    const std::string browser = oldBrowser ? oldBrowser : "";
+    ::setenv("PATH", "/nonexistent", 1);
+    ::unsetenv("BROWSER");
+    auto* counter = new TLogCounter;
+    wxLog* previous = wxLog::SetActiveTarget(counter);
+
+    auto dialog = MakeDialog();
+    wxMouseEvent click(wxEVT_LEFT_UP);
+    dialog->OnLinkClick(click);
+    wxLog::FlushActive();
+    const int messages = counter->Messages;
+
+    wxLog::SetActiveTarget(previous);
+    delete counter;
+    ::setenv("PATH", oldPath.c_str(), 1);
+    if (oldBrowser)
+        ::setenv("BROWSER", browser.c_str(), 1);
+    EXPECT_EQ(messages, 0);
 }
