@@ -17,6 +17,7 @@
 
 #include <algorithm>
 
+#include "Accessible.h"
 #include "ExecutablePath.h"
 #include "VersionInfo.h"
 #include "WebBrowser.h"
@@ -35,7 +36,10 @@ public:
         Bind(wxEVT_PAINT, &TWebLink::OnPaint, this);
         Bind(wxEVT_SET_FOCUS, &TWebLink::OnFocus, this);
         Bind(wxEVT_KILL_FOCUS, &TWebLink::OnFocus, this);
+        // The toolkit asked the base class while creating the window.
+        SetCanFocus(true);
     }
+    void SetCanFocus(bool) override { wxGenericStaticText::SetCanFocus(true); }
     bool AcceptsFocus() const override { return true; }
     bool AcceptsFocusFromKeyboard() const override { return true; }
 
@@ -107,6 +111,19 @@ TfrmAbout::TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, c
     lblWebLink->Connect(wxID_ANY, wxEVT_LEAVE_WINDOW, wxMouseEventHandler(TfrmAbout::OnLinkLeave), nullptr, this);
     lblWebLink->Connect(wxID_ANY, wxEVT_LEFT_UP, wxMouseEventHandler(TfrmAbout::OnLinkClick), nullptr, this);
     lblWebLink->Bind(wxEVT_KEY_DOWN, &TfrmAbout::OnLinkKey, this);
+    // GTK's own focus chain passes over a window of wxWidgets' drawing, so
+    // Tab goes between the two controls that take the focus here.
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        wxWindow* ok = FindWindow(wxID_CANCEL);
+        if (event.GetKeyCode() != WXK_TAB || (event.GetModifiers() & ~wxMOD_SHIFT) != 0 || ok == nullptr) {
+            event.Skip();
+            return;
+        }
+        if (wxWindow::FindFocus() == lblWebLink)
+            ok->SetFocus();
+        else
+            lblWebLink->SetFocus();
+    });
 
     ReadVersionInfo();
 
@@ -192,6 +209,8 @@ void TfrmAbout::BuildControls()
                                          "staticText");
     lblWebLink->SetForegroundColour(LinkColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
     lblWebLink->SetFont(DialogFont(true));
+    SetAccessibleRole(lblWebLink, "link");
+    SetAccessibleName(lblWebLink, MakerWebAddress);
     texts->Add(lblWebLink, 0, wxBOTTOM, 9);
 
     auto* ok = new wxButton(pnlAbout, wxID_CANCEL, "OK", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,

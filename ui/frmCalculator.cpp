@@ -17,13 +17,16 @@
 #include <wx/toolbar.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
+#include "Accessible.h"
 #include "BaseConversion.h"
 #include "ExecutablePath.h"
 #include "HelpViewer.h"
 #include "ProfileFile.h"
 #include "SettingsPath.h"
+#include "ToolImages.h"
 #include "frmAbout.h"
 #include "ids.h"
 
@@ -91,6 +94,19 @@ constexpr TImage ToolImages[] = {
     {"Images/mr.xpm", mr_xpm},
     {"Images/mc.xpm", mc_xpm},
 };
+
+// A tool's image at every scale, ToolImages' order being the glyphs' order.
+// The eraser is drawn in its own colours; the others' black is ink.
+wxBitmapBundle ToolBundle(const char* key, const wxColour& ink)
+{
+    for (std::size_t i = 0; i < std::size(ToolImages); ++i) {
+        if (std::strcmp(key, ToolImages[i].Key) == 0) {
+            const auto glyph = static_cast<TToolGlyph>(i);
+            return ToolImageBundle(glyph, ToolImages[i].Data, glyph == TToolGlyph::Clear ? *wxBLACK : ink);
+        }
+    }
+    return wxBitmapBundle();
+}
 
 struct TTool {
     wxWindowID Id; // wxID_SEPARATOR for a separator
@@ -290,14 +306,18 @@ void TfrmCalculator::BuildControls()
 
     wxToolBar* toolBar = CreateToolBar(wxTB_FLAT | wxTB_HORIZONTAL, ids::Toolbar);
     toolBar->SetToolBitmapSize(wxSize(16, 16));
+    // The monochrome glyphs in the theme's text colour: black on a dark
+    // toolbar would hardly show.
+    const wxColour ink = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
     for (const TTool& tool : Tools) {
         if (tool.Id == wxID_SEPARATOR)
             toolBar->AddSeparator();
         else
-            toolBar->AddTool(tool.Id, wxEmptyString, FindBitmap(tool.ImageKey), tool.ShortHelp, wxITEM_NORMAL);
+            toolBar->AddTool(tool.Id, wxEmptyString, ToolBundle(tool.ImageKey, ink), tool.ShortHelp, wxITEM_NORMAL);
     }
     toolBar->Realize();
     SetToolBar(toolBar);
+    NameToolbarTools(toolBar);
 
     pnlMain = new wxPanel(this, ids::pnlMain, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
 
@@ -361,6 +381,14 @@ void TfrmCalculator::BuildControls()
     for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
         field->SetMinSize(wxSize(best.x, height));
     txtMemory->SetMinSize(wxSize(wxDefaultCoord, height));
+    // Screen readers say the labels' names for the fields.
+    SetAccessibleName(cboEquation, "Equation");
+    const std::pair<wxTextCtrl*, const char*> fieldNames[] = {
+        {txtDecimal, "Decimal"}, {txtHexadecimal, "Hexadecimal"}, {txtOctal, "Octal"},
+        {txtBinary, "Binary"},   {txtMemory, "Memory"},
+    };
+    for (const auto& [field, name] : fieldNames)
+        SetAccessibleName(field, name);
 
     txtSteps = new wxTextCtrl(pnlMain, ids::txtSteps, wxEmptyString, wxDefaultPosition, StepsBoxSize,
                               wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);

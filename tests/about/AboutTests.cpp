@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 #include "HelpViewer.h"
@@ -117,6 +118,22 @@ protected:
         wxUIActionSimulator simulator;
         simulator.MouseMove(CentreOf(Child(dialog, 2)));
         wxYield();
+        simulator.Char(key);
+    }
+
+    static void TabToLinkAndPress(TfrmAbout& dialog, int key)
+    {
+        wxUIActionSimulator simulator;
+        simulator.MouseMove(CentreOf(Child(dialog, 2)));
+        wxYield();
+        for (int i = 0; i < 4 && wxWindow::FindFocus() != Child(dialog, 3); ++i) {
+            simulator.Char(WXK_TAB);
+            for (int j = 0; j < 20; ++j) {
+                wxMilliSleep(10);
+                wxYield();
+            }
+        }
+        EXPECT_EQ(wxWindow::FindFocus(), Child(dialog, 3)) << "Tab reaches the link";
         simulator.Char(key);
     }
 
@@ -258,26 +275,39 @@ TEST_F(AboutTest, ClickOpensTheAddressAndTheDialogStaysOpen)
     const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", (dir.string() + ":" + oldPath).c_str(), 1);
 
-    auto dialog = MakeDialog();
-    bool stayedOpen = false;
-    ShowModalAnd(*dialog, [&](TfrmAbout& shown) {
-        wxUIActionSimulator simulator;
-        simulator.MouseMove(CentreOf(Child(shown, 3)));
-        wxYield();
-        simulator.MouseClick();
-        for (int i = 0; i < 500 && !fs::exists(record); ++i) {
-            wxMilliSleep(20);
-            wxYield();
-        }
-        stayedOpen = shown.IsModal();
-        shown.EndModal(wxID_CANCEL);
-    });
+    // The mouse, or the keyboard: Tab from the OK button reaches the link.
+    const std::pair<const char*, std::function<void(TfrmAbout&)>> ways[] = {
+        {"click",
+         [](TfrmAbout& shown) {
+             wxUIActionSimulator simulator;
+             simulator.MouseMove(CentreOf(Child(shown, 3)));
+             wxYield();
+             simulator.MouseClick();
+         }},
+        {"Tab and Enter", [](TfrmAbout& shown) { TabToLinkAndPress(shown, WXK_RETURN); }},
+        {"Tab and Space", [](TfrmAbout& shown) { TabToLinkAndPress(shown, WXK_SPACE); }},
+    };
+    for (const auto& [name, way] : ways) {
+        SCOPED_TRACE(name);
+        fs::remove(record);
+        auto dialog = MakeDialog();
+        bool stayedOpen = false;
+        ShowModalAnd(*dialog, [&, way = way](TfrmAbout& shown) {
+            way(shown);
+            for (int i = 0; i < 500 && !fs::exists(record); ++i) {
+                wxMilliSleep(20);
+                wxYield();
+            }
+            stayedOpen = shown.IsModal();
+            shown.EndModal(wxID_CANCEL);
+        });
+        std::ifstream opened(record);
+        std::string address;
+        std::getline(opened, address);
+        EXPECT_EQ(address, MakerWebAddress);
+        EXPECT_TRUE(stayedOpen);
+    }
     ::setenv("PATH", oldPath.c_str(), 1);
-    std::ifstream opened(record);
-    std::string address;
-    std::getline(opened, address);
-    EXPECT_EQ(address, MakerWebAddress);
-    EXPECT_TRUE(stayedOpen);
     fs::remove_all(dir);
 }
 
