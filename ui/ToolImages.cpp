@@ -28,7 +28,7 @@ public:
     wxBitmap GetBitmap(const wxSize& size) override
     {
         if (size == GetDefaultSize())
-            return wxBitmap(RecolouredImage(Xpm, Ink));
+            return wxBitmap(RecolouredImage(wxBitmap(Xpm).ConvertToImage(), Ink));
         return wxBitmap(DrawnToolImage(Glyph, std::min(size.x, size.y), Ink));
     }
 
@@ -93,15 +93,14 @@ void DrawRoot(wxGraphicsContext& gc, double s, const wxColour& ink)
     path.AddLineToPoint(0.97 * s, 0.10 * s);
     gc.SetPen(wxPen(ink, std::max(1, static_cast<int>(std::lround(s / 12)))));
     gc.StrokePath(path);
-    DrawCentredText(gc, "x", s, 0.9, ink, false, 0.52 * s, 0.18 * s, 0.45 * s);
-    DrawCentredText(gc, "y", s, 0.9, ink, false, 0.02 * s, 0.05 * s, 0.30 * s);
+    DrawCentredText(gc, "x", s, 1.4, ink, false, 0.52 * s, 0.22 * s, 0.45 * s);
+    DrawCentredText(gc, "y", s, 1.3, ink, false, 0.0, 0.0, 0.32 * s);
 }
 
 } // namespace
 
-wxImage RecolouredImage(const char* const* xpm, const wxColour& ink)
+wxImage RecolouredImage(wxImage image, const wxColour& ink)
 {
-    wxImage image = wxBitmap(xpm).ConvertToImage();
     if (ink != *wxBLACK && image.IsOk()) {
         // The mask colour is one the drawing does not use; black is not it.
         image.Replace(0, 0, 0, ink.Red(), ink.Green(), ink.Blue());
@@ -124,29 +123,29 @@ wxImage DrawnToolImage(TToolGlyph glyph, int size, const wxColour& ink)
         DrawEraser(*gc, s);
         break;
     case TToolGlyph::Exponent:
-        DrawCentredText(*gc, "x", s, 0.9, ink, false, 0, 0.25 * s, 0.7 * s);
-        DrawCentredText(*gc, "y", s, 0.9, wxColour(0x84, 0x00, 0x00), false, 0.55 * s, 0, 0.45 * s);
+        DrawCentredText(*gc, "x", s, 1.3, ink, false, 0, 0.25 * s, 0.7 * s);
+        DrawCentredText(*gc, "y", s, 1.2, wxColour(0x84, 0x00, 0x00), false, 0.55 * s, 0, 0.45 * s);
         break;
     case TToolGlyph::Root:
         DrawRoot(*gc, s, ink);
         break;
     case TToolGlyph::Pi:
-        DrawCentredText(*gc, wxString::FromUTF8("\xCF\x80"), s, 0.95, ink, true);
+        DrawCentredText(*gc, wxString::FromUTF8("\xCF\x80"), s, 1.35, ink, true);
         break;
     case TToolGlyph::LeftParenthesis:
-        DrawCentredText(*gc, "(", s, 0.85, ink, true);
+        DrawCentredText(*gc, "(", s, 1.15, ink, true);
         break;
     case TToolGlyph::RightParenthesis:
-        DrawCentredText(*gc, ")", s, 0.85, ink, true);
+        DrawCentredText(*gc, ")", s, 1.15, ink, true);
         break;
     case TToolGlyph::MemoryStore:
-        DrawCentredText(*gc, "MS", s, 0.6, ink, false);
+        DrawCentredText(*gc, "MS", s, 0.8, ink, false);
         break;
     case TToolGlyph::MemoryRetrieve:
-        DrawCentredText(*gc, "MR", s, 0.6, ink, false);
+        DrawCentredText(*gc, "MR", s, 0.8, ink, false);
         break;
     case TToolGlyph::MemoryClear:
-        DrawCentredText(*gc, "MC", s, 0.6, ink, false);
+        DrawCentredText(*gc, "MC", s, 0.8, ink, false);
         break;
     }
     gc.reset(); // draws into the image

@@ -3,6 +3,8 @@
 
 #include <wx/panel.h>
 #include <wx/statbox.h>
+
+#include "ToolImages.h"
 #include <wx/stattext.h>
 
 namespace {
@@ -165,6 +167,38 @@ TEST(Images, FindBitmap_EveryKeyGivesADifferentImage)
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         for (std::size_t j = i + 1; j < pixels.size(); ++j)
             EXPECT_NE(pixels[i], pixels[j]) << ToolImageKeys[i] << " and " << ToolImageKeys[j];
+    }
+}
+
+// Drawn afresh at other sizes: every glyph at 32 pixels has ink of its own,
+// and the monochrome ones take the ink colour instead of black.
+TEST(Images, ToolImagesAtTwiceTheSizeAndInTheThemeColour)
+{
+    const wxColour ink(0xEE, 0xEE, 0xEC);
+    std::vector<std::string> drawn;
+    for (std::size_t i = 0; i < std::size(ToolImageKeys); ++i) {
+        SCOPED_TRACE(ToolImageKeys[i]);
+        const auto glyph = static_cast<TToolGlyph>(i);
+        const wxBitmap sixteen = TfrmCalculator::FindBitmap(ToolImageKeys[i]);
+        const wxImage large = DrawnToolImage(glyph, 32, ink);
+        ASSERT_EQ(large.GetSize(), wxSize(32, 32));
+        int opaque = 0;
+        for (int p = 0; p < 32 * 32; ++p)
+            opaque += large.GetAlpha()[p] > 128;
+        EXPECT_GT(opaque, 12);
+        drawn.emplace_back(reinterpret_cast<const char*>(large.GetAlpha()), 32 * 32);
+
+        const wxImage recoloured = RecolouredImage(sixteen.ConvertToImage(), ink);
+        ASSERT_TRUE(recoloured.IsOk());
+        bool black = false;
+        for (int p = 0; p < 16 * 16 * 3; p += 3)
+            black |= recoloured.GetData()[p] == 0 && recoloured.GetData()[p + 1] == 0 &&
+                     recoloured.GetData()[p + 2] == 0;
+        EXPECT_FALSE(black) << "black left in the image";
+    }
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        for (std::size_t j = i + 1; j < drawn.size(); ++j)
+            EXPECT_NE(drawn[i], drawn[j]) << ToolImageKeys[i] << " and " << ToolImageKeys[j];
     }
 }
 
