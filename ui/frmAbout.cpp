@@ -17,7 +17,7 @@
 
 #include <algorithm>
 
-#include "Accessible.h"
+#include "NativeWidgets.h"
 #include "ExecutablePath.h"
 #include "VersionInfo.h"
 #include "WebBrowser.h"

@@ -20,7 +20,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "Accessible.h"
+#include "NativeWidgets.h"
 #include "BaseConversion.h"
 #include "ExecutablePath.h"
 #include "HelpViewer.h"
@@ -68,6 +68,7 @@ constexpr int ColumnGap = 2;      // right of the result column
 constexpr int StepsTopBorder = 6; // above the steps box
 constexpr int ResultRightBorder = 5; // right of the Result box and the memory row
 constexpr int FieldTextMargin = 4;   // above and below a field's text
+constexpr int DropDownButtonRoom = 40; // the list's own padding and border
 
 // The steps box's size when the window opens with the steps shown.
 const wxSize StepsBoxSize(194, 143);
@@ -464,6 +465,8 @@ void TfrmCalculator::OnPanelSize(wxSizeEvent& event)
         txtSteps->Show(room > 0);
     const int growth = std::max(0, room - StepsBoxSize.x) / 2;
     ResultColumn->SetMinSize(wxSize(NaturalColumnSize.x + growth, wxDefaultCoord));
+    // The recent equations' list no wider than the equation box.
+    LimitDropDownWidth(cboEquation, std::max(1, event.GetSize().x - 2 * OuterBorder - DropDownButtonRoom));
     event.Skip(); // the sizers lay the panel out
 }
 

@@ -1,5 +1,6 @@
-#include "Accessible.h"
+#include "NativeWidgets.h"
 
+#include <wx/combobox.h>
 #include <wx/toolbar.h>
 #include <wx/window.h>
 
@@ -58,6 +59,33 @@ void SetAccessibleRole(wxWindow* window, const char* role)
         set(accessible, value);
 }
 
+void LimitDropDownWidth(wxComboBox* comboBox, int width)
+{
+    struct TList {
+        void* Data;
+        TList* Next;
+        TList* Previous;
+    };
+    using GetCells = TList* (*)(void* layout);
+    using FreeList = void (*)(TList* list);
+    using SetObject = void (*)(void* object, const char* property, ...);
+    using SetFixedSize = void (*)(void* renderer, int width, int height);
+    static const auto cells = Lookup<GetCells>("gtk_cell_layout_get_cells");
+    static const auto freeList = Lookup<FreeList>("g_list_free");
+    static const auto set = Lookup<SetObject>("g_object_set");
+    static const auto fixedSize = Lookup<SetFixedSize>("gtk_cell_renderer_set_fixed_size");
+    if (cells == nullptr || freeList == nullptr || set == nullptr || fixedSize == nullptr ||
+        comboBox->GetHandle() == nullptr)
+        return;
+    constexpr int EllipsizeEnd = 3; // PANGO_ELLIPSIZE_END
+    TList* list = cells(comboBox->GetHandle());
+    for (TList* cell = list; cell != nullptr; cell = cell->Next) {
+        set(cell->Data, "ellipsize", EllipsizeEnd, static_cast<void*>(nullptr));
+        fixedSize(cell->Data, width, -1);
+    }
+    freeList(list);
+}
+
 void NameToolbarTools(wxToolBar* toolBar)
 {
     static const auto count = Lookup<ItemCount>("gtk_toolbar_get_n_items");
@@ -94,5 +122,7 @@ void SetAccessibleName(wxWindow* window, const wxString& name)
 void SetAccessibleRole(wxWindow*, const char*) {}
 
 void NameToolbarTools(wxToolBar*) {}
+
+void LimitDropDownWidth(wxComboBox*, int) {}
 
 #endif
