@@ -255,6 +255,15 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     Engine = std::make_unique<TEquationEngine>(OnEngineError, OnEngineStep);
 
     LoadSettings();
+
+    // Centring happened at the size before the view state; a window grown
+    // past the screen's edge since then moves back just far enough.
+    const wxRect screen = wxGetClientDisplayRect();
+    wxPoint corner = GetPosition();
+    corner.x = std::max(screen.x, std::min(corner.x, screen.GetRight() + 1 - GetSize().x));
+    corner.y = std::max(screen.y, std::min(corner.y, screen.GetBottom() + 1 - GetSize().y));
+    if (corner != GetPosition())
+        Move(corner);
 }
 
 TfrmCalculator::~TfrmCalculator()
