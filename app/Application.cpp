@@ -16,6 +16,9 @@ wxEND_EVENT_TABLE()
 
 Application::Application()
 {
+    // The toolkit's own messages and the desktop name the product, not the
+    // executable's file name.
+    SetAppDisplayName(MainWindowCaption);
 #ifdef __WXGTK__
     // GTK opens an OpenGL driver at start-up only to rank the screen's
     // visuals; without hardware that loads a whole software renderer, a

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Start-up time of the calculator window against galculator: from process
 # start until the window is mapped, median of several runs, the two programs
-# alternating on one X server. Run from the source tree after a build:
+# alternating on one X server; first on the bare server, then with a window
+# manager (openbox) running, as on a desktop. Run from the source tree after
+# a build:
 #   bench/startup.sh [path/to/ovCalculator] [runs]
-# Needs xvfb-run, xdotool and galculator.
+# Needs xvfb-run, xdotool and galculator; openbox for the second half.
 set -euo pipefail
 
 program=${1:-build/bin/ovCalculator}
@@ -50,14 +52,33 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 export HOME=$scratch XDG_CONFIG_HOME=$scratch/config
 
-# One unmeasured start each warms the file cache.
-time_to_window "Orvandale Calculator" "$program" >/dev/null
-time_to_window "galculator" galculator >/dev/null
+# Both programs, alternating; $1 names the setting in the report.
+series() {
+    local ours=() theirs=() i
+    # One unmeasured start each warms the file cache.
+    time_to_window "Orvandale Calculator" "$program" >/dev/null
+    time_to_window "galculator" galculator >/dev/null
+    for ((i = 0; i < runs; i++)); do
+        ours+=("$(time_to_window "Orvandale Calculator" "$program")")
+        theirs+=("$(time_to_window "galculator" galculator)")
+    done
+    echo "$1:"
+    echo "  ovCalculator ms: ${ours[*]}  median $(median "${ours[@]}")"
+    echo "  galculator   ms: ${theirs[*]}  median $(median "${theirs[@]}")"
+}
 
-ours=() theirs=()
-for ((i = 0; i < runs; i++)); do
-    ours+=("$(time_to_window "Orvandale Calculator" "$program")")
-    theirs+=("$(time_to_window "galculator" galculator)")
-done
-echo "ovCalculator ms: ${ours[*]}  median $(median "${ours[@]}")"
-echo "galculator   ms: ${theirs[*]}  median $(median "${theirs[@]}")"
+series "no window manager"
+
+if command -v openbox >/dev/null; then
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    trap 'kill "$wm" 2>/dev/null; rm -rf "$scratch"' EXIT
+    # The manager owns the screen once it has set its supporting window.
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+        sleep 0.05
+    done
+    series "openbox"
+else
+    echo "openbox is not installed: no figures with a window manager" >&2
+fi

@@ -2,9 +2,13 @@
 
 #include <wx/button.h>
 #include <wx/cursor.h>
+#include <wx/dcclient.h>
+#include <wx/pen.h>
+#include <wx/brush.h>
 #include <wx/font.h>
 #include <wx/icon.h>
 #include <wx/panel.h>
+#include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -13,6 +17,7 @@
 
 #include <algorithm>
 
+#include "NativeWidgets.h"
 #include "ExecutablePath.h"
 #include "VersionInfo.h"
 #include "WebBrowser.h"
@@ -20,13 +25,67 @@
 
 namespace {
 
+// The web address as a link: a static text that Tab reaches. With the focus
+// it shows a thin outline in the text's own colour.
+class TWebLink : public wxGenericStaticText {
+public:
+    TWebLink(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos, const wxSize& size,
+             long style, const wxString& name)
+        : wxGenericStaticText(parent, id, label, pos, size, style, name)
+    {
+        Bind(wxEVT_PAINT, &TWebLink::OnPaint, this);
+        Bind(wxEVT_SET_FOCUS, &TWebLink::OnFocus, this);
+        Bind(wxEVT_KILL_FOCUS, &TWebLink::OnFocus, this);
+        // The toolkit asked the base class while creating the window.
+        SetCanFocus(true);
+    }
+    void SetCanFocus(bool) override { wxGenericStaticText::SetCanFocus(true); }
+    bool AcceptsFocus() const override { return true; }
+    bool AcceptsFocusFromKeyboard() const override { return true; }
+
+private:
+    void OnFocus(wxFocusEvent& event)
+    {
+        Refresh();
+        event.Skip();
+    }
+    void OnPaint(wxPaintEvent&)
+    {
+        wxPaintDC dc(this);
+        dc.SetFont(GetFont());
+        dc.SetTextForeground(GetForegroundColour());
+        dc.DrawText(GetLabelText(), 0, 0);
+        if (HasFocus()) {
+            dc.SetPen(wxPen(GetForegroundColour(), 1, wxPENSTYLE_DOT));
+            dc.SetBrush(*wxTRANSPARENT_BRUSH);
+            dc.DrawRectangle(wxPoint(0, 0), GetClientSize());
+        }
+    }
+};
+
+// Pure blue reads on a light background only; on a dark one the theme's own
+// link colour, or a light blue where the theme has none that reads.
+wxColour LinkColour(const wxColour& background)
+{
+    const wxColour blue(0, 0, 255);
+    if (background.GetLuminance() >= 0.5)
+        return blue;
+    const wxColour themed = wxSystemSettings::GetColour(wxSYS_COLOUR_HOTLIGHT);
+    if (themed.IsOk() && themed.GetLuminance() >= 0.45 && themed != blue)
+        return themed;
+    return wxColour(0x8C, 0xB4, 0xFF);
+}
+
 // The panel's size as designed; at larger system fonts and buttons the
 // panel grows to what its controls need instead of clipping them.
 const wxSize DesignedPanelSize(255, 89);
 
 wxFont DialogFont(bool underlined)
 {
-    return wxFont(8, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, underlined, "MS Sans Serif");
+    // The desktop's own text size, as the main window uses it.
+    const wxFont desktop = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    const double points = desktop.IsOk() ? desktop.GetFractionalPointSize() : 10.0;
+    return wxFont(wxFontInfo(points).Family(wxFONTFAMILY_SWISS).Underlined(underlined).FaceName("MS Sans Serif"));
 }
 
 } // namespace
@@ -51,6 +110,20 @@ TfrmAbout::TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, c
     lblWebLink->Connect(wxID_ANY, wxEVT_ENTER_WINDOW, wxMouseEventHandler(TfrmAbout::OnLinkEnter), nullptr, this);
     lblWebLink->Connect(wxID_ANY, wxEVT_LEAVE_WINDOW, wxMouseEventHandler(TfrmAbout::OnLinkLeave), nullptr, this);
     lblWebLink->Connect(wxID_ANY, wxEVT_LEFT_UP, wxMouseEventHandler(TfrmAbout::OnLinkClick), nullptr, this);
+    lblWebLink->Bind(wxEVT_KEY_DOWN, &TfrmAbout::OnLinkKey, this);
+    // GTK's own focus chain passes over a window of wxWidgets' drawing, so
+    // Tab goes between the two controls that take the focus here.
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        wxWindow* ok = FindWindow(wxID_CANCEL);
+        if (event.GetKeyCode() != WXK_TAB || (event.GetModifiers() & ~wxMOD_SHIFT) != 0 || ok == nullptr) {
+            event.Skip();
+            return;
+        }
+        if (wxWindow::FindFocus() == lblWebLink)
+            ok->SetFocus();
+        else
+            lblWebLink->SetFocus();
+    });
 
     ReadVersionInfo();
 
@@ -64,7 +137,28 @@ TfrmAbout::TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, c
     wxSize needed = pnlAbout->GetSizer()->GetMinSize();
     pnlAbout->SetSize(std::max(DesignedPanelSize.x, needed.x), std::max(DesignedPanelSize.y, needed.y));
     Fit();
+    // GTK sizes a top-level window for real only when it maps it, and a
+    // configure event still on its way from an earlier window can then
+    // overwrite the size set here, leaving the dialog at a default size in
+    // the screen's corner. Held by size hints the size cannot change, and
+    // showing checks both size and place once more.
+    FittedSize = GetSize();
+    SetSizeHints(FittedSize, FittedSize);
     Centre(wxBOTH);
+    Bind(wxEVT_SHOW, &TfrmAbout::OnShown, this);
+}
+
+void TfrmAbout::OnShown(wxShowEvent& event)
+{
+    event.Skip();
+    if (!event.IsShown())
+        return;
+    if (GetSize() != FittedSize)
+        SetSize(FittedSize);
+    Centre(wxBOTH);
+    // The link takes the focus by Tab only: the OK button starts with it.
+    if (wxWindow* ok = FindWindow(wxID_CANCEL))
+        ok->SetFocus();
 }
 
 TfrmAbout::~TfrmAbout() = default;
@@ -111,10 +205,12 @@ void TfrmAbout::BuildControls()
                                     "staticText");
     texts->Add(lblCopyright, 0, wxRIGHT | wxTOP | wxBOTTOM, 7);
 
-    lblWebLink = new wxGenericStaticText(pnlAbout, ids::lblWebLink, MakerWebAddress, wxDefaultPosition, wxDefaultSize, 0,
+    lblWebLink = new TWebLink(pnlAbout, ids::lblWebLink, MakerWebAddress, wxDefaultPosition, wxDefaultSize, 0,
                                          "staticText");
-    lblWebLink->SetForegroundColour(wxColour(0, 0, 255));
+    lblWebLink->SetForegroundColour(LinkColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
     lblWebLink->SetFont(DialogFont(true));
+    SetAccessibleRole(lblWebLink, "link");
+    SetAccessibleName(lblWebLink, MakerWebAddress);
     texts->Add(lblWebLink, 0, wxBOTTOM, 9);
 
     auto* ok = new wxButton(pnlAbout, wxID_CANCEL, "OK", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
@@ -160,4 +256,17 @@ void TfrmAbout::OnLinkLeave(wxMouseEvent&)
 void TfrmAbout::OnLinkClick(wxMouseEvent&)
 {
     OpenWebAddress(lblWebLink->GetLabelText().utf8_string());
+}
+
+void TfrmAbout::OnLinkKey(wxKeyEvent& event)
+{
+    switch (event.GetKeyCode()) {
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+    case WXK_SPACE:
+        OpenWebAddress(lblWebLink->GetLabelText().utf8_string());
+        break;
+    default:
+        event.Skip(); // Tab, Escape and the rest as usual
+    }
 }

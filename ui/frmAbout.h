@@ -12,6 +12,8 @@ class wxPanel;
 class wxStaticBitmap;
 class wxStaticText;
 class wxGenericStaticText;
+class wxKeyEvent;
+class wxShowEvent;
 
 // The maker's web site, shown and opened by the link.
 inline constexpr const char* MakerWebAddress = "https://www.orvandale.example/";
@@ -38,6 +40,8 @@ public:
     void OnLinkEnter(wxMouseEvent& event);
     void OnLinkLeave(wxMouseEvent& event);
     void OnLinkClick(wxMouseEvent& event);
+    // Enter or Space on the focused link opens it as a click does.
+    void OnLinkKey(wxKeyEvent& event);
 
 private:
     wxPanel* pnlAbout = nullptr;
@@ -48,4 +52,8 @@ private:
     // input (entering, leaving, clicks); GTK's native label has none.
     wxGenericStaticText* lblWebLink = nullptr;
     wxBitmap IconBitmap;
+    // The dialog's size as its controls need it, worked out once.
+    wxSize FittedSize;
+
+    void OnShown(wxShowEvent& event);
 };

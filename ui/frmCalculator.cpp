@@ -1,6 +1,9 @@
 #include "frmCalculator.h"
 
+#include <wx/accel.h>
+#include <wx/clipbrd.h>
 #include <wx/combobox.h>
+#include <wx/dataobj.h>
 #include <wx/font.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
@@ -15,13 +18,17 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 
+#include "NativeWidgets.h"
 #include "BaseConversion.h"
 #include "ExecutablePath.h"
 #include "HelpViewer.h"
 #include "ProfileFile.h"
 #include "SettingsPath.h"
 #include "StepsView.h"
+#include "ToolImages.h"
 #include "frmAbout.h"
 #include "ids.h"
 
@@ -59,6 +66,9 @@ constexpr int OuterBorder = 7;    // around everything
 constexpr int EquationGap = 2;    // between the equation box and the row below
 constexpr int ColumnGap = 2;      // right of the result column
 constexpr int StepsTopBorder = 6; // above the steps box
+constexpr int ResultRightBorder = 5; // right of the Result box and the memory row
+constexpr int FieldTextMargin = 4;   // above and below a field's text
+constexpr int DropDownButtonRoom = 40; // the list's own padding and border
 
 // The steps box's size when the window opens with the steps shown.
 const wxSize StepsBoxSize(194, 143);
@@ -86,6 +96,19 @@ constexpr TImage ToolImages[] = {
     {"Images/mc.xpm", mc_xpm},
 };
 
+// A tool's image at every scale, ToolImages' order being the glyphs' order.
+// The eraser is drawn in its own colours; the others' black is ink.
+wxBitmapBundle ToolBundle(const char* key, const wxColour& ink)
+{
+    for (std::size_t i = 0; i < std::size(ToolImages); ++i) {
+        if (std::strcmp(key, ToolImages[i].Key) == 0) {
+            const auto glyph = static_cast<TToolGlyph>(i);
+            return ToolImageBundle(glyph, ToolImages[i].Data, glyph == TToolGlyph::Clear ? *wxBLACK : ink);
+        }
+    }
+    return wxBitmapBundle();
+}
+
 struct TTool {
     wxWindowID Id; // wxID_SEPARATOR for a separator
     const char* ImageKey;
@@ -108,18 +131,56 @@ constexpr TTool Tools[] = {
     {ids::ToolMemoryClear, "Images/mc.xpm", "Memory: clear"},
 };
 
-wxFont DialogFont()
+// The desktop's own text size, in points: the window's fonts follow it, so
+// that the layout grows with the desktop's font instead of clipping.
+double DesktopPointSize()
 {
-    return wxFont(8, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, "MS Sans Serif");
+    const wxFont desktop = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    return desktop.IsOk() ? desktop.GetFractionalPointSize() : 10.0;
 }
 
+// The calculator keys users know from desktop calculators.
+const wxAcceleratorEntry Accelerators[] = {
+    {wxACCEL_NORMAL, WXK_ESCAPE, ids::ToolClear},
+    {wxACCEL_CTRL, 'M', ids::ToolMemoryStore},
+    {wxACCEL_CTRL, 'R', ids::ToolMemoryRetrieve},
+    {wxACCEL_CTRL, 'L', ids::ToolMemoryClear},
+    {wxACCEL_CTRL, 'P', ids::ToolPi},
+    {wxACCEL_CTRL | wxACCEL_SHIFT, 'C', ids::CopyDecimal},
+};
+
+int ModifiersOf(const wxAcceleratorEntry& entry)
+{
+    return ((entry.GetFlags() & wxACCEL_CTRL) != 0 ? wxMOD_CONTROL : 0) |
+           ((entry.GetFlags() & wxACCEL_SHIFT) != 0 ? wxMOD_SHIFT : 0);
+}
+
+wxFont DialogFont()
+{
+    return wxFont(wxFontInfo(DesktopPointSize()).Family(wxFONTFAMILY_SWISS).FaceName("MS Sans Serif"));
+}
+
+// Courier New and its metric twins draw digits about a sixth shorter than a
+// sans-serif face of the same size draws capitals: this much larger, the
+// field text is at least as tall as the labels beside it.
+constexpr double FieldFontScale = 1.2;
+
 // The fixed-pitch font of the equation, result and steps fields. The face
-// name is matched by fontconfig; the teletype family keeps the substitute
-// fixed-pitch where no alias for the face exists.
+// name is matched by fontconfig (a metric-compatible Courier New where one
+// is installed); the teletype family keeps the substitute fixed-pitch where
+// no alias for the face exists.
 wxFont FieldFont()
 {
-    return wxFont(8, wxFONTFAMILY_TELETYPE, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, "Courier New");
+    return wxFont(wxFontInfo(DesktopPointSize() * FieldFontScale).Family(wxFONTFAMILY_TELETYPE).FaceName("Courier New"));
 }
+
+// The widest texts the result fields show: a 64-bit binary value with its
+// sign, 29 significant digits with a point and a sign, and an exponent form.
+const char* const WidestResults[] = {
+    "-1000000000000000000000000000000000000000000000000000000000000000",
+    "-1.2345678901234567890123456789",
+    "1.18059162071741E+21",
+};
 
 // A label at least as wide as designed and never narrower than its text.
 wxStaticText* NewLabel(wxWindow* parent, const char* text, int width)
@@ -153,6 +214,7 @@ wxBEGIN_EVENT_TABLE(TfrmCalculator, wxFrame)
     EVT_MENU(ids::mnuSteps,             TfrmCalculator::OnViewSteps)
     EVT_MENU(ids::mnuHelpTopics,        TfrmCalculator::OnHelpTopics)
     EVT_MENU(ids::mnuAbout,             TfrmCalculator::OnAbout)
+    EVT_MENU(ids::CopyDecimal,          TfrmCalculator::OnCopyDecimal)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -171,9 +233,15 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
     for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory})
         field->SetBackgroundColour(face);
+    // On that background the theme's own text colour for it, light or dark.
+    const wxColour text = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory})
+        field->SetForegroundColour(text);
 
     cboEquation->Connect(wxID_ANY, wxID_ANY, wxEVT_CHAR,
                          wxKeyEventHandler(TfrmCalculator::OnEquationChar), nullptr, this);
+    cboEquation->Bind(wxEVT_KEY_DOWN, &TfrmCalculator::OnEquationKeyDown, this);
+    cboEquation->Bind(wxEVT_TEXT_PASTE, &TfrmCalculator::OnEquationPaste, this);
     txtMemory->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
                        wxMouseEventHandler(TfrmCalculator::OnMemoryDoubleClick), nullptr, this);
     txtDecimal->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
@@ -190,6 +258,15 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     Engine->SetStepSink(&txtSteps->GetHistory());
 
     LoadSettings();
+
+    // Centring happened at the size before the view state; a window grown
+    // past the screen's edge since then moves back just far enough.
+    const wxRect screen = wxGetClientDisplayRect();
+    wxPoint corner = GetPosition();
+    corner.x = std::max(screen.x, std::min(corner.x, screen.GetRight() + 1 - GetSize().x));
+    corner.y = std::max(screen.y, std::min(corner.y, screen.GetBottom() + 1 - GetSize().y));
+    if (corner != GetPosition())
+        Move(corner);
 }
 
 TfrmCalculator::~TfrmCalculator()
@@ -242,14 +319,18 @@ void TfrmCalculator::BuildControls()
 
     wxToolBar* toolBar = CreateToolBar(wxTB_FLAT | wxTB_HORIZONTAL, ids::Toolbar);
     toolBar->SetToolBitmapSize(wxSize(16, 16));
+    // The monochrome glyphs in the theme's text colour: black on a dark
+    // toolbar would hardly show.
+    const wxColour ink = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
     for (const TTool& tool : Tools) {
         if (tool.Id == wxID_SEPARATOR)
             toolBar->AddSeparator();
         else
-            toolBar->AddTool(tool.Id, wxEmptyString, FindBitmap(tool.ImageKey), tool.ShortHelp, wxITEM_NORMAL);
+            toolBar->AddTool(tool.Id, wxEmptyString, ToolBundle(tool.ImageKey, ink), tool.ShortHelp, wxITEM_NORMAL);
     }
     toolBar->Realize();
     SetToolBar(toolBar);
+    NameToolbarTools(toolBar);
 
     pnlMain = new wxPanel(this, ids::pnlMain, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
 
@@ -271,33 +352,56 @@ void TfrmCalculator::BuildControls()
 
     auto* resultBox = new wxStaticBox(pnlMain, wxID_ANY, "Result");
     auto* s5 = new wxStaticBoxSizer(resultBox, wxVERTICAL);
-    s4->Add(s5, 0, wxRIGHT, 5);
-    // Two columns, label and field; rows are added as the cells come.
+    s4->Add(s5, 0, wxEXPAND | wxRIGHT, ResultRightBorder);
+    // Two columns, label and field; rows are added as the cells come. The
+    // fields take the width the column gets beyond its natural one.
     auto* grid = new wxFlexGridSizer(0, 2, 7, 4);
+    grid->AddGrowableCol(1);
     s5->Add(grid, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 3);
 
-    // A result field: 233 pixels wide as designed, as high as GTK's entry needs.
-    const wxSize fieldSize(233, wxDefaultCoord);
+    // The result fields and the memory field are one family: one font, one
+    // style, one height, and wide enough for the widest result.
     const long fieldStyle = wxTE_READONLY | wxNO_BORDER;
-    auto addResultRow = [&](const char* label, int labelWidth, wxWindowID id, int flags, int border) {
-        grid->Add(NewLabel(pnlMain, label, labelWidth), 0, wxLEFT, 1);
-        auto* field = new wxTextCtrl(pnlMain, id, wxEmptyString, wxDefaultPosition, fieldSize, fieldStyle);
+    auto newField = [&](wxWindowID id) {
+        auto* field = new wxTextCtrl(pnlMain, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, fieldStyle);
         field->SetFont(FieldFont());
-        grid->Add(field, 0, flags, border);
         return field;
     };
-    txtDecimal = addResultRow("Decimal:", 67, ids::txtDecimal, wxALIGN_RIGHT, 7);
-    txtHexadecimal = addResultRow("Hexadecimal:", wxDefaultCoord, ids::txtHexadecimal, 0, 7);
-    txtOctal = addResultRow("Octal:", wxDefaultCoord, ids::txtOctal, 0, 7);
-    txtBinary = addResultRow("Binary:", wxDefaultCoord, ids::txtBinary, 0, 3);
+    auto addResultRow = [&](const char* label, int labelWidth, wxWindowID id) {
+        grid->Add(NewLabel(pnlMain, label, labelWidth), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 1);
+        wxTextCtrl* field = newField(id);
+        grid->Add(field, 0, wxEXPAND);
+        return field;
+    };
+    txtDecimal = addResultRow("Decimal:", 67, ids::txtDecimal);
+    txtHexadecimal = addResultRow("Hexadecimal:", wxDefaultCoord, ids::txtHexadecimal);
+    txtOctal = addResultRow("Octal:", wxDefaultCoord, ids::txtOctal);
+    txtBinary = addResultRow("Binary:", wxDefaultCoord, ids::txtBinary);
 
     auto* s6 = new wxBoxSizer(wxHORIZONTAL);
-    s4->Add(s6, 0, wxTOP, 7);
-    s6->Add(NewLabel(pnlMain, "Memory:", 57), 0, wxALIGN_CENTER_VERTICAL, 9);
-    txtMemory = new wxTextCtrl(pnlMain, ids::txtMemory, wxEmptyString, wxDefaultPosition,
-                               wxSize(264, wxDefaultCoord), wxTE_READONLY | wxSIMPLE_BORDER);
-    txtMemory->SetFont(FieldFont());
-    s6->Add(txtMemory, 0, wxEXPAND, 4);
+    s4->Add(s6, 0, wxEXPAND | wxTOP | wxRIGHT, ResultRightBorder);
+    s6->Add(NewLabel(pnlMain, "Memory:", 57), 0, wxALIGN_CENTER_VERTICAL);
+    txtMemory = newField(ids::txtMemory);
+    // Its right edge is the Result box's.
+    s6->Add(txtMemory, 1, wxALIGN_CENTER_VERTICAL);
+
+    int textWidth = 0;
+    for (const char* text : WidestResults)
+        textWidth = std::max(textWidth, txtBinary->GetTextExtent(text).x);
+    const wxSize best = txtBinary->GetSizeFromTextSize(textWidth);
+    // Room above and below the digits, so the row reads as a field.
+    const int height = std::max(best.y, txtBinary->GetCharHeight() + 2 * FieldTextMargin);
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
+        field->SetMinSize(wxSize(best.x, height));
+    txtMemory->SetMinSize(wxSize(wxDefaultCoord, height));
+    // Screen readers say the labels' names for the fields.
+    SetAccessibleName(cboEquation, "Equation");
+    const std::pair<wxTextCtrl*, const char*> fieldNames[] = {
+        {txtDecimal, "Decimal"}, {txtHexadecimal, "Hexadecimal"}, {txtOctal, "Octal"},
+        {txtBinary, "Binary"},   {txtMemory, "Memory"},
+    };
+    for (const auto& [field, name] : fieldNames)
+        SetAccessibleName(field, name);
 
     txtSteps = new TStepsView(pnlMain, ids::txtSteps, wxDefaultPosition, StepsBoxSize);
     txtSteps->SetFont(FieldFont());
@@ -311,9 +415,19 @@ void TfrmCalculator::BuildControls()
     // narrower column would cut the last tools off: widen its fields instead.
     const int shortfall = toolBar->GetBestSize().x - StepsHiddenClientSize().x;
     if (shortfall > 0) {
-        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory})
-            field->SetMinSize(wxSize(field->GetMinSize().x + shortfall, wxDefaultCoord));
+        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
+            field->SetMinSize(field->GetMinSize() + wxSize(shortfall, 0));
     }
+    NaturalColumnSize = ResultColumn->CalcMin();
+
+    // The toolbar takes no keyboard focus: its commands have keys of their
+    // own, which work wherever the focus is. The menus stay as they are.
+    // They are looked up before any control sees the key: GTK's entry reads
+    // Ctrl+M as Enter before an accelerator table is asked.
+    Bind(wxEVT_CHAR_HOOK, &TfrmCalculator::OnCommandKey, this);
+
+    // Smaller than the result column alone, controls would overlap.
+    SetMinClientSize(StepsHiddenClientSize());
 
     mnuSteps = viewMenu->FindItem(ids::mnuSteps);
 }
@@ -336,7 +450,7 @@ wxIcon TfrmCalculator::FindIcon(const wxString& name)
 
 wxSize TfrmCalculator::StepsHiddenClientSize() const
 {
-    const wxSize column = ResultColumn->GetMinSize();
+    const wxSize column = NaturalColumnSize != wxDefaultSize ? NaturalColumnSize : ResultColumn->CalcMin();
     const int equationHeight = cboEquation->GetBestSize().y;
     return wxSize(OuterBorder + column.x + ColumnGap + OuterBorder,
                   OuterBorder + equationHeight + EquationGap + column.y + OuterBorder);
@@ -353,12 +467,17 @@ wxSize TfrmCalculator::StepsShownClientSize() const
 // a text view narrower than its scrollbars, so with no width left it would
 // still show a strip at the window's edge: take it out of the layout until
 // there is room for it again, whether the view command or the user's own
-// resizing made it.
+// resizing made it. Width beyond the steps box's own is shared: half of it
+// widens the result column.
 void TfrmCalculator::OnPanelSize(wxSizeEvent& event)
 {
-    const bool room = event.GetSize().x > StepsHiddenClientSize().x;
-    if (txtSteps->IsShown() != room)
-        txtSteps->Show(room);
+    const int room = event.GetSize().x - StepsHiddenClientSize().x;
+    if (txtSteps->IsShown() != (room > 0))
+        txtSteps->Show(room > 0);
+    const int growth = std::max(0, room - StepsBoxSize.x) / 2;
+    ResultColumn->SetMinSize(wxSize(NaturalColumnSize.x + growth, wxDefaultCoord));
+    // The recent equations' list no wider than the equation box.
+    LimitDropDownWidth(cboEquation, std::max(1, event.GetSize().x - 2 * OuterBorder - DropDownButtonRoom));
     event.Skip(); // the sizers lay the panel out
 }
 
@@ -407,6 +526,119 @@ void TfrmCalculator::OnEquationChar(wxKeyEvent& event)
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER)
         Calculate();
     event.Skip();
+}
+
+// A character of a number (digits, the point, and the letters of names and
+// exponents): Ctrl with Left or Right moves over a whole number at once and
+// over one operator at a time.
+static bool IsNumberCharacter(wxUniChar c)
+{
+    return wxIsalnum(c) || c == '.' || c == '_';
+}
+
+void TfrmCalculator::OnEquationKeyDown(wxKeyEvent& event)
+{
+    if (cboEquation->GetLastPosition() < LongEquation || !MoveEquationCaret(event))
+        event.Skip();
+}
+
+// Where GTK would put the caret, worked out directly.
+bool TfrmCalculator::MoveEquationCaret(const wxKeyEvent& event)
+{
+    const int modifiers = event.GetModifiers();
+    if ((modifiers & ~(wxMOD_CONTROL | wxMOD_SHIFT)) != 0)
+        return false;
+    const bool byWord = (modifiers & wxMOD_CONTROL) != 0;
+    const bool extend = (modifiers & wxMOD_SHIFT) != 0;
+
+    long from = 0;
+    long to = 0;
+    cboEquation->GetSelection(&from, &to);
+    const long caret = cboEquation->GetInsertionPoint();
+    const long anchor = caret == from ? to : from;
+    const long length = cboEquation->GetLastPosition();
+
+    long target = caret;
+    switch (event.GetKeyCode()) {
+    case WXK_HOME:
+    case WXK_NUMPAD_HOME:
+        target = 0;
+        break;
+    case WXK_END:
+    case WXK_NUMPAD_END:
+        target = length;
+        break;
+    case WXK_LEFT:
+    case WXK_NUMPAD_LEFT:
+        if (!extend && !byWord && from != to) {
+            target = from; // a selection collapses to its start
+        } else if (byWord) {
+            const wxString text = cboEquation->GetValue();
+            while (target > 0 && wxIsspace(text[target - 1]))
+                --target;
+            if (target > 0 && IsNumberCharacter(text[target - 1])) {
+                while (target > 0 && IsNumberCharacter(text[target - 1]))
+                    --target;
+            } else if (target > 0) {
+                --target;
+            }
+        } else if (target > 0) {
+            --target;
+        }
+        break;
+    case WXK_RIGHT:
+    case WXK_NUMPAD_RIGHT:
+        if (!extend && !byWord && from != to) {
+            target = to; // and to its end
+        } else if (byWord) {
+            const wxString text = cboEquation->GetValue();
+            if (target < length && IsNumberCharacter(text[target])) {
+                while (target < length && IsNumberCharacter(text[target]))
+                    ++target;
+            } else if (target < length) {
+                ++target;
+            }
+            while (target < length && wxIsspace(text[target]))
+                ++target;
+        } else if (target < length) {
+            ++target;
+        }
+        break;
+    default:
+        return false;
+    }
+
+    if (extend)
+        cboEquation->SetSelection(target, anchor); // the caret at the first position given
+    else
+        cboEquation->SetInsertionPoint(target);
+    return true;
+}
+
+// GTK's entry would cut a longer text off at its capacity without a word,
+// often in the middle of a number or after an operator.
+void TfrmCalculator::OnEquationPaste(wxClipboardTextEvent& event)
+{
+    wxString pasted;
+    if (wxTheClipboard->Open()) {
+        wxTextDataObject data;
+        if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(data))
+            pasted = data.GetText();
+        wxTheClipboard->Close();
+    }
+    long from = 0;
+    long to = 0;
+    cboEquation->GetSelection(&from, &to);
+    const std::size_t kept = static_cast<std::size_t>(cboEquation->GetLastPosition() - (to - from));
+    if (kept + pasted.length() <= EquationCapacity) {
+        event.Skip(); // the entry pastes it
+        return;
+    }
+    wxMessageBox(wxString::Format("The pasted text is %zu characters long, and the equation box holds at most "
+                                  "%zu characters. Equations of any length can be calculated with the console "
+                                  "calculator, ovcalc.",
+                                  pasted.length(), EquationCapacity),
+                 ProductName, wxOK | wxICON_EXCLAMATION, this);
 }
 
 void TfrmCalculator::Calculate()
@@ -561,10 +793,49 @@ void TfrmCalculator::OnMemoryDoubleClick(wxMouseEvent&)
     // Consumed: no word selection in the memory field.
     wxCommandEvent blank;
     OnMemoryRetrieve(blank);
+    FocusEquationEnd(txtMemory);
 }
 
 void TfrmCalculator::OnDecimalDoubleClick(wxMouseEvent&)
 {
     // The last result starts a new equation; nothing is calculated.
     cboEquation->SetValue(txtDecimal->GetValue());
+    FocusEquationEnd(txtDecimal);
+}
+
+// The first click of a double-click has already put the focus into the
+// field, and the field may still select a word once this handler returns:
+// both are undone now and once more when the pending events are through.
+void TfrmCalculator::FocusEquationEnd(wxTextCtrl* from)
+{
+    auto refocus = [this, from] {
+        from->SetSelection(0, 0);
+        cboEquation->SetFocus();
+        cboEquation->SetInsertionPointEnd();
+    };
+    refocus();
+    CallAfter(refocus);
+}
+
+void TfrmCalculator::OnCommandKey(wxKeyEvent& event)
+{
+    for (const wxAcceleratorEntry& entry : Accelerators) {
+        if (event.GetKeyCode() == entry.GetKeyCode() && event.GetModifiers() == ModifiersOf(entry)) {
+            wxCommandEvent command(wxEVT_MENU, entry.GetCommand());
+            command.SetEventObject(this);
+            ProcessWindowEvent(command);
+            return;
+        }
+    }
+    event.Skip();
+}
+
+void TfrmCalculator::OnCopyDecimal(wxCommandEvent&)
+{
+    const wxString result = txtDecimal->GetValue();
+    if (result.empty() || !wxTheClipboard->Open())
+        return;
+    wxTheClipboard->SetData(new wxTextDataObject(result));
+    wxTheClipboard->Flush(); // still there after the program ends
+    wxTheClipboard->Close();
 }

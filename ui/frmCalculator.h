@@ -16,6 +16,7 @@
 
 #include "EquationEngine.h"
 
+class wxClipboardTextEvent;
 class wxComboBox;
 class wxMenuItem;
 class wxPanel;
@@ -81,12 +82,26 @@ public:
     void OnMemoryDoubleClick(wxMouseEvent& event);
     void OnDecimalDoubleClick(wxMouseEvent& event);
     void OnPanelSize(wxSizeEvent& event);
+    void OnCopyDecimal(wxCommandEvent& event);
+    void OnCommandKey(wxKeyEvent& event);
+    void OnEquationKeyDown(wxKeyEvent& event);
+    void OnEquationPaste(wxClipboardTextEvent& event);
+
+    // The most characters GTK's entry under the equation box holds.
+    static constexpr std::size_t EquationCapacity = 65534;
+    // From this length on the equation box moves its caret itself: GTK's
+    // own caret motion costs time with the square of the text's length.
+    static constexpr long LongEquation = 1000;
 
 private:
     friend void OnEngineError(std::string Message, int Position);
 
     void ShowEngineError(const std::string& message, int position);
     void InsertIntoEquation(const wxString& text);
+    // Back to typing: the focus in the equation box, the caret at its end.
+    void FocusEquationEnd(wxTextCtrl* from);
+    // Moves the equation box's caret for a cursor key; false for other keys.
+    bool MoveEquationCaret(const wxKeyEvent& event);
     void LoadSettings();
     void SaveSettings();
 
@@ -106,6 +121,8 @@ private:
 
     // The result column (result box and memory row), for the steps-hidden size.
     wxSizer* ResultColumn = nullptr;
+    // Its size before the window is widened by hand.
+    wxSize NaturalColumnSize = wxDefaultSize;
 
     // The equation as handed to the engine, in UTF-8: the engine reports fault
     // positions as byte offsets into it.

@@ -33,6 +33,8 @@ inline constexpr wxWindowID mnuExit = 10022;
 inline constexpr wxWindowID frmAbout = 10023;
 inline constexpr wxWindowID lblWebLink = 10024;
 inline constexpr wxWindowID pnlAbout = 10025;
+// Keyboard-only command: copies the decimal result to the clipboard.
+inline constexpr wxWindowID CopyDecimal = 10026;
 
 // wxWidgets reserves everything up to wxID_HIGHEST for its stock ids; ours
 // must not collide with them or the stock handlers would fire on our commands.

@@ -22,9 +22,14 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
+#include "HelpViewer.h"
 #include "Images/calculator.xpm"
+
+#include <wx/log.h>
+#include <wx/sizer.h>
 
 // Showing the About box modally, scripted: checks what it shows, then OK.
 template <>
@@ -113,6 +118,22 @@ protected:
         wxUIActionSimulator simulator;
         simulator.MouseMove(CentreOf(Child(dialog, 2)));
         wxYield();
+        simulator.Char(key);
+    }
+
+    static void TabToLinkAndPress(TfrmAbout& dialog, int key)
+    {
+        wxUIActionSimulator simulator;
+        simulator.MouseMove(CentreOf(Child(dialog, 2)));
+        wxYield();
+        for (int i = 0; i < 4 && wxWindow::FindFocus() != Child(dialog, 3); ++i) {
+            simulator.Char(WXK_TAB);
+            for (int j = 0; j < 20; ++j) {
+                wxMilliSleep(10);
+                wxYield();
+            }
+        }
+        EXPECT_EQ(wxWindow::FindFocus(), Child(dialog, 3)) << "Tab reaches the link";
         simulator.Char(key);
     }
 
@@ -254,26 +275,39 @@ TEST_F(AboutTest, ClickOpensTheAddressAndTheDialogStaysOpen)
     const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", (dir.string() + ":" + oldPath).c_str(), 1);
 
-    auto dialog = MakeDialog();
-    bool stayedOpen = false;
-    ShowModalAnd(*dialog, [&](TfrmAbout& shown) {
-        wxUIActionSimulator simulator;
-        simulator.MouseMove(CentreOf(Child(shown, 3)));
-        wxYield();
-        simulator.MouseClick();
-        for (int i = 0; i < 500 && !fs::exists(record); ++i) {
-            wxMilliSleep(20);
-            wxYield();
-        }
-        stayedOpen = shown.IsModal();
-        shown.EndModal(wxID_CANCEL);
-    });
+    // The mouse, or the keyboard: Tab from the OK button reaches the link.
+    const std::pair<const char*, std::function<void(TfrmAbout&)>> ways[] = {
+        {"click",
+         [](TfrmAbout& shown) {
+             wxUIActionSimulator simulator;
+             simulator.MouseMove(CentreOf(Child(shown, 3)));
+             wxYield();
+             simulator.MouseClick();
+         }},
+        {"Tab and Enter", [](TfrmAbout& shown) { TabToLinkAndPress(shown, WXK_RETURN); }},
+        {"Tab and Space", [](TfrmAbout& shown) { TabToLinkAndPress(shown, WXK_SPACE); }},
+    };
+    for (const auto& [name, way] : ways) {
+        SCOPED_TRACE(name);
+        fs::remove(record);
+        auto dialog = MakeDialog();
+        bool stayedOpen = false;
+        ShowModalAnd(*dialog, [&, way = way](TfrmAbout& shown) {
+            way(shown);
+            for (int i = 0; i < 500 && !fs::exists(record); ++i) {
+                wxMilliSleep(20);
+                wxYield();
+            }
+            stayedOpen = shown.IsModal();
+            shown.EndModal(wxID_CANCEL);
+        });
+        std::ifstream opened(record);
+        std::string address;
+        std::getline(opened, address);
+        EXPECT_EQ(address, MakerWebAddress);
+        EXPECT_TRUE(stayedOpen);
+    }
     ::setenv("PATH", oldPath.c_str(), 1);
-    std::ifstream opened(record);
-    std::string address;
-    std::getline(opened, address);
-    EXPECT_EQ(address, MakerWebAddress);
-    EXPECT_TRUE(stayedOpen);
     fs::remove_all(dir);
 }
 
@@ -284,4 +318,63 @@ TEST_F(AboutTest, SecondDialogReadsAgain)
         EXPECT_EQ(dialog->GetTitle(), OV_EXPECT_CAPTION);
         EXPECT_EQ(Label(*dialog, 1), OV_EXPECT_PRODUCT);
     }
+}
+
+// GTK sizes a top-level window when it maps it; a help window shown and
+// closed before must not leave the dialog at another size or place.
+TEST_F(AboutTest, SizeAndPlaceAfterTheHelpWindowWasClosed)
+{
+    ShowHelpTopics(Frame, OV_HELP_FILE);
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (window != Frame)
+            window->Close(true);
+    }
+    wxYield();
+    auto dialog = MakeDialog();
+    const wxSize fitted = dialog->GetSize();
+    wxSize shownSize;
+    wxPoint offset;
+    ShowModalAnd(*dialog, [&](TfrmAbout& shown) {
+        shownSize = shown.GetSize();
+        offset = shown.GetScreenRect().GetPosition() + shown.GetSize() / 2 -
+                 (Frame->GetScreenRect().GetPosition() + Frame->GetSize() / 2);
+        shown.EndModal(wxID_CANCEL);
+    });
+    EXPECT_EQ(shownSize, fitted);
+    EXPECT_GE(shownSize.y, dialog->FindWindow(ids::pnlAbout)->GetSizer()->GetMinSize().y);
+    EXPECT_LE(std::abs(offset.x), 2);
+    EXPECT_LE(std::abs(offset.y), 2);
+}
+
+// Counts what would have been shown as a message box.
+class TLogCounter : public wxLog {
+public:
+    int Messages = 0;
+
+protected:
+    void DoLogRecord(wxLogLevel, const wxString&, const wxLogRecordInfo&) override { ++Messages; }
+};
+
+TEST_F(AboutTest, LinkWithNoBrowserShowsNoMessage)
+{
+    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const char* oldBrowser = std::getenv("BROWSER");
+    const std::string browser = oldBrowser ? oldBrowser : "";
+    ::setenv("PATH", "/nonexistent", 1);
+    ::unsetenv("BROWSER");
+    auto* counter = new TLogCounter;
+    wxLog* previous = wxLog::SetActiveTarget(counter);
+
+    auto dialog = MakeDialog();
+    wxMouseEvent click(wxEVT_LEFT_UP);
+    dialog->OnLinkClick(click);
+    wxLog::FlushActive();
+    const int messages = counter->Messages;
+
+    wxLog::SetActiveTarget(previous);
+    delete counter;
+    ::setenv("PATH", oldPath.c_str(), 1);
+    if (oldBrowser)
+        ::setenv("BROWSER", browser.c_str(), 1);
+    EXPECT_EQ(messages, 0);
 }

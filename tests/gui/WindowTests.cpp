@@ -2,6 +2,9 @@
 #include "CalculatorFixture.h"
 
 #include <wx/panel.h>
+#include <wx/statbox.h>
+
+#include "ToolImages.h"
 #include <wx/stattext.h>
 
 namespace {
@@ -167,6 +170,38 @@ TEST(Images, FindBitmap_EveryKeyGivesADifferentImage)
     }
 }
 
+// Drawn afresh at other sizes: every glyph at 32 pixels has ink of its own,
+// and the monochrome ones take the ink colour instead of black.
+TEST(Images, ToolImagesAtTwiceTheSizeAndInTheThemeColour)
+{
+    const wxColour ink(0xEE, 0xEE, 0xEC);
+    std::vector<std::string> drawn;
+    for (std::size_t i = 0; i < std::size(ToolImageKeys); ++i) {
+        SCOPED_TRACE(ToolImageKeys[i]);
+        const auto glyph = static_cast<TToolGlyph>(i);
+        const wxBitmap sixteen = TfrmCalculator::FindBitmap(ToolImageKeys[i]);
+        const wxImage large = DrawnToolImage(glyph, 32, ink);
+        ASSERT_EQ(large.GetSize(), wxSize(32, 32));
+        int opaque = 0;
+        for (int p = 0; p < 32 * 32; ++p)
+            opaque += large.GetAlpha()[p] > 128;
+        EXPECT_GT(opaque, 12);
+        drawn.emplace_back(reinterpret_cast<const char*>(large.GetAlpha()), 32 * 32);
+
+        const wxImage recoloured = RecolouredImage(sixteen.ConvertToImage(), ink);
+        ASSERT_TRUE(recoloured.IsOk());
+        bool black = false;
+        for (int p = 0; p < 16 * 16 * 3; p += 3)
+            black |= recoloured.GetData()[p] == 0 && recoloured.GetData()[p + 1] == 0 &&
+                     recoloured.GetData()[p + 2] == 0;
+        EXPECT_FALSE(black) << "black left in the image";
+    }
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        for (std::size_t j = i + 1; j < drawn.size(); ++j)
+            EXPECT_NE(drawn[i], drawn[j]) << ToolImageKeys[i] << " and " << ToolImageKeys[j];
+    }
+}
+
 TEST(Images, FindIcon_TheWindowIcon)
 {
     const wxIcon icon = TfrmCalculator::FindIcon("Images/calculator.xpm");
@@ -271,6 +306,27 @@ TEST_F(CalculatorTest, StepsHidden_WideningByHandBringsTheStepsBack)
     EXPECT_TRUE(Steps()->IsShown());
     EXPECT_GE(Steps()->GetSize().x, 100);
     EXPECT_FALSE(StepsItem()->IsChecked()) << "the check mark changes only through the menu";
+}
+
+TEST_F(CalculatorTest, NothingOverlapsAtTheMinimumSizeAndTheColumnGrowsWhenWidened)
+{
+    auto* panel = Find<wxPanel>(ids::pnlMain);
+    EXPECT_GE(Window->GetMinClientSize().x, Window->StepsHiddenClientSize().x);
+    EXPECT_GE(Window->GetMinClientSize().y, Window->StepsHiddenClientSize().y);
+    ResizePanel(panel, Window->GetMinClientSize());
+    ExpectResultColumnVisible(panel);
+
+    const int natural = Field(ids::txtBinary)->GetSize().x;
+    ResizePanel(panel, Window->StepsShownClientSize() + wxSize(200, 0));
+    EXPECT_GE(Field(ids::txtBinary)->GetSize().x, natural + 90);
+    EXPECT_GE(Field(ids::txtSteps)->GetSize().x, 194 + 90);
+    // The memory row is one of the family: as high, and its right edge the Result box's.
+    EXPECT_EQ(Field(ids::txtMemory)->GetSize().y, Field(ids::txtBinary)->GetSize().y);
+    for (wxWindow* child : panel->GetChildren()) {
+        if (dynamic_cast<wxStaticBox*>(child) != nullptr) {
+            EXPECT_EQ(Field(ids::txtMemory)->GetRect().GetRight(), child->GetRect().GetRight());
+        }
+    }
 }
 
 TEST_F(CalculatorTest, ResultColumnIsAtLeastAsWideAsTheToolbar)

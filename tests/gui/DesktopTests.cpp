@@ -1,0 +1,271 @@
+// The window with real input on the desktop: command keys, double-clicks,
+// caret keys in long equations, over-long pastes, readable and fitting fields.
+#include "CalculatorFixture.h"
+
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+#include <wx/dcmemory.h>
+#include <wx/panel.h>
+#include <wx/stattext.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
+
+#include <functional>
+
+namespace {
+
+template <class Condition>
+bool DeliverUntil(Condition condition)
+{
+    for (int round = 0; round < 200 && !condition(); ++round) {
+        wxYield();
+        if (!condition())
+            wxMilliSleep(10);
+    }
+    return condition();
+}
+
+class DesktopTest : public CalculatorTest {
+public:
+    using CalculatorTest::EquationText;
+    using CalculatorTest::FieldText;
+
+protected:
+    // Shows the window and clicks into the given control, as a user would.
+    void ShowAndClick(wxWindow* control)
+    {
+        Window->Show();
+        Window->Raise();
+        ASSERT_TRUE(DeliverUntil([&] { return control->IsShownOnScreen(); }));
+        const wxRect rect = control->GetScreenRect();
+        // Two places in turn: clicks in quick succession at one place would
+        // make a double-click.
+        Simulator.MouseMove(rect.x + rect.width / 4 + (++Clicks % 2) * 20, rect.y + rect.height / 2);
+        Simulator.MouseClick();
+        ASSERT_TRUE(DeliverUntil([&] { return wxWindow::FindFocus() != nullptr; }));
+    }
+
+    wxUIActionSimulator Simulator;
+    int Clicks = 0;
+};
+
+std::string ClipboardText()
+{
+    wxTextDataObject data;
+    if (!wxTheClipboard->Open())
+        return "<no clipboard>";
+    const bool got = wxTheClipboard->GetData(data);
+    wxTheClipboard->Close();
+    return got ? data.GetText().utf8_string() : "";
+}
+
+void SetClipboardText(const wxString& text)
+{
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTheClipboard->SetData(new wxTextDataObject(text));
+    wxTheClipboard->Close();
+}
+
+struct TCommandKey {
+    const char* Name;
+    int Key;
+    int Modifiers;
+    const char* Equation;
+    const char* Memory;
+    std::function<bool(DesktopTest&)> Done;
+};
+
+TEST_F(DesktopTest, CommandKeysWorkWhereverTheFocusIs)
+{
+    auto equationIs = [](const char* text) {
+        return [text](DesktopTest& test) { return test.EquationText() == text; };
+    };
+    auto memoryIs = [](const char* text) {
+        return [text](DesktopTest& test) { return test.FieldText(ids::txtMemory) == text; };
+    };
+    const TCommandKey keys[] = {
+        {"Escape clears", WXK_ESCAPE, wxMOD_NONE, "1+2", "", equationIs("")},
+        {"Ctrl+M stores", 'M', wxMOD_CONTROL, "7*6", "", memoryIs("7*6")},
+        {"Ctrl+R retrieves", 'R', wxMOD_CONTROL, "", "5", equationIs("5")},
+        {"Ctrl+L clears the memory", 'L', wxMOD_CONTROL, "1", "5", memoryIs("")},
+        {"Ctrl+P inserts PI", 'P', wxMOD_CONTROL, "", "", equationIs("3.14159265358979")},
+        {"Ctrl+Shift+C copies the result", 'C', wxMOD_CONTROL | wxMOD_SHIFT, "6*7", "",
+         [](DesktopTest&) { return ClipboardText() == "42"; }},
+    };
+    for (wxWindowID focus : {ids::cboEquation, ids::txtMemory}) {
+        for (const TCommandKey& key : keys) {
+            SCOPED_TRACE(std::string(key.Name) + (focus == ids::txtMemory ? " (memory focused)" : ""));
+            SetClipboardText("");
+            Calculate(key.Equation[0] != '\0' ? key.Equation : "1");
+            Equation()->SetValue(key.Equation);
+            Equation()->SetInsertionPointEnd();
+            Field(ids::txtMemory)->SetValue(key.Memory);
+            ShowAndClick(Window->FindWindow(focus));
+            Equation()->SetInsertionPointEnd();
+            Simulator.Char(key.Key, key.Modifiers);
+            EXPECT_TRUE(DeliverUntil([&] { return key.Done(*this); }));
+        }
+    }
+}
+
+TEST_F(DesktopTest, DoubleClickLeavesTheFocusInTheEquationBoxAtItsEnd)
+{
+    for (wxWindowID id : {ids::txtDecimal, ids::txtMemory}) {
+        SCOPED_TRACE(id);
+        Calculate("12+30");
+        Equation()->SetValue("");
+        Field(ids::txtMemory)->SetValue("8");
+        ShowAndClick(Field(id));
+        Simulator.MouseDblClick();
+        ASSERT_TRUE(DeliverUntil([&] { return wxWindow::FindFocus() != Field(id); }));
+        wxYield();
+        EXPECT_EQ(EquationText(), id == ids::txtDecimal ? "42" : "8");
+        long from = 0, to = 0;
+        Field(id)->GetSelection(&from, &to);
+        EXPECT_EQ(from, to) << "no word selected";
+        EXPECT_EQ(Caret(), Equation()->GetLastPosition());
+        Simulator.Char(WXK_RETURN);
+        EXPECT_TRUE(DeliverUntil([&] { return RecentEquations().front() == EquationText(); }));
+    }
+}
+
+struct TCaretKey {
+    const char* Name;
+    long From, To; // selection before; equal for a bare caret
+    int Key;
+    int Modifiers;
+    long ExpectFrom, ExpectTo, ExpectCaret;
+};
+
+TEST_F(CalculatorTest, CaretKeysInALongEquation)
+{
+    // "12.5+(3*4)-" again and again: numbers, operators and parentheses.
+    wxString text;
+    while (text.length() < 2000)
+        text += "12.5 + (3*4)-";
+    const long end = static_cast<long>(text.length());
+    const TCaretKey keys[] = {
+        {"Left", 5, 5, WXK_LEFT, 0, 4, 4, 4},
+        {"Left at the start", 0, 0, WXK_LEFT, 0, 0, 0, 0},
+        {"Right", 5, 5, WXK_RIGHT, 0, 6, 6, 6},
+        {"Right at the end", end, end, WXK_RIGHT, 0, end, end, end},
+        {"Left collapses a selection", 3, 9, WXK_LEFT, 0, 3, 3, 3},
+        {"Right collapses a selection", 3, 9, WXK_RIGHT, 0, 9, 9, 9},
+        {"Home", 40, 40, WXK_HOME, 0, 0, 0, 0},
+        {"End", 40, 40, WXK_END, 0, end, end, end},
+        {"Shift+Left extends", 5, 5, WXK_LEFT, wxMOD_SHIFT, 4, 5, 4},
+        {"Shift+Right extends", 5, 5, WXK_RIGHT, wxMOD_SHIFT, 5, 6, 6},
+        {"Shift+Home", 40, 40, WXK_HOME, wxMOD_SHIFT, 0, 40, 0},
+        {"Shift+End", 40, 40, WXK_END, wxMOD_SHIFT, 40, end, end},
+        {"Ctrl+Right over a number", 0, 0, WXK_RIGHT, wxMOD_CONTROL, 5, 5, 5},
+        {"Ctrl+Right over an operator and spaces", 5, 5, WXK_RIGHT, wxMOD_CONTROL, 7, 7, 7},
+        {"Ctrl+Left over a number", 4, 4, WXK_LEFT, wxMOD_CONTROL, 0, 0, 0},
+        {"Ctrl+Left over spaces and an operator", 7, 7, WXK_LEFT, wxMOD_CONTROL, 5, 5, 5},
+        {"Ctrl+Shift+Right extends by a number", 0, 0, WXK_RIGHT, wxMOD_CONTROL | wxMOD_SHIFT, 0, 5, 5},
+    };
+    for (const TCaretKey& key : keys) {
+        SCOPED_TRACE(key.Name);
+        Equation()->SetValue(text);
+        if (key.From == key.To)
+            Equation()->SetInsertionPoint(key.From);
+        else
+            Equation()->SetSelection(key.From, key.To);
+        wxKeyEvent event(wxEVT_KEY_DOWN);
+        event.m_keyCode = key.Key;
+        event.SetControlDown((key.Modifiers & wxMOD_CONTROL) != 0);
+        event.SetShiftDown((key.Modifiers & wxMOD_SHIFT) != 0);
+        event.SetEventObject(Equation());
+        Equation()->ProcessWindowEvent(event);
+        long from = 0, to = 0;
+        Equation()->GetSelection(&from, &to);
+        EXPECT_EQ(from, key.ExpectFrom);
+        EXPECT_EQ(to, key.ExpectTo);
+        EXPECT_EQ(Caret(), key.ExpectCaret);
+        EXPECT_EQ(Equation()->GetValue(), text);
+    }
+}
+
+TEST_F(CalculatorTest, OverLongPasteIsReportedAndChangesNothing)
+{
+    struct TPaste {
+        std::size_t Kept, Pasted;
+        bool Fits;
+    };
+    const std::size_t capacity = TfrmCalculator::EquationCapacity;
+    const TPaste pastes[] = {{0, 200, true}, {0, capacity + 1, false}, {capacity - 10, 11, false}};
+    for (const TPaste& paste : pastes) {
+        SCOPED_TRACE(paste.Pasted);
+        const wxString before(wxUniChar('1'), paste.Kept);
+        Equation()->SetValue(before);
+        Equation()->SetInsertionPointEnd();
+        SetClipboardText(wxString(wxUniChar('2'), paste.Pasted));
+        if (paste.Fits) {
+            Equation()->Paste();
+        } else {
+            const wxString message = wxString::Format(
+                "The pasted text is %zu characters long, and the equation box holds at most %zu characters. "
+                "Equations of any length can be calculated with the console calculator, ovcalc.",
+                paste.Pasted, capacity);
+            wxTEST_DIALOG(Equation()->Paste(), ExpectEngineMessage(message));
+        }
+        EXPECT_EQ(Equation()->GetValue().length(), paste.Fits ? paste.Kept + paste.Pasted : paste.Kept);
+    }
+}
+
+TEST_F(CalculatorTest, WidestValuesFitTheirFields)
+{
+    const char* const widest[] = {
+        "-1000000000000000000000000000000000000000000000000000000000000000",
+        "-1.2345678901234567890123456789",
+        "1.18059162071741E+21",
+    };
+    Window->Show();
+    wxYield();
+    for (wxWindowID id : {ids::txtDecimal, ids::txtHexadecimal, ids::txtOctal, ids::txtBinary}) {
+        for (const char* text : widest) {
+            SCOPED_TRACE(text);
+            wxTextCtrl* field = Field(id);
+            const int needed = field->GetSizeFromTextSize(field->GetTextExtent(text).x).x;
+            EXPECT_GE(field->GetSize().x, needed) << id;
+        }
+    }
+}
+
+// Rows of ink in a text drawn black on white.
+int InkHeight(const wxFont& font, const wxString& text)
+{
+    wxBitmap bitmap(200, 100);
+    wxMemoryDC dc(bitmap);
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    dc.SetFont(font);
+    dc.SetTextForeground(*wxBLACK);
+    dc.DrawText(text, 10, 10);
+    dc.SelectObject(wxNullBitmap);
+    const wxImage image = bitmap.ConvertToImage();
+    int top = -1, bottom = -1;
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        for (int x = 0; x < image.GetWidth(); ++x) {
+            if (image.GetRed(x, y) < 128) {
+                top = top < 0 ? y : top;
+                bottom = y;
+                break;
+            }
+        }
+    }
+    return top < 0 ? 0 : bottom - top + 1;
+}
+
+TEST_F(CalculatorTest, FieldDigitsAreAtLeastAsTallAsTheLabels)
+{
+    wxStaticText* label = nullptr;
+    for (wxWindow* child : Find<wxPanel>(ids::pnlMain)->GetChildren()) {
+        if (auto* text = dynamic_cast<wxStaticText*>(child); text && text->GetLabel() == "Decimal:")
+            label = text;
+    }
+    ASSERT_NE(label, nullptr);
+    EXPECT_GE(InkHeight(Field(ids::txtDecimal)->GetFont(), "0123456789"), InkHeight(label->GetFont(), "D"));
+    EXPECT_GE(label->GetFont().GetPointSize(), 9) << "the desktop's size, not 8 points";
+}
+
+} // namespace
