@@ -319,7 +319,7 @@ TEST_F(CalculatorTest, NothingOverlapsAtTheMinimumSizeAndTheColumnGrowsWhenWiden
     const int natural = Field(ids::txtBinary)->GetSize().x;
     ResizePanel(panel, Window->StepsShownClientSize() + wxSize(200, 0));
     EXPECT_GE(Field(ids::txtBinary)->GetSize().x, natural + 90);
-    EXPECT_GE(Field(ids::txtSteps)->GetSize().x, 194 + 90);
+    EXPECT_GE(Steps()->GetSize().x, 194 + 90);
     // The memory row is one of the family: as high, and its right edge the Result box's.
     EXPECT_EQ(Field(ids::txtMemory)->GetSize().y, Field(ids::txtBinary)->GetSize().y);
     for (wxWindow* child : panel->GetChildren()) {
