@@ -240,8 +240,9 @@ int main(int argc, char** argv)
     }
 
     // Animations (the scrollbars fading in and out) would keep the loop busy
-    // for a second of frames after every scroll: not work of the view.
-    g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
+    // for a second of frames after every scroll, and the equation box's
+    // blinking caret wakes it at its own pace: neither is work of the view.
+    g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, "gtk-cursor-blink", FALSE, nullptr);
 
     // Pending() and Dispatch() work on the active loop; there is no MainLoop().
     wxEventLoop loop;
