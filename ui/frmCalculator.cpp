@@ -70,8 +70,10 @@ constexpr int ResultRightBorder = 5; // right of the Result box and the memory r
 constexpr int FieldTextMargin = 4;   // above and below a field's text
 constexpr int DropDownButtonRoom = 40; // the list's own padding and border
 
-// The steps box's size when the window opens with the steps shown.
+// The steps box's size when the window opens with the steps shown: at least
+// this, and room for StepsBoxColumns characters of the field font.
 const wxSize StepsBoxSize(194, 143);
+constexpr int StepsBoxColumns = 36;
 
 // The window's own sizes for the two views. GTK draws controls larger than
 // the platform these numbers were chosen on, so they are lower bounds: the
@@ -405,6 +407,7 @@ void TfrmCalculator::BuildControls()
 
     txtSteps = new TStepsView(pnlMain, ids::txtSteps, wxDefaultPosition, StepsBoxSize);
     txtSteps->SetFont(FieldFont());
+    StepsBoxWidth = std::max(StepsBoxSize.x, StepsBoxColumns * txtSteps->GetCharWidth());
     // The box takes whatever width the result column leaves, down to none at
     // all: that is how the steps-hidden view hides it.
     txtSteps->SetMinSize(wxSize(0, StepsBoxSize.y));
@@ -459,7 +462,7 @@ wxSize TfrmCalculator::StepsHiddenClientSize() const
 wxSize TfrmCalculator::StepsShownClientSize() const
 {
     const wxSize natural = pnlMain->GetSizer()->GetMinSize();
-    const int width = StepsHiddenClientSize().x + StepsBoxSize.x;
+    const int width = StepsHiddenClientSize().x + StepsBoxWidth;
     return wxSize(std::max(width, StepsShownClientWidth), natural.y);
 }
 
@@ -474,7 +477,7 @@ void TfrmCalculator::OnPanelSize(wxSizeEvent& event)
     const int room = event.GetSize().x - StepsHiddenClientSize().x;
     if (txtSteps->IsShown() != (room > 0))
         txtSteps->Show(room > 0);
-    const int growth = std::max(0, room - StepsBoxSize.x) / 2;
+    const int growth = std::max(0, room - StepsBoxWidth) / 2;
     ResultColumn->SetMinSize(wxSize(NaturalColumnSize.x + growth, wxDefaultCoord));
     // The recent equations' list no wider than the equation box.
     LimitDropDownWidth(cboEquation, std::max(1, event.GetSize().x - 2 * OuterBorder - DropDownButtonRoom));

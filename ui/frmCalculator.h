@@ -119,6 +119,8 @@ private:
     TStepsView* txtSteps = nullptr;
     wxMenuItem* mnuSteps = nullptr;
 
+    // The steps box's width when the window opens with the steps shown.
+    int StepsBoxWidth = 0;
     // The result column (result box and memory row), for the steps-hidden size.
     wxSizer* ResultColumn = nullptr;
     // Its size before the window is widened by hand.
