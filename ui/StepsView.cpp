@@ -133,13 +133,12 @@ TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
 
 TStepsView::~TStepsView()
 {
-    // The list may still ask for rows while it goes; there are none by then.
-    Showing = false;
+    // The list reads the history while it lives: it goes first.
+    DestroyChildren();
 }
 
 void TStepsView::ShowSteps()
 {
-    Showing = true;
     FirstColumn = 0;
     Model->FirstColumn = 0;
     Model->Reset(static_cast<unsigned>(std::min<std::size_t>(History.Count(), 0xFFFFFFF0u)));
@@ -150,16 +149,22 @@ void TStepsView::ShowSteps()
 
 void TStepsView::Clear()
 {
-    Showing = false;
+    History.Clear();
     FirstColumn = 0;
     Model->FirstColumn = 0;
     Model->Reset(0);
     UpdateColumns();
 }
 
+// Columns the sideways scrollbar covers: the longest line shown, and one more.
+std::size_t TStepsView::LongestShown() const
+{
+    return Model->GetCount() > 0 ? History.LongestLine() + 1 : 0;
+}
+
 std::size_t TStepsView::GetLineCount() const
 {
-    return Showing ? Model->GetCount() : 0;
+    return Model->GetCount();
 }
 
 std::size_t TStepsView::GetFirstVisibleLine() const
@@ -207,7 +212,7 @@ void TStepsView::UpdateColumns()
     if (wxDataViewColumn* column = List->GetColumn(0))
         column->SetWidth(clientWidth);
 
-    const std::size_t longest = Showing ? History.LongestLine() + 1 : 0;
+    const std::size_t longest = LongestShown();
     const bool needed = longest > VisibleColumns;
     if (!needed && FirstColumn != 0)
         ScrollToColumn(0);
@@ -224,7 +229,7 @@ void TStepsView::UpdateColumns()
 
 void TStepsView::ScrollToColumn(std::size_t column)
 {
-    const std::size_t longest = Showing ? History.LongestLine() + 1 : 0;
+    const std::size_t longest = LongestShown();
     const std::size_t last = longest > VisibleColumns ? longest - VisibleColumns : 0;
     column = std::min(column, last);
     if (column == FirstColumn)
@@ -312,66 +317,55 @@ void TStepsView::SelectLines(std::size_t from, std::size_t to)
     List->SetSelections(items);
 }
 
-namespace {
-
-std::vector<unsigned> SelectedRows(const wxDataViewCtrl& list, const wxDataViewVirtualListModel& model)
+// The selected lines in order, the rows past the steps shown left out.
+std::vector<unsigned> TStepsView::SelectedLines() const
 {
     wxDataViewItemArray items;
-    list.GetSelections(items);
-    std::vector<unsigned> rows;
-    rows.reserve(items.size());
-    for (const wxDataViewItem& item : items)
-        rows.push_back(model.GetRow(item));
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-} // namespace
-
-std::size_t TStepsView::SelectedLength(std::size_t& lines) const
-{
-    const std::vector<unsigned> rows = SelectedRows(*List, *Model);
-    lines = 0;
-    std::size_t length = 0;
-    for (const unsigned row : rows) {
-        if (row < GetLineCount()) {
-            length += History.LineLength(row) + 1;
-            ++lines;
-        }
+    List->GetSelections(items);
+    std::vector<unsigned> lines;
+    lines.reserve(items.size());
+    for (const wxDataViewItem& item : items) {
+        const unsigned line = Model->GetRow(item);
+        if (line < GetLineCount())
+            lines.push_back(line);
     }
-    return length;
+    std::sort(lines.begin(), lines.end());
+    return lines;
 }
 
-std::string TStepsView::GetSelectedText() const
+std::string TStepsView::TextOf(const std::vector<unsigned>& lines) const
 {
     std::string text;
-    bool first = true;
-    for (const unsigned row : SelectedRows(*List, *Model)) {
-        if (row >= GetLineCount())
-            continue;
-        if (!first)
+    for (const unsigned line : lines) {
+        if (line != lines.front())
             text += '\n';
-        History.AppendLine(text, row);
-        first = false;
+        History.AppendLine(text, line);
     }
     return text;
 }
 
+std::string TStepsView::GetSelectedText() const
+{
+    return TextOf(SelectedLines());
+}
+
 bool TStepsView::CopySelection()
 {
-    std::size_t lines = 0;
-    const std::size_t length = SelectedLength(lines);
-    if (lines == 0)
+    const std::vector<unsigned> lines = SelectedLines();
+    if (lines.empty())
         return false;
+    std::size_t length = 0;
+    for (const unsigned line : lines)
+        length += History.LineLength(line) + 1;
     if (length > CopyLimit) {
         const wxTopLevelWindow* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(this));
         wxMessageBox(wxString::Format("The %zu selected steps hold %.1f MB of text, more than the %zu MB "
                                       "that can be copied at once. Select fewer steps and copy again.",
-                                      lines, static_cast<double>(length) / (1 << 20), CopyLimit >> 20),
+                                      lines.size(), static_cast<double>(length) / (1 << 20), CopyLimit >> 20),
                      top != nullptr ? top->GetTitle() : wxString(), wxOK | wxICON_INFORMATION, this);
         return false;
     }
-    const std::string text = GetSelectedText();
+    const std::string text = TextOf(lines);
     wxClipboardLocker locker;
     if (!locker)
         return false;

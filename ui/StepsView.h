@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "StepHistory.h"
 
@@ -41,7 +42,7 @@ public:
 
     // Shows what the history holds now, from its first line and column.
     void ShowSteps();
-    // Shows nothing, whatever the history holds.
+    // Empties the history and shows nothing.
     void Clear();
 
     bool SetFont(const wxFont& font) override;
@@ -74,7 +75,9 @@ private:
     void OnScroll(wxScrollEvent& event);
     void OnContextMenu(wxDataViewEvent& event);
     void UpdateColumns();
-    [[nodiscard]] std::size_t SelectedLength(std::size_t& lines) const;
+    [[nodiscard]] std::vector<unsigned> SelectedLines() const;
+    [[nodiscard]] std::string TextOf(const std::vector<unsigned>& lines) const;
+    [[nodiscard]] std::size_t LongestShown() const;
 
     TStepHistory History;
     TStepsModel* Model = nullptr; // owned by the list
@@ -82,5 +85,4 @@ private:
     wxScrollBar* Sideways = nullptr;
     std::size_t FirstColumn = 0;
     std::size_t VisibleColumns = 1;
-    bool Showing = false;
 };

@@ -650,7 +650,6 @@ void TfrmCalculator::Calculate()
     std::string equation = CurrentEquation;
 
     txtSteps->Clear();
-    txtSteps->GetHistory().Clear();
     const bool ok = Engine->Evaluate(equation);
     if (ok)
         txtSteps->ShowSteps(); // a fault has shown them already
