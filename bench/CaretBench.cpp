@@ -3,51 +3,25 @@
 // Needs a display (xvfb-run -a).
 //
 //   caret_bench [runs]
-#include <wx/app.h>
 #include <wx/combobox.h>
-#include <wx/evtloop.h>
-#include <wx/image.h>
-#include <wx/init.h>
-#include <wx/utils.h>
-#include <wx/xpmhand.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "WindowBench.h"
 #include "frmCalculator.h"
 #include "ids.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
+using bench::Clock;
+using bench::Milliseconds;
 
 // Runs the event loop until it has been quiet for 50 ms; returns when the
 // last piece of work finished.
 Clock::time_point DrainEvents()
 {
-    Clock::time_point lastWork = Clock::now();
-    while (Milliseconds(lastWork, Clock::now()) < 50.0) {
-        bool worked = false;
-        while (wxTheApp->Pending()) {
-            wxTheApp->Dispatch();
-            worked = true;
-        }
-        if (wxTheApp->ProcessIdle())
-            worked = true;
-        if (worked)
-            lastWork = Clock::now();
-        else
-            wxMilliSleep(1);
-    }
-    return lastWork;
+    return bench::DrainEvents(50.0);
 }
 
 struct TKey {
@@ -62,28 +36,14 @@ const TKey Keys[] = {
     {"Home", WXK_HOME, false, false},        {"End", WXK_END, false, false},
 };
 
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override
-    {
-        wxImage::AddHandler(new wxXPMHandler);
-        return true;
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    wxApp::SetInstance(new BenchApp);
-    int wxArgc = 1;
-    if (!wxEntryStart(wxArgc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "cannot start the window system (is there a display?)\n");
+    const bench::TWindowSystem windowSystem(argv);
+    if (!windowSystem.IsStarted())
         return 1;
-    }
-    wxEventLoop loop;
-    wxEventLoopActivator activate(&loop);
 
     auto* window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition,
                                       wxDefaultSize, MainWindowStyle);
@@ -118,8 +78,7 @@ int main(int argc, char** argv)
                 box->ProcessWindowEvent(event);
                 times.push_back(Milliseconds(t0, DrainEvents()));
             }
-            std::sort(times.begin(), times.end());
-            std::printf(" %11.1f", times[times.size() / 2]);
+            std::printf(" %11.1f", bench::Median(times));
         }
         std::printf("\n");
         std::fflush(stdout);
@@ -128,7 +87,5 @@ int main(int argc, char** argv)
     window->Destroy();
     frmCalculator = nullptr;
     DrainEvents();
-    wxTheApp->OnExit();
-    wxEntryCleanup();
     return 0;
 }

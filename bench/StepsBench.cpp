@@ -4,22 +4,14 @@
 // display (xvfb-run -a).
 //
 //   steps_bench [runs]
-#include <wx/app.h>
 #include <wx/combobox.h>
-#include <wx/evtloop.h>
-#include <wx/image.h>
-#include <wx/init.h>
-#include <wx/textctrl.h>
-#include <wx/utils.h>
-#include <wx/xpmhand.h>
 #include <wx/dataview.h>
 #include <wx/frame.h>
+#include <wx/textctrl.h>
 
 #include <gtk/gtk.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -29,52 +21,21 @@
 #include "EquationEngine.h"
 #include "StepHistory.h"
 #include "StepsView.h"
+#include "WindowBench.h"
 #include "frmCalculator.h"
 #include "ids.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
+using bench::Milliseconds;
 
-double Milliseconds(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Runs the event loop until nothing has been pending for a while and returns
-// when the last piece of work finished. GTK paces drawing by its frame clock,
-// so a quiet moment of a few frames is needed to know it is really done.
 bool TraceWork = false;
 
 Clock::time_point DrainEvents()
 {
-    const Clock::time_point start = Clock::now();
-    Clock::time_point lastWork = Clock::now();
-    while (Milliseconds(lastWork, Clock::now()) < 100.0) {
-        bool worked = false;
-        while (wxTheApp->Pending()) {
-            wxTheApp->Dispatch();
-            worked = true;
-        }
-        if (wxTheApp->ProcessIdle())
-            worked = true;
-        if (worked) {
-            lastWork = Clock::now();
-            if (TraceWork)
-                std::fprintf(stderr, " %.1f", Milliseconds(start, lastWork));
-        }
-        else
-            wxMilliSleep(1);
-    }
-    if (TraceWork)
-        std::fputs("\n", stderr);
-    return lastWork;
+    return bench::DrainEvents(100.0, TraceWork);
 }
 
 // "1+1+...+1", or a mix of nested groups, powers, roots and divisions.
@@ -211,15 +172,6 @@ double MeasureTextBox(int operators, int runs)
     return Median(total);
 }
 
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override
-    {
-        wxImage::AddHandler(new wxXPMHandler);
-        return true;
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -232,21 +184,14 @@ int main(int argc, char** argv)
         sizes.push_back(std::max(1, std::atoi(argv[i])));
     if (sizes.empty())
         sizes = {500, 10000, 30000};
-    wxApp::SetInstance(new BenchApp);
-    int wxArgc = 1;
-    if (!wxEntryStart(wxArgc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "cannot start the window system (is there a display?)\n");
+    const bench::TWindowSystem windowSystem(argv);
+    if (!windowSystem.IsStarted())
         return 1;
-    }
 
     // Animations (the scrollbars fading in and out) would keep the loop busy
     // for a second of frames after every scroll, and the equation box's
     // blinking caret wakes it at its own pace: neither is work of the view.
     g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, "gtk-cursor-blink", FALSE, nullptr);
-
-    // Pending() and Dispatch() work on the active loop; there is no MainLoop().
-    wxEventLoop loop;
-    wxEventLoopActivator activate(&loop);
 
     std::printf("median of %d runs; milliseconds, memory in MB\n", runs);
     std::printf("%-6s %9s %7s %9s %11s %9s %9s %8s\n", "shape", "operators", "lines", "engine", "enter→idle",
@@ -265,7 +210,5 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
 
-    wxTheApp->OnExit();
-    wxEntryCleanup();
     return 0;
 }
