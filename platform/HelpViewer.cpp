@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
-#include <unistd.h>
 
 #include <wx/filename.h>
 #include <wx/filesys.h>
@@ -132,7 +131,7 @@ void ForgetController(wxWindowDestroyEvent& event)
 
 void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
 {
-    if (helpFile.empty() || ::access(helpFile.c_str(), R_OK) != 0)
+    if (helpFile.empty() || !wxFileName::IsFileReadable(wxString::FromUTF8(helpFile.c_str())))
         return;
     wxLogNull quiet; // an unreadable file shows nothing, not an error box
     static bool archivesReadable = false;

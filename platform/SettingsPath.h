@@ -8,6 +8,10 @@
 // defaulting to ~/.config when unset, empty or relative: per user, even for
 // the superuser, who could write beside an installed program.
 //
+// On Windows the same rule holds with %APPDATA% (the user's roaming
+// application data folder) in place of $XDG_CONFIG_HOME: the file is then
+// %APPDATA%\ovCalculator\ovCalculator.ini.
+//
 // That path serves writing; TProfileFile::Save creates the directory when it
 // is missing. For reading, while nothing is there yet, the file beside the
 // executable (SettingsFileBeside) stands in, so that moving to a read-only
@@ -28,6 +32,12 @@ std::string SettingsFilePath(const std::string& executableDirectory);
 // are the values of those variables ("" when unset).
 std::string ChooseSettingsFilePath(const std::string& executableDirectory, bool executableDirectoryWritable,
                                    const std::string& xdgConfigHome, const std::string& home);
+
+// The Windows decision: appData is the user's roaming application data
+// folder ("" when the system does not tell; the file then stays beside the
+// executable).
+std::string ChooseAppDataSettingsFilePath(const std::string& executableDirectory, bool executableDirectoryWritable,
+                                          const std::string& appData);
 
 // True when new files can be created in directory by this process.
 bool IsWritableDirectory(const std::string& directory);

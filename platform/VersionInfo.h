@@ -12,6 +12,10 @@
 // what that file says, not what the running code was compiled with. The
 // section holds the magic text "OVVI1" and then name/value pairs, each text
 // ending in a zero byte, closed by an empty name.
+//
+// On Windows the same function gives the executable a VERSIONINFO resource
+// instead (its string table holds the same values, with ProductVersion
+// beside them), and Load reads it with the system's version API.
 #pragma once
 
 #include <map>
@@ -21,8 +25,9 @@
 class TVersionInfo {
 public:
     // Reads the version information of the executable file at path. False
-    // when the file cannot be read, is not an ELF file of this machine's
-    // byte order, or has no (well-formed) version information.
+    // when the file cannot be read, is not an executable of this system (an
+    // ELF file of this machine's byte order; on Windows a file with a
+    // version resource), or has no (well-formed) version information.
     bool Load(const std::string& path);
 
     // False until a Load succeeds.

@@ -15,6 +15,15 @@
 
 namespace {
 
+std::size_t BlockSize(void* p)
+{
+#ifdef _WIN32
+    return _msize(p);
+#else
+    return BlockSize(p);
+#endif
+}
+
 std::size_t Held = 0;
 std::size_t Peak = 0;
 
@@ -26,7 +35,7 @@ void* operator new(std::size_t size)
     if (p == nullptr) {
         throw std::bad_alloc();
     }
-    Held += malloc_usable_size(p);
+    Held += BlockSize(p);
     Peak = std::max(Peak, Held);
     return p;
 }
@@ -34,7 +43,7 @@ void* operator new(std::size_t size)
 void operator delete(void* p) noexcept
 {
     if (p != nullptr) {
-        Held -= malloc_usable_size(p);
+        Held -= BlockSize(p);
         std::free(p);
     }
 }
