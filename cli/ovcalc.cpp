@@ -7,6 +7,7 @@
 #include "BaseConversion.h"
 #include "EquationEngine.h"
 #include "LineReader.h"
+#include "ProgramArguments.h"
 
 #include <nlohmann/json.hpp>
 
@@ -528,8 +529,8 @@ int main(int argc, char** argv)
     bool json = false;
     bool optionsEnded = false;
     std::vector<std::string> equations;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
+    UseBinaryStandardStreams();
+    for (const std::string& argument : ProgramArguments(argc, argv)) {
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
         } else if (optionsEnded || !IsOption(argument)) {

@@ -19,9 +19,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
+# Tests run under Wine, quietly: its own diagnostics would mix with what the
+# programs write to standard error.
 find_program(OV_WINE NAMES wine wine64)
 if(OV_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${OV_WINE})
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEDEBUG=-all ${OV_WINE})
 endif()
 
 # Test programs are listed when the tests run, not while building, so the

@@ -1,0 +1,8 @@
+#include "ProgramArguments.h"
+
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void UseBinaryStandardStreams() {} // POSIX streams are bytes already
