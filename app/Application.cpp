@@ -34,8 +34,10 @@ bool Application::OnInit()
 {
     // Programs started from here (the web browser) get the environment the
     // user gave this one.
+#ifdef __WXGTK__
     if (GlProbeDisabled)
         ::unsetenv("GDK_GL");
+#endif
 
     // The window's toolbar images and icon are XPM data.
     wxImage::AddHandler(new wxXPMHandler);

@@ -341,8 +341,12 @@ void TfrmCalculator::BuildControls()
     auto* s2 = new wxBoxSizer(wxVERTICAL);
     s1->Add(s2, 1, wxEXPAND | wxALL, OuterBorder);
 
+    long equationStyle = wxCB_DROPDOWN;
+#ifdef __WXMSW__
+    equationStyle |= wxTE_PROCESS_ENTER; // else the dialog navigation takes Enter
+#endif
     cboEquation = new wxComboBox(pnlMain, ids::cboEquation, wxEmptyString, wxDefaultPosition,
-                                 wxDefaultSize, 0, nullptr, wxCB_DROPDOWN);
+                                 wxDefaultSize, 0, nullptr, equationStyle);
     cboEquation->SetFont(FieldFont());
     s2->Add(cboEquation, 0, wxEXPAND, 4);
 
