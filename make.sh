@@ -3,6 +3,8 @@
 #   ./make.sh run    build what running needs (the calculator, its help, ovcalc) and start it
 #   ./make.sh test   build everything and run every test (unit, window, sanitizer, fuzzer, package)
 #   ./make.sh build  build everything the installed packages allow, start nothing
+#   ./make.sh windows  cross-build the Windows programs, help, zip and installer
+#                    into build-win/ and run their tests under Wine
 # Exit status: that of the failing step; 2 for a bad command, 3 when Debian
 # packages are missing and cannot be installed from here (the message says
 # which, and the command that installs them).
@@ -19,6 +21,12 @@ test_packages=(libgtest-dev libbenchmark-dev
     python3-pyatspi at-spi2-core dbus-daemon
     clang libclang-rt-14-dev
     desktop-file-utils dpkg-dev file)
+
+# The Windows build: the MinGW-w64 cross compilers and resource compiler,
+# zlib for them, Wine to run the tests, NSIS for the installer, and what
+# building wxWidgets for Windows from Debian's source package needs.
+windows_packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
+    wine wine64 nsis dpkg-dev xvfb xauth imagemagick googletest nlohmann-json3-dev)
 
 say() { echo "make.sh: $*"; }
 
@@ -94,6 +102,47 @@ sanitizer_tests() {
     fi
 }
 
+# Seconds since $1 (from date +%s).
+since() { echo $(($(date +%s) - $1)); }
+
+windows() {
+    local started wx_prefix deps
+    started=$(date +%s)
+    wx_prefix=$(dist/windows/wxwidgets.sh)
+    say "wxWidgets for Windows ready after $(since "$started") s"
+
+    # nlohmann-json is header-only; a prefix of its own keeps /usr/include
+    # out of the cross build.
+    deps=build-win/deps/nlohmann_json
+    mkdir -p "$deps/include" "$deps/share/cmake"
+    cp -r /usr/include/nlohmann "$deps/include/"
+    cp -r /usr/share/cmake/nlohmann_json "$deps/share/cmake/"
+
+    local step
+    step=$(date +%s)
+    say "configuring build-win/"
+    cmake -S . -B build-win -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DOV_BENCH=OFF \
+        -DwxWidgets_CONFIG_EXECUTABLE="$wx_prefix/bin/wx-config" \
+        -Dnlohmann_json_DIR="$PWD/$deps/share/cmake/nlohmann_json" >/dev/null
+    say "building the Windows programs, tests, zip and installer (build-win)"
+    cmake --build build-win -j"$jobs"
+    say "built in $(since "$step") s"
+
+    # Wine keeps its Windows in a prefix of the build's own, made afresh.
+    step=$(date +%s)
+    export WINEPREFIX=$PWD/build-win/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    rm -rf "$WINEPREFIX"
+    say "every test of build-win/, under Wine"
+    local status=0
+    xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
+        'wineboot -i >/dev/null 2>&1; wineserver -w; ctest --test-dir build-win --output-on-failure -j"$1"; s=$?; wineserver -k; exit $s' \
+        sh "$jobs" || status=$?
+    say "tests ran in $(since "$step") s; all of it took $(since "$started") s"
+    ls -l build-win/ovCalculator-*-setup.exe build-win/ovCalculator-*-windows-x64.zip
+    return "$status"
+}
+
 case "${1:-run}" in
     run)
         install_missing "${packages[@]}"
@@ -113,8 +162,12 @@ case "${1:-run}" in
         say "every test of build/"
         xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure -j"$jobs"
         ;;
+    windows)
+        install_missing "${windows_packages[@]}"
+        windows
+        ;;
     *)
-        echo "usage: $0 [run|test|build]" >&2
+        echo "usage: $0 [run|test|build|windows]" >&2
         exit 2
         ;;
 esac

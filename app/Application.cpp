@@ -1,7 +1,7 @@
 #include "Application.h"
 
 #include <wx/image.h>
-#include <wx/xpmhand.h>
+#include <wx/imagxpm.h>
 
 #include <cstdlib>
 

@@ -8,7 +8,7 @@
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/utils.h>
-#include <wx/xpmhand.h>
+#include <wx/imagxpm.h>
 
 #include <algorithm>
 #include <chrono>

@@ -12,6 +12,12 @@ set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${triple}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+# wxWidgets for Windows lives in a prefix of its own (dist/windows/wxwidgets.sh).
+if(wxWidgets_CONFIG_EXECUTABLE)
+    get_filename_component(wx_prefix "${wxWidgets_CONFIG_EXECUTABLE}" DIRECTORY)
+    get_filename_component(wx_prefix "${wx_prefix}" DIRECTORY)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${wx_prefix})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

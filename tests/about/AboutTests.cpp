@@ -262,8 +262,11 @@ TEST_F(AboutTest, HandCursorOverTheLinkOnly)
 // writes down what it was given.
 TEST_F(AboutTest, ClickOpensTheAddressAndTheDialogStaysOpen)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows opens addresses through the shell, which no program on the PATH stands in for";
+#endif
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("ovabout." + std::to_string(::getpid()));
+    const fs::path dir = fs::temp_directory_path() / ("ovabout." + std::to_string(wxGetProcessId()));
     fs::create_directories(dir);
     const fs::path record = dir / "opened.txt";
     {
@@ -273,7 +276,7 @@ TEST_F(AboutTest, ClickOpensTheAddressAndTheDialogStaysOpen)
     }
     fs::permissions(dir / "xdg-open", fs::perms::owner_all);
     const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-    ::setenv("PATH", (dir.string() + ":" + oldPath).c_str(), 1);
+    wxSetEnv("PATH", wxString::FromUTF8((dir.string() + ":" + oldPath).c_str()));
 
     // The mouse, or the keyboard: Tab from the OK button reaches the link.
     const std::pair<const char*, std::function<void(TfrmAbout&)>> ways[] = {
@@ -307,7 +310,7 @@ TEST_F(AboutTest, ClickOpensTheAddressAndTheDialogStaysOpen)
         EXPECT_EQ(address, MakerWebAddress);
         EXPECT_TRUE(stayedOpen);
     }
-    ::setenv("PATH", oldPath.c_str(), 1);
+    wxSetEnv("PATH", wxString::FromUTF8(oldPath.c_str()));
     fs::remove_all(dir);
 }
 
@@ -360,8 +363,8 @@ TEST_F(AboutTest, LinkWithNoBrowserShowsNoMessage)
     const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     const char* oldBrowser = std::getenv("BROWSER");
     const std::string browser = oldBrowser ? oldBrowser : "";
-    ::setenv("PATH", "/nonexistent", 1);
-    ::unsetenv("BROWSER");
+    wxSetEnv("PATH", "/nonexistent");
+    wxUnsetEnv("BROWSER");
     auto* counter = new TLogCounter;
     wxLog* previous = wxLog::SetActiveTarget(counter);
 
@@ -373,8 +376,8 @@ TEST_F(AboutTest, LinkWithNoBrowserShowsNoMessage)
 
     wxLog::SetActiveTarget(previous);
     delete counter;
-    ::setenv("PATH", oldPath.c_str(), 1);
+    wxSetEnv("PATH", wxString::FromUTF8(oldPath.c_str()));
     if (oldBrowser)
-        ::setenv("BROWSER", browser.c_str(), 1);
+        wxSetEnv("BROWSER", wxString::FromUTF8(browser.c_str()));
     EXPECT_EQ(messages, 0);
 }

@@ -6,10 +6,11 @@
 #include <wx/html/helpfrm.h>
 #include <wx/toplevel.h>
 #include <wx/wfstream.h>
+#include <wx/utils.h>
 #include <wx/zipstrm.h>
 
 #include <cstdio>
-#include <unistd.h>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ std::vector<wxTopLevelWindow*> HelpWindows()
 // A packed help book whose contents nest levels deep ("" for no file).
 std::string WriteNestedBook(int levels)
 {
-    const std::string path = "/tmp/ov-help-" + std::to_string(::getpid()) + "-" + std::to_string(levels) + ".htb";
+    const std::string path = (std::filesystem::temp_directory_path() / "ov-help-").string() + std::to_string(wxGetProcessId()) + "-" + std::to_string(levels) + ".htb";
     wxFFileOutputStream file(path);
     wxZipOutputStream zip(file);
     const auto add = [&](const char* name, const std::string& text) {

@@ -7,7 +7,7 @@
 #include <wx/init.h>
 #include <wx/log.h>
 #include <wx/modalhook.h>
-#include <wx/xpmhand.h>
+#include <wx/imagxpm.h>
 
 #include <chrono>
 #include <cstdio>
