@@ -4,9 +4,12 @@
 // of the set, so the time per iteration is the time per operation, averaged
 // over the set.
 #include "Decimal.h"
+#include "Power.h"
 
 #include <benchmark/benchmark.h>
 
+#include <charconv>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -82,5 +85,72 @@ void BM_ToText29Digits(benchmark::State& state)
         benchmark::DoNotOptimize(DecimalToText(value));
 }
 BENCHMARK(BM_ToText29Digits)->Name("DecimalToText_29Digits");
+
+// Powers of the shapes the calculator meets: decimal bases to integer and
+// decimal exponents, to reciprocals of small integers (roots), values near
+// 1 to large exponents. Pairs whose power leaves the range are left out.
+const char* const PowerBases[] = {"2451.7211", "0.000123456789", "1.0000001", "98765.4321", "3", "0.5",
+                                  "123456789012345", "7.38905609893065", "-1.5", "0.999999999"};
+const char* const PowerExponents[] = {"4", "-3", "0.5", "2.75", "-12", "1000000", "0.3333333333333333333333333333",
+                                      "0.1428571428571428571428571429", "25", "-0.0625"};
+
+struct PowerPair {
+    TDecimal A, B;
+    double X, Y;
+};
+
+const std::vector<PowerPair>& PowerPairs()
+{
+    static std::vector<PowerPair> pairs;
+    if (pairs.empty()) {
+        auto toDouble = [](const char* text) {
+            double d = 0;
+            std::from_chars(text, text + std::char_traits<char>::length(text), d);
+            return d;
+        };
+        for (const char* a : PowerBases)
+            for (const char* b : PowerExponents) {
+                const double x = toDouble(a);
+                const double y = toDouble(b);
+                const double p = std::pow(x, y);
+                if (std::isfinite(p) && p != 0)
+                    pairs.push_back({DecimalFromText(a), DecimalFromText(b), x, y});
+            }
+    }
+    return pairs;
+}
+
+double LibraryPow(double x, double y)
+{
+    return std::pow(x, y);
+}
+
+// The engine's power function against the C library's on the same pairs.
+template <double (*Pow)(double, double)>
+void BM_Pow(benchmark::State& state)
+{
+    const std::vector<PowerPair>& pairs = PowerPairs();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const PowerPair& p = pairs[i];
+        benchmark::DoNotOptimize(Pow(p.X, p.Y));
+        i = i + 1 == pairs.size() ? 0 : i + 1;
+    }
+}
+BENCHMARK(BM_Pow<AccuratePow>)->Name("AccuratePow");
+BENCHMARK(BM_Pow<LibraryPow>)->Name("StdPow");
+
+// The whole operation: both operands through their text to doubles, the power.
+void BM_DecimalPower(benchmark::State& state)
+{
+    const std::vector<PowerPair>& pairs = PowerPairs();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const PowerPair& p = pairs[i];
+        benchmark::DoNotOptimize(DecimalPower(p.A, p.B));
+        i = i + 1 == pairs.size() ? 0 : i + 1;
+    }
+}
+BENCHMARK(BM_DecimalPower)->Name("DecimalPower");
 
 } // namespace

@@ -7,6 +7,8 @@
 // divisors) stay in unsigned __int128 and never reach the wide code.
 #include "Decimal.h"
 
+#include "Power.h"
+
 #include <algorithm>
 #include <bit>
 #include <cassert>
@@ -924,7 +926,7 @@ TDecimal DecimalPower(TDecimal a, TDecimal b)
     const double power = toDouble(b);
     if (base == 0 && power < 0)
         return TDecimal::Failed(TDecimalStatus::DivisionByZero);
-    const double result = std::pow(base, power);
+    const double result = AccuratePow(base, power);
     if (std::isnan(result))
         return TDecimal::Failed(TDecimalStatus::NotReal);
     if (std::isinf(result))

@@ -78,5 +78,5 @@ TDecimal DecimalAdd(TDecimal a, TDecimal b);
 TDecimal DecimalSubtract(TDecimal a, TDecimal b);
 TDecimal DecimalMultiply(TDecimal a, TDecimal b);
 TDecimal DecimalDivide(TDecimal a, TDecimal b);
-TDecimal DecimalPower(TDecimal a, TDecimal b); // a^b through double precision
+TDecimal DecimalPower(TDecimal a, TDecimal b); // a^b of the nearest doubles, by AccuratePow
 TDecimal DecimalReciprocal(TDecimal x);        // 1 / x, decimal
