@@ -347,6 +347,9 @@ void TfrmCalculator::BuildControls()
 #endif
     cboEquation = new wxComboBox(pnlMain, ids::cboEquation, wxEmptyString, wxDefaultPosition,
                                  wxDefaultSize, 0, nullptr, equationStyle);
+#ifdef __WXMSW__
+    cboEquation->SetMaxLength(0); // as long as the system allows: Windows' default is 30,000 characters
+#endif
     cboEquation->SetFont(FieldFont());
     s2->Add(cboEquation, 0, wxEXPAND, 4);
 
@@ -545,8 +548,12 @@ static bool IsNumberCharacter(wxUniChar c)
 
 void TfrmCalculator::OnEquationKeyDown(wxKeyEvent& event)
 {
+#ifdef __WXGTK__
     if (cboEquation->GetLastPosition() < LongEquation || !MoveEquationCaret(event))
         event.Skip();
+#else
+    event.Skip(); // native edit controls move the caret quickly themselves
+#endif
 }
 
 // Where GTK would put the caret, worked out directly.

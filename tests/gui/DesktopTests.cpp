@@ -1,5 +1,6 @@
 // The window with real input on the desktop: command keys, double-clicks,
 // caret keys in long equations, over-long pastes, readable and fitting fields.
+#include "UnderWine.h"
 #include "CalculatorFixture.h"
 
 #include <wx/clipbrd.h>
@@ -77,6 +78,7 @@ struct TCommandKey {
 
 TEST_F(DesktopTest, CommandKeysWorkWhereverTheFocusIs)
 {
+    OV_SKIP_UNDER_WINE("simulated keys and clicks reach the window only with a window manager and focus");
     auto equationIs = [](const char* text) {
         return [text](DesktopTest& test) { return test.EquationText() == text; };
     };
@@ -110,6 +112,7 @@ TEST_F(DesktopTest, CommandKeysWorkWhereverTheFocusIs)
 
 TEST_F(DesktopTest, DoubleClickLeavesTheFocusInTheEquationBoxAtItsEnd)
 {
+    OV_SKIP_UNDER_WINE("simulated keys and clicks reach the window only with a window manager and focus");
     for (wxWindowID id : {ids::txtDecimal, ids::txtMemory}) {
         SCOPED_TRACE(id);
         Calculate("12+30");
@@ -139,6 +142,9 @@ struct TCaretKey {
 
 TEST_F(CalculatorTest, CaretKeysInALongEquation)
 {
+#ifndef __WXGTK__
+    GTEST_SKIP() << "the native edit control moves the caret itself, quickly; only GTK's entry needs the help";
+#endif
     // "12.5+(3*4)-" again and again: numbers, operators and parentheses.
     wxString text;
     while (text.length() < 2000)
@@ -187,6 +193,9 @@ TEST_F(CalculatorTest, CaretKeysInALongEquation)
 
 TEST_F(CalculatorTest, OverLongPasteIsReportedAndChangesNothing)
 {
+#ifndef __WXGTK__
+    GTEST_SKIP() << "only GTK's entry cuts a long paste; the Windows edit control holds any equation";
+#endif
     struct TPaste {
         std::size_t Kept, Pasted;
         bool Fits;
@@ -265,7 +274,9 @@ TEST_F(CalculatorTest, FieldDigitsAreAtLeastAsTallAsTheLabels)
     }
     ASSERT_NE(label, nullptr);
     EXPECT_GE(InkHeight(Field(ids::txtDecimal)->GetFont(), "0123456789"), InkHeight(label->GetFont(), "D"));
+#ifdef __WXGTK__
     EXPECT_GE(label->GetFont().GetPointSize(), 9) << "the desktop's size, not 8 points";
+#endif
 }
 
 } // namespace
