@@ -209,6 +209,9 @@ void TfrmAbout::BuildControls()
                                          "staticText");
     lblWebLink->SetForegroundColour(LinkColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
     lblWebLink->SetFont(DialogFont(true));
+    // Its size was taken with the dialog's font when it was made.
+    lblWebLink->InvalidateBestSize();
+    lblWebLink->SetMinSize(lblWebLink->GetBestSize());
     SetAccessibleRole(lblWebLink, "link");
     SetAccessibleName(lblWebLink, MakerWebAddress);
     texts->Add(lblWebLink, 0, wxBOTTOM, 9);
