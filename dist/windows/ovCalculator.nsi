@@ -5,7 +5,8 @@
 ; each user's settings in %APPDATA%\ovCalculator; the uninstaller leaves them.
 ; "setup.exe /S" installs silently, "uninstall.exe /S" removes it.
 
-Unicode true
+; A 64-bit installer: the programs are 64-bit, and so is the Windows they need.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
