@@ -60,8 +60,15 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
         return run;
     }
     int outputFile = -1;
-    if (!options.OutputFile.empty())
+    if (!options.OutputFile.empty()) {
         outputFile = ::open(options.OutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (outputFile < 0) {
+            run.Err = "cannot open " + options.OutputFile + ": " + std::strerror(errno);
+            for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+                ::close(fd);
+            return run;
+        }
+    }
 
     std::vector<std::string> texts{program};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
