@@ -71,13 +71,14 @@ std::wstring FollowLinks(const std::wstring& path)
 }
 
 // Opens path for writing, creating it: the one temporary file of a save,
-// opened without sharing, so that a second copy of the program saving at
+// shared for reading only, so that a second copy of the program saving at
 // the same time waits for its turn (up to a minute) instead of writing into
-// it. DELETE access lets the holder rename it while it is still open.
+// it. DELETE access lets the holder rename it while it is still open; once
+// it is in place, reading it is what every other copy may do meanwhile.
 HANDLE OpenExclusiveTemporary(const std::wstring& path)
 {
     for (int attempt = 0;; ++attempt) {
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION || attempt == 6000)
             return file;
@@ -103,7 +104,7 @@ bool WriteAll(HANDLE file, const std::string& text)
 }
 
 // Renames the open file over target, keeping it open (and so the turn).
-bool RenameOpenFile(HANDLE file, const std::wstring& target)
+bool RenameOpenFileOnce(HANDLE file, const std::wstring& target)
 {
     const std::size_t size = offsetof(FILE_RENAME_INFO, FileName) + (target.size() + 1) * sizeof(wchar_t);
     std::vector<unsigned char> buffer(size);
@@ -114,6 +115,22 @@ bool RenameOpenFile(HANDLE file, const std::wstring& target)
     std::copy(target.begin(), target.end(), info->FileName);
     info->FileName[target.size()] = L'\0';
     return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(size)) != 0;
+}
+
+// A file that is open cannot be replaced: the copy that saved before still
+// holds the file it has just renamed into place, and a reader may hold it
+// too. Those let go within moments, so a refused rename is tried again, for
+// up to ten seconds.
+bool RenameOpenFile(HANDLE file, const std::wstring& target)
+{
+    for (int attempt = 0;; ++attempt) {
+        if (RenameOpenFileOnce(file, target))
+            return true;
+        const DWORD code = ::GetLastError();
+        if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || attempt == 1000)
+            return false;
+        ::Sleep(10);
+    }
 }
 
 } // namespace

@@ -4,67 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <string_view>
 #include <vector>
+
+#include "ChildProcess.h"
 
 namespace {
 
-struct TRun {
-    std::string Out;
-    std::string Err;
-    int Status = -1;
-};
-
-std::string Quoted(const std::string& argument)
+// Runs ovcalc (the one beside this test program) with the arguments as they
+// are and input, when given, as its standard input.
+TChildRun RunOvcalc(const std::vector<std::string>& arguments, const char* input,
+                    const TChildOptions& options = {})
 {
-    std::string quoted = "'";
-    for (const char c : argument) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-// Runs ovcalc through the shell with the arguments quoted as they are; with
-// input, standard input comes from a file holding it, else from /dev/null.
-// In shell, "%s" stands for that command.
-TRun RunOvcalc(const std::vector<std::string>& arguments, const char* input, const std::string& shell = "%s")
-{
-    const std::string stem = ::testing::TempDir() + "ovcalc_" + std::to_string(getpid());
-    std::string command = Quoted(OVCALC_PATH);
-    for (const auto& argument : arguments) {
-        command += " " + Quoted(argument);
-    }
-    if (input != nullptr) {
-        std::ofstream(stem + ".in", std::ios::binary) << input;
-        command += " < " + Quoted(stem + ".in");
-    } else {
-        command += " < /dev/null";
-    }
-    command += " 2> " + Quoted(stem + ".err");
-    command = shell.substr(0, shell.find("%s")) + command + shell.substr(shell.find("%s") + 2);
-
-    TRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        run.Out.append(buffer, n);
-    }
-    const int status = pclose(pipe);
-    std::remove((stem + ".in").c_str());
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    {
-        std::ifstream err(stem + ".err", std::ios::binary);
-        run.Err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-    }
-    std::remove((stem + ".err").c_str());
-    std::remove((stem + ".in").c_str());
-    return run;
+    return RunChild(ProgramBeside("ovcalc"), arguments, input ? input : "", options);
 }
 
 struct TRow {
@@ -79,7 +33,7 @@ struct TRow {
 void Check(const TRow& row)
 {
     SCOPED_TRACE(row.Equation);
-    const TRun run = RunOvcalc(row.Arguments, row.Input);
+    const TChildRun run = RunOvcalc(row.Arguments, row.Input);
     EXPECT_EQ(run.Status, row.Status);
     EXPECT_EQ(run.Out, row.Out);
     EXPECT_EQ(run.Err.substr(0, std::string(row.Err).size()), row.Err);
@@ -111,6 +65,10 @@ TEST(Ovcalc, PlainOutput)
         {"control characters shown", {"1+2\x1b[31m"}, nullptr, "",
          "ovcalc: Invalid character found. (column 4)\n1+2\\x1B[31m\n   ^\n", 1},
         {"-- ends the options", {"--", "--json"}, nullptr, "", "ovcalc: Invalid character found. (column 3)\n--json\n  ^\n", 1},
+        {"an argument outside ASCII arrives whole", {"3\xC3\x97" "4"}, nullptr, "",
+         "ovcalc: Invalid character found. (column 2)\n3\xC3\x97" "4\n ^\n", 1},
+        {"blanks and a final backslash in an argument", {"1 + 2\\"}, nullptr, "",
+         "ovcalc: Invalid character found. (column 6)\n1 + 2\\\n     ^\n", 1},
     };
     for (const auto& row : Rows) {
         Check(row);
@@ -155,7 +113,7 @@ TEST(Ovcalc, FaultInALongLine)
 {
     const std::string ones(1000, '1');
     const std::string line = ones + "+\x01+" + ones + "\n";
-    const TRun run = RunOvcalc({}, line.c_str());
+    const TChildRun run = RunOvcalc({}, line.c_str());
     EXPECT_EQ(run.Status, 1);
     const std::string shown = "..." + std::string(34, '1') + "+\\x01+" + std::string(33, '1') + "...";
     EXPECT_EQ(run.Err, "ovcalc: Invalid character found. (line 1, column 1002)\n" + shown + "\n" +
@@ -170,8 +128,8 @@ TEST(Ovcalc, ChangesRebuildTheSteps)
     for (int i = 0; i < 300; ++i) {
         input += generator.Next() + "\n";
     }
-    const TRun steps = RunOvcalc({"--steps"}, input.c_str());
-    const TRun changes = RunOvcalc({"--changes"}, input.c_str());
+    const TChildRun steps = RunOvcalc({"--steps"}, input.c_str());
+    const TChildRun changes = RunOvcalc({"--changes"}, input.c_str());
     ASSERT_EQ(changes.Status, steps.Status);
     std::istringstream lines(changes.Out);
     std::string rebuilt;
@@ -192,9 +150,29 @@ TEST(Ovcalc, ChangesRebuildTheSteps)
     EXPECT_EQ(rebuilt, steps.Out);
 }
 
-// The output cannot be written: status 3 and a message; a reader that went
-// away: status 3 with nothing said, before the steps of a long equation
-// (some 45 GB) are all written. Out of memory fails only that equation.
+// The output cannot be written: status 3 and a message.
+TEST(Ovcalc, OutputThatCannotBeWritten)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no device that is always full";
+#else
+    static const TRow Rows[] = {
+        {"disk full", {"1+1"}, nullptr, "", "ovcalc: cannot write the output: No space left on device\n", 3},
+        {"disk full at --help", {"--help"}, nullptr, "", "ovcalc: cannot write the output: ", 3},
+    };
+    for (const auto& row : Rows) {
+        SCOPED_TRACE(row.Equation);
+        TChildOptions full;
+        full.OutputFile = "/dev/full";
+        const TChildRun run = RunOvcalc(row.Arguments, row.Input, full);
+        EXPECT_EQ(run.Status, row.Status);
+        EXPECT_EQ(run.Err.substr(0, std::string(row.Err).size()), row.Err);
+    }
+#endif
+}
+
+// A reader that went away: status 3 with nothing said, before the steps of
+// a long equation (some 45 GB) are all written.
 TEST(Ovcalc, FailuresAroundTheEquation)
 {
     std::string longSum;
@@ -202,46 +180,54 @@ TEST(Ovcalc, FailuresAroundTheEquation)
         longSum += "1+";
     }
     longSum += "1\n";
+    TChildOptions closedPipe;
+    closedPipe.OutputLimit = 10;
+    const TChildRun run = RunOvcalc({"--steps"}, longSum.c_str(), closedPipe);
+    EXPECT_EQ(run.Status, 3);
+    EXPECT_EQ(run.Out, "1+1+1+1+1+");
+    EXPECT_EQ(run.Err, "");
+}
+
+// Out of memory fails only that equation; the next line is still answered.
+TEST(Ovcalc, OutOfMemory)
+{
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the sanitizer's allocator needs far more address space than the limit leaves";
+#endif
+#endif
+    if (!ChildMemoryLimitIsEnforced()) {
+        GTEST_SKIP() << "this system does not hold a program to a memory limit";
+    }
     std::string huge;
     for (int i = 0; i < 10000000; ++i) {
         huge += "1+";
     }
     huge += "1\n2+2\n";
-    struct TShellRow {
+    struct TMemoryRow {
         const char* Name;
         std::vector<std::string> Arguments;
-        const char* Input;
-        const char* Shell;
+        bool LastLineOnly; // of the output
         const char* Out;
-        const char* Err;
-        int Status;
     };
-    const TShellRow rows[] = {
-        {"disk full", {"1+1"}, nullptr, "%s > /dev/full", "", "ovcalc: cannot write the output: No space left on device\n", 3},
-        {"disk full at --help", {"--help"}, nullptr, "%s > /dev/full", "", "ovcalc: cannot write the output: ", 3},
-        {"closed pipe", {"--steps"}, longSum.c_str(),
-         "trap '' PIPE; { { %s; echo \"status $?\" >&3; } | head -c 10 > /dev/null; } 3>&1", "status 3\n", "", 0},
-        {"out of memory", {}, huge.c_str(), "ulimit -v 200000; %s", "Decimal: 4\nHexadecimal: 4\nOctal: 4\nBinary: 100\n",
-         "ovcalc: out of memory (line 1)\n", 1},
-        {"out of memory, json", {"--json", "--changes"}, huge.c_str(), "ulimit -v 200000; %s | tail -n 1",
+    const TMemoryRow rows[] = {
+        {"plain", {}, false, "Decimal: 4\nHexadecimal: 4\nOctal: 4\nBinary: 100\n"},
+        {"json", {"--json", "--changes"}, true,
          "{\"equation\": \"2+2\", \"first\": \"2+2\", \"changes\": [{\"at\": 0, \"from\": \"2+2\", \"to\": \"4\"}], "
-         "\"ok\": true, \"decimal\": \"4\", \"hexadecimal\": \"4\", \"octal\": \"4\", \"binary\": \"100\"}\n",
-         "ovcalc: out of memory (line 1)\n", 0},
+         "\"ok\": true, \"decimal\": \"4\", \"hexadecimal\": \"4\", \"octal\": \"4\", \"binary\": \"100\"}\n"},
     };
+    TChildOptions limited;
+    limited.MemoryLimit = 200000 * 1024;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-        // The sanitizer's allocator needs far more address space than the limit leaves.
-        if (std::string_view(row.Shell).starts_with("ulimit")) {
-            continue;
+        const TChildRun run = RunOvcalc(row.Arguments, huge.c_str(), limited);
+        EXPECT_EQ(run.Status, 1);
+        std::string_view out = run.Out;
+        if (row.LastLineOnly && out.size() > 1) {
+            out.remove_prefix(out.rfind('\n', out.size() - 2) + 1);
         }
-#endif
-#endif
-        const TRun run = RunOvcalc(row.Arguments, row.Input, row.Shell);
-        EXPECT_EQ(run.Status, row.Status);
-        EXPECT_EQ(run.Out, row.Out);
-        EXPECT_EQ(run.Err.substr(0, std::string(row.Err).size()), row.Err);
+        EXPECT_EQ(out, row.Out);
+        EXPECT_EQ(run.Err, "ovcalc: out of memory (line 1)\n");
     }
 }
 
@@ -259,6 +245,8 @@ TEST(Ovcalc, StandardInput)
          "\"hexadecimal\": \"400\", \"octal\": \"2000\", \"binary\": \"10000000000\"}\n",
          "", 1},
         {"no input", {}, "", "", "", 0},
+        {"a Ctrl-Z byte is a character, not the end", {}, "2\x1a\n3\n", "Decimal: 3\nHexadecimal: 3\nOctal: 3\nBinary: 11\n",
+         "ovcalc: Invalid character found. (line 1, column 2)\n2\\x1A\n ^\n", 1},
     };
     for (const auto& row : Rows) {
         Check(row);
@@ -274,7 +262,7 @@ TEST(Ovcalc, Options)
     for (const auto& row : Rows) {
         Check(row);
     }
-    const TRun help = RunOvcalc({"--help"}, nullptr);
+    const TChildRun help = RunOvcalc({"--help"}, nullptr);
     EXPECT_EQ(help.Status, 0);
     EXPECT_EQ(help.Out.rfind("Usage: ovcalc [--steps] [--changes] [--json] [EQUATION ...]\n", 0), 0U) << help.Out;
 }

@@ -20,7 +20,7 @@ std::size_t BlockSize(void* p)
 #ifdef _WIN32
     return _msize(p);
 #else
-    return BlockSize(p);
+    return malloc_usable_size(p);
 #endif
 }
 
