@@ -26,7 +26,7 @@ test_packages=(libgtest-dev libbenchmark-dev
 # zlib for them, Wine to run the tests, NSIS for the installer, and what
 # building wxWidgets for Windows from Debian's source package needs.
 windows_packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
-    wine wine64 nsis dpkg-dev xvfb xauth imagemagick googletest nlohmann-json3-dev)
+    wine wine64 nsis dpkg-dev xvfb xauth openbox imagemagick googletest nlohmann-json3-dev)
 
 say() { echo "make.sh: $*"; }
 
@@ -129,14 +129,19 @@ windows() {
     cmake --build build-win -j"$jobs"
     say "built in $(since "$step") s"
 
-    # Wine keeps its Windows in a prefix of the build's own, made afresh.
+    # Wine keeps its Windows in a prefix of the build's own, made afresh; a
+    # window manager closes its windows as on a desktop (without one, closing
+    # the help window waits for an answer that never comes).
     step=$(date +%s)
     export WINEPREFIX=$PWD/build-win/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     rm -rf "$WINEPREFIX"
     say "every test of build-win/, under Wine"
     local status=0
     xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
-        'wineboot -i >/dev/null 2>&1; wineserver -w; ctest --test-dir build-win --output-on-failure -j"$1"; s=$?; wineserver -k; exit $s' \
+        'openbox >/dev/null 2>&1 & wm=$!
+         wineboot -i >/dev/null 2>&1; wineserver -w
+         ctest --test-dir build-win --output-on-failure -j"$1"; s=$?
+         wineserver -k; kill $wm; exit $s' \
         sh "$jobs" || status=$?
     say "tests ran in $(since "$step") s; all of it took $(since "$started") s"
     ls -l build-win/ovCalculator-*-setup.exe build-win/ovCalculator-*-windows-x64.zip
