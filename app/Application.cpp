@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include <wx/debug.h>
 #include <wx/image.h>
 #include <wx/imagxpm.h>
 
@@ -32,6 +33,11 @@ Application::Application()
 
 bool Application::OnInit()
 {
+    // A release build shows users no debugging checks of the library (its
+    // help window trips one of its own on Windows: a harmless selection of
+    // the contents tree's hidden root).
+    wxDISABLE_ASSERTS_IN_RELEASE_BUILD();
+
     // Programs started from here (the web browser) get the environment the
     // user gave this one.
 #ifdef __WXGTK__
