@@ -99,11 +99,26 @@ void DrawRoot(wxGraphicsContext& gc, double s, const wxColour& ink)
 
 } // namespace
 
+namespace {
+const wxColour DarkRed(0x84, 0x00, 0x00);
+} // namespace
+
+wxColour AccentRed(const wxColour& ink)
+{
+    // Light ink means a dark toolbar: the dark red would stand at about
+    // 1.2:1 against it, this one at more than 4:1.
+    return ink.GetLuminance() > 0.5 ? wxColour(0xFF, 0x6B, 0x6B) : DarkRed;
+}
+
 wxImage RecolouredImage(wxImage image, const wxColour& ink)
 {
     if (ink != *wxBLACK && image.IsOk()) {
-        // The mask colour is one the drawing does not use; black is not it.
+        // The mask colour is one the drawing does not use; black and the
+        // red are not it.
         image.Replace(0, 0, 0, ink.Red(), ink.Green(), ink.Blue());
+        const wxColour red = AccentRed(ink);
+        if (red != DarkRed)
+            image.Replace(DarkRed.Red(), DarkRed.Green(), DarkRed.Blue(), red.Red(), red.Green(), red.Blue());
     }
     return image;
 }
@@ -124,7 +139,7 @@ wxImage DrawnToolImage(TToolGlyph glyph, int size, const wxColour& ink)
         break;
     case TToolGlyph::Exponent:
         DrawCentredText(*gc, "x", s, 1.3, ink, false, 0, 0.25 * s, 0.7 * s);
-        DrawCentredText(*gc, "y", s, 1.2, wxColour(0x84, 0x00, 0x00), false, 0.55 * s, 0, 0.45 * s);
+        DrawCentredText(*gc, "y", s, 1.2, AccentRed(ink), false, 0.55 * s, 0, 0.45 * s);
         break;
     case TToolGlyph::Root:
         DrawRoot(*gc, s, ink);

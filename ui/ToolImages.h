@@ -15,9 +15,13 @@ enum class TToolGlyph { Clear, Exponent, Root, Pi, LeftParenthesis, RightParenth
 // The image of glyph in ink (for its black parts); xpm is its 16-pixel image.
 wxBitmapBundle ToolImageBundle(TToolGlyph glyph, const char* const* xpm, const wxColour& ink);
 
-// The image with its black pixels in ink; other colours and transparency
-// as they are.
+// The image with its black pixels in ink and its dark red in the red that
+// goes with ink; other colours and transparency as they are.
 wxImage RecolouredImage(wxImage image, const wxColour& ink);
+
+// The red of the exponent's "y" beside ink: the images' own dark red beside
+// dark ink, a light red that reads on a dark toolbar beside light ink.
+wxColour AccentRed(const wxColour& ink);
 
 // The glyph drawn at size x size pixels on a transparent background.
 wxImage DrawnToolImage(TToolGlyph glyph, int size, const wxColour& ink);

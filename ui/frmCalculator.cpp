@@ -4,6 +4,8 @@
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>
 #include <wx/dataobj.h>
+#include <wx/display.h>
+#include <wx/iconbndl.h>
 #include <wx/font.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
@@ -69,6 +71,7 @@ constexpr int StepsTopBorder = 6; // above the steps box
 constexpr int ResultRightBorder = 5; // right of the Result box and the memory row
 constexpr int FieldTextMargin = 4;   // above and below a field's text
 constexpr int DropDownButtonRoom = 40; // the list's own padding and border
+constexpr int FieldGap = 4;            // between a label and its field
 
 // The steps box's size when the window opens with the steps shown: at least
 // this, and room for StepsBoxColumns characters of the field font.
@@ -184,6 +187,68 @@ const char* const WidestResults[] = {
     "1.18059162071741E+21",
 };
 
+// Of those, the ones the Decimal field shows.
+const char* const WidestDecimals[] = {WidestResults[1], WidestResults[2]};
+
+// The work area of the display the window is on (the whole display less
+// panels and docks), read once.
+wxRect WorkArea(const wxWindow* window)
+{
+    const int index = wxDisplay::GetFromWindow(window);
+    return wxDisplay(index == wxNOT_FOUND ? 0U : static_cast<unsigned>(index)).GetClientArea();
+}
+
+// The window icon at the sizes window managers and task bars ask for. The
+// 32-pixel image is the design; 64 and 128 are exact enlargements of it,
+// 16 and 48 halve an enlargement, each pixel the average of four weighted
+// by their opacity, so that edges do not take the transparent pixels' colour.
+wxImage Enlarged(const wxImage& image, int factor)
+{
+    return image.Scale(image.GetWidth() * factor, image.GetHeight() * factor, wxIMAGE_QUALITY_NEAREST);
+}
+
+wxImage Halved(const wxImage& image)
+{
+    const int width = image.GetWidth() / 2;
+    const int height = image.GetHeight() / 2;
+    wxImage half(width, height);
+    half.InitAlpha();
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            int weight = 0;
+            int red = 0, green = 0, blue = 0;
+            for (int dy = 0; dy < 2; ++dy) {
+                for (int dx = 0; dx < 2; ++dx) {
+                    const int a = image.GetAlpha(2 * x + dx, 2 * y + dy);
+                    weight += a;
+                    red += a * image.GetRed(2 * x + dx, 2 * y + dy);
+                    green += a * image.GetGreen(2 * x + dx, 2 * y + dy);
+                    blue += a * image.GetBlue(2 * x + dx, 2 * y + dy);
+                }
+            }
+            if (weight > 0)
+                half.SetRGB(x, y, static_cast<unsigned char>(red / weight), static_cast<unsigned char>(green / weight),
+                            static_cast<unsigned char>(blue / weight));
+            half.SetAlpha(x, y, static_cast<unsigned char>(weight / 4));
+        }
+    }
+    return half;
+}
+
+wxIconBundle WindowIcons()
+{
+    wxImage design = wxBitmap(calculator_xpm).ConvertToImage();
+    design.InitAlpha(); // the mask becomes transparency
+    wxIconBundle icons;
+    for (const wxImage& image : {Halved(design), design, Halved(Enlarged(design, 3)), Enlarged(design, 2),
+                                 Enlarged(design, 4)}) {
+        wxIcon icon;
+        icon.CopyFromBitmap(wxBitmap(image));
+        icons.AddIcon(icon);
+    }
+    return icons;
+}
+
 // A label at least as wide as designed and never narrower than its text.
 wxStaticText* NewLabel(wxWindow* parent, const char* text, int width)
 {
@@ -231,8 +296,12 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     wxSystemOptions::SetOption("msw.remap", 0);
     Create(parent, id, caption, pos, size, style);
 
-    // Read-only fields look like part of the window, not like inputs.
-    const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+    // Read-only fields look like part of the window, not like inputs. On a
+    // dark theme the window's own colour would hide their extent: one step
+    // lighter there shows it.
+    wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+    if (wxSystemSettings::GetAppearance().IsUsingDarkBackground())
+        face = face.ChangeLightness(111);
     for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory})
         field->SetBackgroundColour(face);
     // On that background the theme's own text colour for it, light or dark.
@@ -262,8 +331,10 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     LoadSettings();
 
     // Centring happened at the size before the view state; a window grown
-    // past the screen's edge since then moves back just far enough.
-    const wxRect screen = wxGetClientDisplayRect();
+    // past the screen's edge since then moves back just far enough. A window
+    // larger than the screen (a scaled desktop) gives way first.
+    const wxRect screen = WorkArea(this);
+    FitInto(screen.GetSize());
     wxPoint corner = GetPosition();
     corner.x = std::max(screen.x, std::min(corner.x, screen.GetRight() + 1 - GetSize().x));
     corner.y = std::max(screen.y, std::min(corner.y, screen.GetBottom() + 1 - GetSize().y));
@@ -295,7 +366,7 @@ bool TfrmCalculator::Create(wxWindow* parent, wxWindowID id, const wxString& cap
     wxFrame::Create(parent, id, caption, pos, size, style);
     SetFont(DialogFont());
     BuildControls();
-    SetIcon(FindIcon(IconKey));
+    SetIcons(WindowIcons());
     // Centred at the size before the view state applies; resizing later keeps
     // the top-left corner where this put it.
     Centre(wxBOTH);
@@ -364,7 +435,7 @@ void TfrmCalculator::BuildControls()
     s4->Add(s5, 0, wxEXPAND | wxRIGHT, ResultRightBorder);
     // Two columns, label and field; rows are added as the cells come. The
     // fields take the width the column gets beyond its natural one.
-    auto* grid = new wxFlexGridSizer(0, 2, 7, 4);
+    auto* grid = new wxFlexGridSizer(0, 2, 7, FieldGap);
     grid->AddGrowableCol(1);
     s5->Add(grid, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 3);
 
@@ -389,7 +460,7 @@ void TfrmCalculator::BuildControls()
 
     auto* s6 = new wxBoxSizer(wxHORIZONTAL);
     s4->Add(s6, 0, wxEXPAND | wxTOP | wxRIGHT, ResultRightBorder);
-    s6->Add(NewLabel(pnlMain, "Memory:", 57), 0, wxALIGN_CENTER_VERTICAL);
+    s6->Add(NewLabel(pnlMain, "Memory:", 57), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, FieldGap);
     txtMemory = newField(ids::txtMemory);
     // Its right edge is the Result box's.
     s6->Add(txtMemory, 1, wxALIGN_CENTER_VERTICAL);
@@ -402,6 +473,12 @@ void TfrmCalculator::BuildControls()
     const int height = std::max(best.y, txtBinary->GetCharHeight() + 2 * FieldTextMargin);
     for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
         field->SetMinSize(wxSize(best.x, height));
+    // On a screen too small for all of that, the fields narrow down to the
+    // longest decimal result; binary values then scroll.
+    int decimalWidth = 0;
+    for (const char* text : WidestDecimals)
+        decimalWidth = std::max(decimalWidth, txtBinary->GetTextExtent(text).x);
+    NarrowestField = txtBinary->GetSizeFromTextSize(decimalWidth).x;
     txtMemory->SetMinSize(wxSize(wxDefaultCoord, height));
     // Screen readers say the labels' names for the fields.
     SetAccessibleName(cboEquation, "Equation");
@@ -471,6 +548,31 @@ wxSize TfrmCalculator::StepsShownClientSize() const
     const wxSize natural = pnlMain->GetSizer()->GetMinSize();
     const int width = StepsHiddenClientSize().x + StepsBoxWidth;
     return wxSize(std::max(width, StepsShownClientWidth), natural.y);
+}
+
+void TfrmCalculator::FitInto(const wxSize& area)
+{
+    // The frame's decorations, as far as they are known before it is shown.
+    const wxSize room = area - (GetSize() - GetClientSize());
+    const wxSize client = GetClientSize();
+    if (client.x <= room.x && client.y <= room.y)
+        return;
+    // The result column itself too wide: its fields give way, down to the
+    // longest decimal result, and never narrower than the toolbar.
+    const int excess = StepsHiddenClientSize().x - room.x;
+    if (excess > 0) {
+        const int toolbar = GetToolBar() != nullptr ? GetToolBar()->GetBestSize().x : 0;
+        const int spare = StepsHiddenClientSize().x - toolbar;
+        const int cut = std::max(0, std::min({excess, txtBinary->GetMinSize().x - NarrowestField, spare}));
+        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
+            field->SetMinSize(wxSize(field->GetMinSize().x - cut, field->GetMinSize().y));
+        ResultColumn->SetMinSize(wxDefaultSize);
+        NaturalColumnSize = ResultColumn->CalcMin();
+        SetMinClientSize(StepsHiddenClientSize());
+    }
+    // The steps box takes what is left, down to nothing.
+    SetClientSize(std::max(StepsHiddenClientSize().x, std::min(client.x, room.x)),
+                  std::max(StepsHiddenClientSize().y, std::min(client.y, room.y)));
 }
 
 // The steps box gets the width the result column leaves. GTK will not draw

@@ -102,6 +102,9 @@ private:
     void FocusEquationEnd(wxTextCtrl* from);
     // Moves the equation box's caret for a cursor key; false for other keys.
     bool MoveEquationCaret(const wxKeyEvent& event);
+    // Makes the window no larger than area (a client area), where the
+    // result column allows.
+    void FitInto(const wxSize& area);
     void LoadSettings();
     void SaveSettings();
 
@@ -123,6 +126,8 @@ private:
     int StepsBoxWidth = 0;
     // The result column (result box and memory row), for the steps-hidden size.
     wxSizer* ResultColumn = nullptr;
+    // The result fields' smallest width: the longest decimal result.
+    int NarrowestField = 0;
     // Its size before the window is widened by hand.
     wxSize NaturalColumnSize = wxDefaultSize;
 

@@ -1,0 +1,108 @@
+// The window in whatever theme and at whatever scale the desktop has: it
+// fits the screen, its fields and glyphs stand out, its icon comes at every
+// size. Run once as the desktop is and once dark at twice the scale.
+#include "CalculatorFixture.h"
+
+#include <wx/display.h>
+#include <wx/iconbndl.h>
+#include <wx/panel.h>
+#include <wx/settings.h>
+
+#include <cmath>
+
+#include "ToolImages.h"
+
+namespace {
+
+// Contrast ratio of two colours as the accessibility guidelines define it.
+double RelativeLuminance(const wxColour& colour)
+{
+    auto channel = [](unsigned char value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.Red()) + 0.7152 * channel(colour.Green()) + 0.0722 * channel(colour.Blue());
+}
+
+double Contrast(const wxColour& a, const wxColour& b)
+{
+    const double la = RelativeLuminance(a);
+    const double lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(CalculatorTest, Theme_OpensInsideTheDisplaysWorkArea)
+{
+    const wxRect area = wxDisplay(0U).GetClientArea();
+    EXPECT_LE(Window->GetSize().x, area.width);
+    EXPECT_LE(Window->GetSize().y, area.height);
+    EXPECT_TRUE(area.Contains(Window->GetPosition()));
+    // Smaller than the screen, the window still shows every decimal result whole.
+    for (const char* text : {"-1.2345678901234567890123456789", "1.18059162071741E+21"}) {
+        wxTextCtrl* field = Field(ids::txtDecimal);
+        EXPECT_GE(field->GetMinSize().x, field->GetSizeFromTextSize(field->GetTextExtent(text).x).x) << text;
+    }
+    EXPECT_LE(Window->GetMinSize().x, Window->GetSize().x);
+}
+
+TEST_F(CalculatorTest, Theme_ReadOnlyFieldsReadAsFields)
+{
+    const wxColour window = Find<wxPanel>(ids::pnlMain)->GetBackgroundColour();
+    const bool dark = wxSystemSettings::GetAppearance().IsUsingDarkBackground();
+    for (wxWindowID id : {ids::txtDecimal, ids::txtHexadecimal, ids::txtOctal, ids::txtBinary, ids::txtMemory}) {
+        SCOPED_TRACE(id);
+        const wxTextCtrl* field = Field(id);
+        EXPECT_GE(Contrast(field->GetForegroundColour(), field->GetBackgroundColour()), 4.5);
+        // On a dark window the window's own colour would hide the field.
+        if (dark) {
+            EXPECT_GE(Contrast(field->GetBackgroundColour(), window), 1.3);
+        }
+    }
+}
+
+TEST_F(CalculatorTest, Theme_WindowIconAtTheSizesWindowManagersAskFor)
+{
+    const wxIconBundle icons = Window->GetIcons();
+    for (int size : {16, 32, 48, 64, 128}) {
+        SCOPED_TRACE(size);
+        const wxIcon icon = icons.GetIconOfExactSize(wxSize(size, size));
+        ASSERT_TRUE(icon.IsOk());
+        wxBitmap bitmap;
+        bitmap.CopyFromIcon(icon);
+        const wxImage image = bitmap.ConvertToImage();
+        // Transparent corners, an opaque middle.
+        ASSERT_TRUE(image.HasAlpha() || image.HasMask());
+        EXPECT_TRUE(image.IsTransparent(0, 0));
+        EXPECT_FALSE(image.IsTransparent(size / 2, size / 2));
+    }
+}
+
+struct TToolbarTheme {
+    const char* Name;
+    wxColour Ink;
+    wxColour Toolbar;
+};
+
+// The exponent's red stands out from the toolbar as a graphic should (3:1),
+// at the designed size and drawn larger, in either theme.
+TEST(Images, Theme_ExponentRedReadsOnItsToolbar)
+{
+    const TToolbarTheme themes[] = {
+        {"light", *wxBLACK, wxColour(0xF6, 0xF5, 0xF4)},
+        {"dark", wxColour(0xEE, 0xEE, 0xEC), wxColour(0x35, 0x35, 0x35)},
+    };
+    for (const TToolbarTheme& theme : themes) {
+        SCOPED_TRACE(theme.Name);
+        EXPECT_GE(Contrast(AccentRed(theme.Ink), theme.Toolbar), 3.0);
+        const wxImage designed =
+            RecolouredImage(TfrmCalculator::FindBitmap("Images/exponent.xpm").ConvertToImage(), theme.Ink);
+        bool found = false;
+        for (int p = 0; p < 16 * 16; ++p) {
+            const unsigned char* rgb = designed.GetData() + 3 * p;
+            found |= wxColour(rgb[0], rgb[1], rgb[2]) == AccentRed(theme.Ink);
+        }
+        EXPECT_TRUE(found) << "the 16-pixel image shows the red";
+    }
+}
+
+} // namespace
