@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # Building and running.
-packages=(cmake make g++ pkg-config nlohmann-json3-dev libwxgtk3.2-dev libgtk-3-dev fonts-liberation)
+packages=(cmake make g++ pkg-config nlohmann-json3-dev libwxgtk3.2-dev libgtk-3-dev libfontconfig-dev fonts-liberation)
 # The tests and benchmarks: libraries, a virtual display with a window manager
 # and the accessibility bus for the window tests, screenshots, the sanitizer
 # and fuzzer runtime, and the tools that build and check the .deb package.

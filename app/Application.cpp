@@ -5,6 +5,11 @@
 #include <wx/imagxpm.h>
 
 #include <cstdlib>
+#ifdef __WXGTK__
+#include <fontconfig/fontconfig.h>
+
+#include <thread>
+#endif
 
 #include "frmCalculator.h"
 #include "ids.h"
@@ -28,6 +33,13 @@ Application::Application()
     // object is made; a setting of the user's own is left alone.
     if (std::getenv("GDK_GL") == nullptr)
         GlProbeDisabled = ::setenv("GDK_GL", "disable", 0) == 0;
+
+    // Reading the font configuration and its caches is the longest single
+    // step before the first text can be measured, and nothing else needs
+    // it until the window's fonts are made: read it on the second core
+    // while GTK starts. Should the window need it sooner, the library
+    // reads it there too and keeps one of the two.
+    std::thread([] { FcInit(); }).detach();
 #endif
 }
 
