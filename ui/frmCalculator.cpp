@@ -884,9 +884,10 @@ void TfrmCalculator::OnExit(wxCommandEvent&)
 void TfrmCalculator::OnViewSteps(wxCommandEvent& event)
 {
     // The menu has already flipped the check mark when this runs.
-    if (mnuSteps->IsChecked())
+    if (mnuSteps->IsChecked()) {
         SetClientSize(StepsShownClientSize().x, GetClientSize().y);
-    else
+        FitInto(WorkArea(this).GetSize());
+    } else
         SetClientSize(StepsHiddenClientSize());
     event.Skip();
 }

@@ -34,9 +34,19 @@ double Contrast(const wxColour& a, const wxColour& b)
 TEST_F(CalculatorTest, Theme_OpensInsideTheDisplaysWorkArea)
 {
     const wxRect area = wxDisplay(0U).GetClientArea();
-    EXPECT_LE(Window->GetSize().x, area.width);
-    EXPECT_LE(Window->GetSize().y, area.height);
-    EXPECT_TRUE(area.Contains(Window->GetPosition()));
+    auto expectInside = [&](const char* when) {
+        SCOPED_TRACE(when);
+        EXPECT_LE(Window->GetSize().x, area.width);
+        EXPECT_LE(Window->GetSize().y, area.height);
+        EXPECT_TRUE(area.Contains(Window->GetPosition()));
+    };
+    expectInside("opened");
+    // Hiding the steps and showing them again keeps it so.
+    for (bool shown : {false, true}) {
+        StepsItem()->Check(shown);
+        SendCommand(ids::mnuSteps);
+        expectInside(shown ? "steps shown again" : "steps hidden");
+    }
     // Smaller than the screen, the window still shows every decimal result whole.
     for (const char* text : {"-1.2345678901234567890123456789", "1.18059162071741E+21"}) {
         wxTextCtrl* field = Field(ids::txtDecimal);
