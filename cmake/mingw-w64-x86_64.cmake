@@ -12,7 +12,7 @@ set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${triple}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})
-# wxWidgets for Windows lives in a prefix of its own (dist/windows/wxwidgets.sh).
+# wxWidgets for Windows lives in a prefix of its own (dist/wxwidgets.sh windows).
 if(wxWidgets_CONFIG_EXECUTABLE)
     get_filename_component(wx_prefix "${wxWidgets_CONFIG_EXECUTABLE}" DIRECTORY)
     get_filename_component(wx_prefix "${wx_prefix}" DIRECTORY)

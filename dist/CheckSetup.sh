@@ -29,7 +29,7 @@ fail() {
 }
 [ "$status" -eq 3 ] || fail "expected status 3"
 case "$output" in *"apt-get ran"*) fail "apt-get must not run without root" ;; esac
-grep -q "^make.sh: missing Debian packages: cmake .*libwxgtk3.2-dev" <<<"$output" || fail "no list of packages"
+grep -q "^make.sh: missing Debian packages: cmake .*libgtk-3-dev" <<<"$output" || fail "no list of packages"
 grep -q "not root and sudo is not installed" <<<"$output" || fail "no reason"
 grep -q "^  apt-get update && apt-get install -y --no-install-recommends cmake " <<<"$output" ||
     fail "no command that installs them"
