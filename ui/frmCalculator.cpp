@@ -466,8 +466,13 @@ void TfrmCalculator::BuildControls()
     s6->Add(txtMemory, 1, wxALIGN_CENTER_VERTICAL);
 
     int textWidth = 0;
-    for (const char* text : WidestResults)
-        textWidth = std::max(textWidth, txtBinary->GetTextExtent(text).x);
+    int decimalWidth = 0; // of the decimal results alone
+    for (const char* text : WidestResults) {
+        const int width = txtBinary->GetTextExtent(text).x;
+        textWidth = std::max(textWidth, width);
+        if (std::find(std::begin(WidestDecimals), std::end(WidestDecimals), text) != std::end(WidestDecimals))
+            decimalWidth = std::max(decimalWidth, width);
+    }
     const wxSize best = txtBinary->GetSizeFromTextSize(textWidth);
     // Room above and below the digits, so the row reads as a field.
     const int height = std::max(best.y, txtBinary->GetCharHeight() + 2 * FieldTextMargin);
@@ -475,10 +480,7 @@ void TfrmCalculator::BuildControls()
         field->SetMinSize(wxSize(best.x, height));
     // On a screen too small for all of that, the fields narrow down to the
     // longest decimal result; binary values then scroll.
-    int decimalWidth = 0;
-    for (const char* text : WidestDecimals)
-        decimalWidth = std::max(decimalWidth, txtBinary->GetTextExtent(text).x);
-    NarrowestField = txtBinary->GetSizeFromTextSize(decimalWidth).x;
+    NarrowestField = best.x - (textWidth - decimalWidth);
     txtMemory->SetMinSize(wxSize(wxDefaultCoord, height));
     // Screen readers say the labels' names for the fields.
     SetAccessibleName(cboEquation, "Equation");
