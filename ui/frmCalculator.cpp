@@ -190,8 +190,8 @@ const char* const WidestResults[] = {
 // Of those, the ones the Decimal field shows.
 const char* const WidestDecimals[] = {WidestResults[1], WidestResults[2]};
 
-// The work area of the display the window is on (the whole display less
-// panels and docks), read once.
+// The work area of the display the window is on: the whole display less
+// panels and docks.
 wxRect WorkArea(const wxWindow* window)
 {
     const int index = wxDisplay::GetFromWindow(window);
@@ -199,9 +199,10 @@ wxRect WorkArea(const wxWindow* window)
 }
 
 // The window icon at the sizes window managers and task bars ask for. The
-// 32-pixel image is the design; 64 and 128 are exact enlargements of it,
-// 16 and 48 halve an enlargement, each pixel the average of four weighted
-// by their opacity, so that edges do not take the transparent pixels' colour.
+// 32-pixel image is the design; 64 and 128 are exact enlargements of it;
+// 16 halves the design and 48 its threefold enlargement, each pixel the
+// average of four weighted by their opacity, so that edges do not take the
+// transparent pixels' colour.
 wxImage Enlarged(const wxImage& image, int factor)
 {
     return image.Scale(image.GetWidth() * factor, image.GetHeight() * factor, wxIMAGE_QUALITY_NEAREST);
