@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include "WindowsText.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -7,16 +9,6 @@
 #include <thread>
 
 namespace {
-
-std::wstring Wide(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 
 // One argument as the C runtime and CommandLineToArgvW read it back: in
 // quotes when it is empty or holds blanks or quotes; backslashes are
@@ -40,27 +32,9 @@ std::wstring QuotedArgument(const std::wstring& argument)
     return quoted + L"\"";
 }
 
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length, nullptr,
-                          nullptr);
-    return narrow;
-}
-
 std::string LastErrorText()
 {
-    const DWORD code = ::GetLastError();
-    wchar_t* buffer = nullptr;
-    ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text = buffer ? Utf8(buffer) : "error " + std::to_string(code);
-    ::LocalFree(buffer);
-    return text;
+    return SystemErrorText(::GetLastError());
 }
 
 void CloseHandleOnce(HANDLE& handle)
@@ -116,7 +90,7 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
         }
     } else {
         SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-        outWrite = ::CreateFileW(Wide(options.OutputFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+        outWrite = ::CreateFileW(WideFromUtf8(options.OutputFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (outWrite == INVALID_HANDLE_VALUE) {
             run.Err = "cannot create " + options.OutputFile + ": " + LastErrorText();
@@ -125,10 +99,10 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
         }
     }
 
-    const std::wstring application = Wide(program);
+    const std::wstring application = WideFromUtf8(program);
     std::wstring commandLine = QuotedArgument(application);
     for (const std::string& argument : arguments)
-        commandLine += L" " + QuotedArgument(Wide(argument));
+        commandLine += L" " + QuotedArgument(WideFromUtf8(argument));
 
     // A job, so that a memory limit binds the child from its start.
     HANDLE job = nullptr;
@@ -222,6 +196,6 @@ std::string ProgramBeside(const std::string& name)
 {
     std::wstring self(32768, L'\0');
     self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    const std::string path = Utf8(self);
+    const std::string path = Utf8FromWide(self);
     return path.substr(0, path.find_last_of("\\/") + 1) + name + ".exe";
 }
