@@ -754,6 +754,64 @@ TDecimal DecimalFromText(std::string_view text)
     return Pack(magnitude, fractionDigits, negative);
 }
 
+std::string DecimalTextWithoutExponent(std::string_view text)
+{
+    const std::size_t e = text.find_first_of("Ee");
+    if (e == std::string_view::npos)
+        return std::string(text);
+    const std::string_view mantissa = text.substr(0, e);
+    std::string_view exponentText = text.substr(e + 1);
+
+    const bool negative = !mantissa.empty() && mantissa[0] == '-';
+    const std::size_t start = !mantissa.empty() && (mantissa[0] == '-' || mantissa[0] == '+') ? 1 : 0;
+    std::string digits;
+    std::size_t integerDigits = std::string_view::npos;
+    for (std::size_t i = start; i < mantissa.size(); ++i) {
+        if (mantissa[i] >= '0' && mantissa[i] <= '9')
+            digits += mantissa[i];
+        else if (mantissa[i] == '.' && integerDigits == std::string_view::npos)
+            integerDigits = digits.size();
+        else
+            return std::string(text);
+    }
+    if (integerDigits == std::string_view::npos)
+        integerDigits = digits.size();
+
+    const bool exponentNegative = !exponentText.empty() && exponentText[0] == '-';
+    if (!exponentText.empty() && (exponentText[0] == '-' || exponentText[0] == '+'))
+        exponentText.remove_prefix(1);
+    // Results reach 10^29 and go down to a double's 10^-324: far beyond
+    // that, the text is no result and stays as it is.
+    constexpr long long Farthest = 400;
+    long long exponent = 0;
+    for (const char c : exponentText) {
+        if (c < '0' || c > '9' || exponent > Farthest)
+            return std::string(text);
+        exponent = exponent * 10 + (c - '0');
+    }
+    if (digits.empty() || exponentText.empty() || exponent > Farthest)
+        return std::string(text);
+
+    // The point moves by the exponent; zeros fill the places it passes.
+    const long long point = static_cast<long long>(integerDigits) + (exponentNegative ? -exponent : exponent);
+    if (point <= 0)
+        digits.insert(0, static_cast<std::size_t>(1 - point), '0');
+    else if (point > static_cast<long long>(digits.size()))
+        digits.append(static_cast<std::size_t>(point) - digits.size(), '0');
+    std::size_t pointAt = point <= 0 ? 1 : static_cast<std::size_t>(point);
+    const std::size_t firstKept = std::min(digits.find_first_not_of('0'), pointAt - 1);
+    digits.erase(0, firstKept);
+    pointAt -= firstKept;
+    const std::size_t lastKept = digits.find_last_not_of('0');
+    if (lastKept == std::string::npos || lastKept < pointAt) {
+        digits.resize(pointAt);
+    } else {
+        digits.resize(lastKept + 1);
+        digits.insert(pointAt, 1, '.');
+    }
+    return (negative && digits != "0" ? "-" : "") + digits;
+}
+
 std::string DecimalToText(TDecimal value)
 {
     TDecimalText text;

@@ -68,6 +68,12 @@ TDecimal DecimalFromText(std::string_view text);
 // in the C locale. A failed value gives the empty text, which is no number.
 std::string DecimalToText(TDecimal value);
 
+// A number text with its exponent worked into the digits, as equations
+// take it: "1E+20" gives "100000000000000000000", "-9.5367431640625E-07"
+// gives "-0.00000095367431640625". The digits are kept exactly, none
+// rounded; a text without an exponent, or not a number, comes back as it is.
+std::string DecimalTextWithoutExponent(std::string_view text);
+
 // The same text written into text's characters, without allocating.
 struct TDecimalText {
     std::array<char, 72> Chars;

@@ -122,29 +122,38 @@ TEST(DecimalText, AMegabyteOfDigitsReadsInFull)
     EXPECT_EQ(Show(DecimalFromText(third)), "0.3333333333333333333333333333");
 }
 
-// Power results are written as printf's "%.15G" would, '.' whatever the locale.
+// Power results are written as printf's "%.15G" would, '.' whatever the locale;
+// without the exponent, an equation takes the same value back.
 TEST(DecimalText, DoubleKindAsFifteenSignificantDigits)
 {
     static const struct {
         double Value;
         const char* Expected;
+        std::string Plain;
     } rows[] = {
-        {1024, "1024"},
-        {1.4142135623730951, "1.4142135623731"},
-        {1e20, "1E+20"},
-        {9.5367431640625e-07, "9.5367431640625E-07"},
-        {-8, "-8"},
-        {-0.0, "0"},
-        {0.0001, "0.0001"},
-        {0.00001, "1E-05"},
-        {123456789012345678.0, "1.23456789012346E+17"},
-        {999999999999999.9, "1E+15"},
-        {1e-300, "1E-300"},
+        {1024, "1024", "1024"},
+        {1.4142135623730951, "1.4142135623731", "1.4142135623731"},
+        {1e20, "1E+20", "100000000000000000000"},
+        {9.5367431640625e-07, "9.5367431640625E-07", "0.00000095367431640625"},
+        {-8, "-8", "-8"},
+        {-0.0, "0", "0"},
+        {0.0001, "0.0001", "0.0001"},
+        {0.00001, "1E-05", "0.00001"},
+        {-0.00001, "-1E-05", "-0.00001"},
+        {123456789012345678.0, "1.23456789012346E+17", "123456789012346000"},
+        {999999999999999.9, "1E+15", "1000000000000000"},
+        {7.9228162514264e28, "7.9228162514264E+28", "79228162514264000000000000000"},
+        {1e-300, "1E-300", "0." + std::string(299, '0') + "1"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Expected);
         EXPECT_EQ(DecimalToText(TDecimal::FromDouble(row.Value)), row.Expected);
+        EXPECT_EQ(DecimalTextWithoutExponent(row.Expected), row.Plain);
+        EXPECT_EQ(Show(DecimalFromText(row.Plain)), Show(DecimalFromText(row.Expected)));
     }
+    // What is no number in exponent form comes back as it is.
+    for (const char* text : {"2-3", "1e", "E5", "1.2.3E4", "1E+99999"})
+        EXPECT_EQ(DecimalTextWithoutExponent(text), text);
 }
 
 struct ArithmeticRow {
