@@ -112,6 +112,82 @@ void NameToolbarTools(wxToolBar* toolBar)
     }
 }
 
+namespace {
+
+using TCommands = std::function<std::vector<TMenuCommand>()>;
+
+using Callback = void (*)();
+using Destroy = void (*)(void* data, void* closure);
+using Connect = unsigned long (*)(void* instance, const char* signal, Callback handler, void* data,
+                                  Destroy destroy, int flags);
+using NewItem = void* (*)(const char* label);
+using NewSeparator = void* (*)();
+using SetSensitive = void (*)(void* widget, int sensitive);
+using Show = void (*)(void* widget);
+using Prepend = void (*)(void* shell, void* child);
+
+template <class T>
+void DeleteData(void* data, void*)
+{
+    delete static_cast<T*>(data);
+}
+
+void RunCommand(void*, void* data)
+{
+    (*static_cast<std::function<void()>*>(data))();
+}
+
+// GTK's "populate-popup": the entry's menu is made, about to be shown.
+void AddCommands(void*, void* menu, void* data)
+{
+    static const auto connect = Lookup<Connect>("g_signal_connect_data");
+    static const auto newItem = Lookup<NewItem>("gtk_menu_item_new_with_mnemonic");
+    static const auto newSeparator = Lookup<NewSeparator>("gtk_separator_menu_item_new");
+    static const auto sensitive = Lookup<SetSensitive>("gtk_widget_set_sensitive");
+    static const auto show = Lookup<Show>("gtk_widget_show");
+    static const auto prepend = Lookup<Prepend>("gtk_menu_shell_prepend");
+    static const auto isA = Lookup<IsA>("g_type_check_instance_is_a");
+    static const auto menuType = Lookup<TypeOf>("gtk_menu_get_type");
+    if (connect == nullptr || newItem == nullptr || newSeparator == nullptr || sensitive == nullptr ||
+        show == nullptr || prepend == nullptr || isA == nullptr || menuType == nullptr || !isA(menu, menuType()))
+        return; // a touch screen's popover, say: GTK's own commands only
+    const std::vector<TMenuCommand> commands = (*static_cast<TCommands*>(data))();
+    void* separator = newSeparator();
+    show(separator);
+    prepend(menu, separator);
+    for (auto command = commands.rbegin(); command != commands.rend(); ++command) {
+        wxString label = command->Label;
+        label.Replace("&", "_");
+        void* item = newItem(label.utf8_str());
+        sensitive(item, command->Enabled ? 1 : 0);
+        connect(item, "activate", reinterpret_cast<Callback>(&RunCommand), new std::function<void()>(command->Run),
+                &DeleteData<std::function<void()>>, 0);
+        show(item);
+        prepend(menu, item);
+    }
+}
+
+} // namespace
+
+void KeepFocusOnButtonClick(wxComboBox* comboBox)
+{
+    using SetFocusOnClick = void (*)(void* widget, int focus);
+    static const auto set = Lookup<SetFocusOnClick>("gtk_widget_set_focus_on_click");
+    if (set != nullptr && comboBox->GetHandle() != nullptr)
+        set(comboBox->GetHandle(), 0);
+}
+
+void PrependToContextMenu(wxComboBox* comboBox, std::function<std::vector<TMenuCommand>()> commands)
+{
+    static const auto connect = Lookup<Connect>("g_signal_connect_data");
+    static const auto child = Lookup<BinChild>("gtk_bin_get_child");
+    void* entry = comboBox->GetHandle() != nullptr && child != nullptr ? child(comboBox->GetHandle()) : nullptr;
+    if (entry == nullptr || connect == nullptr)
+        return;
+    connect(entry, "populate-popup", reinterpret_cast<Callback>(&AddCommands), new TCommands(std::move(commands)),
+            &DeleteData<TCommands>, 0);
+}
+
 #else
 
 void SetAccessibleName(wxWindow* window, const wxString& name)
@@ -124,5 +200,9 @@ void SetAccessibleRole(wxWindow*, const char*) {}
 void NameToolbarTools(wxToolBar*) {}
 
 void LimitDropDownWidth(wxComboBox*, int) {}
+
+void KeepFocusOnButtonClick(wxComboBox*) {}
+
+void PrependToContextMenu(wxComboBox*, std::function<std::vector<TMenuCommand>()>) {}
 
 #endif

@@ -1,10 +1,14 @@
 // What the toolkit underneath needs told and wxWidgets has no call for:
 // names and roles that screen readers read (GTK's tool buttons without
-// labels have no name, and a generic window has no role), and the width of
-// a combo box's drop-down list.
+// labels have no name, and a generic window has no role), the width of a
+// combo box's drop-down list, and commands of the program's own in the
+// context menu of its text field.
 #pragma once
 
 #include <wx/string.h>
+
+#include <functional>
+#include <vector>
 
 class wxComboBox;
 class wxToolBar;
@@ -20,3 +24,22 @@ void NameToolbarTools(wxToolBar* toolBar);
 // long items shortened at the end with an ellipsis. GTK's list otherwise
 // grows to its widest item, up to the screen's width.
 void LimitDropDownWidth(wxComboBox* comboBox, int width);
+
+// A command of a context menu: its label with its mnemonic ("&Undo"),
+// whether it applies now, and what it does.
+struct TMenuCommand {
+    wxString Label;
+    bool Enabled;
+    std::function<void()> Run;
+};
+
+// Keeps the keyboard focus in the combo box's text field when its button
+// is clicked: GTK's button takes it otherwise, and typing then goes nowhere
+// until the field is clicked.
+void KeepFocusOnButtonClick(wxComboBox* comboBox);
+
+// Puts commands, then a separator, at the top of the context menu that the
+// toolkit shows for the combo box's text field; commands is asked each time
+// the menu opens. Where the system's own menu cannot take them (Windows),
+// it stays as it is.
+void PrependToContextMenu(wxComboBox* comboBox, std::function<std::vector<TMenuCommand>()> commands);

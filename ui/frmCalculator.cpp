@@ -25,6 +25,8 @@
 
 #include "NativeWidgets.h"
 #include "BaseConversion.h"
+#include "Decimal.h"
+#include "EquationEditor.h"
 #include "ExecutablePath.h"
 #include "HelpViewer.h"
 #include "ProfileFile.h"
@@ -312,8 +314,9 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
 
     cboEquation->Connect(wxID_ANY, wxID_ANY, wxEVT_CHAR,
                          wxKeyEventHandler(TfrmCalculator::OnEquationChar), nullptr, this);
-    cboEquation->Bind(wxEVT_KEY_DOWN, &TfrmCalculator::OnEquationKeyDown, this);
-    cboEquation->Bind(wxEVT_TEXT_PASTE, &TfrmCalculator::OnEquationPaste, this);
+    Editor = std::make_unique<TEquationEditor>(cboEquation, [this](const wxString& message) {
+        wxMessageBox(message, ProductName, wxOK | wxICON_EXCLAMATION, this);
+    });
     txtMemory->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
                        wxMouseEventHandler(TfrmCalculator::OnMemoryDoubleClick), nullptr, this);
     txtDecimal->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
@@ -341,6 +344,11 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     corner.y = std::max(screen.y, std::min(corner.y, screen.GetBottom() + 1 - GetSize().y));
     if (corner != GetPosition())
         Move(corner);
+
+    // Typing goes to the equation box from the start, whichever view the
+    // window opens in: left to the toolkit, no control would have the focus
+    // with the steps hidden.
+    Editor->Focus();
 }
 
 TfrmCalculator::~TfrmCalculator()
@@ -643,123 +651,6 @@ void TfrmCalculator::OnEquationChar(wxKeyEvent& event)
     event.Skip();
 }
 
-// A character of a number (digits, the point, and the letters of names and
-// exponents): Ctrl with Left or Right moves over a whole number at once and
-// over one operator at a time.
-static bool IsNumberCharacter(wxUniChar c)
-{
-    return wxIsalnum(c) || c == '.' || c == '_';
-}
-
-void TfrmCalculator::OnEquationKeyDown(wxKeyEvent& event)
-{
-#ifdef __WXGTK__
-    if (cboEquation->GetLastPosition() < LongEquation || !MoveEquationCaret(event))
-        event.Skip();
-#else
-    event.Skip(); // native edit controls move the caret quickly themselves
-#endif
-}
-
-// Where GTK would put the caret, worked out directly.
-bool TfrmCalculator::MoveEquationCaret(const wxKeyEvent& event)
-{
-    const int modifiers = event.GetModifiers();
-    if ((modifiers & ~(wxMOD_CONTROL | wxMOD_SHIFT)) != 0)
-        return false;
-    const bool byWord = (modifiers & wxMOD_CONTROL) != 0;
-    const bool extend = (modifiers & wxMOD_SHIFT) != 0;
-
-    long from = 0;
-    long to = 0;
-    cboEquation->GetSelection(&from, &to);
-    const long caret = cboEquation->GetInsertionPoint();
-    const long anchor = caret == from ? to : from;
-    const long length = cboEquation->GetLastPosition();
-
-    long target = caret;
-    switch (event.GetKeyCode()) {
-    case WXK_HOME:
-    case WXK_NUMPAD_HOME:
-        target = 0;
-        break;
-    case WXK_END:
-    case WXK_NUMPAD_END:
-        target = length;
-        break;
-    case WXK_LEFT:
-    case WXK_NUMPAD_LEFT:
-        if (!extend && !byWord && from != to) {
-            target = from; // a selection collapses to its start
-        } else if (byWord) {
-            const wxString text = cboEquation->GetValue();
-            while (target > 0 && wxIsspace(text[target - 1]))
-                --target;
-            if (target > 0 && IsNumberCharacter(text[target - 1])) {
-                while (target > 0 && IsNumberCharacter(text[target - 1]))
-                    --target;
-            } else if (target > 0) {
-                --target;
-            }
-        } else if (target > 0) {
-            --target;
-        }
-        break;
-    case WXK_RIGHT:
-    case WXK_NUMPAD_RIGHT:
-        if (!extend && !byWord && from != to) {
-            target = to; // and to its end
-        } else if (byWord) {
-            const wxString text = cboEquation->GetValue();
-            if (target < length && IsNumberCharacter(text[target])) {
-                while (target < length && IsNumberCharacter(text[target]))
-                    ++target;
-            } else if (target < length) {
-                ++target;
-            }
-            while (target < length && wxIsspace(text[target]))
-                ++target;
-        } else if (target < length) {
-            ++target;
-        }
-        break;
-    default:
-        return false;
-    }
-
-    if (extend)
-        cboEquation->SetSelection(target, anchor); // the caret at the first position given
-    else
-        cboEquation->SetInsertionPoint(target);
-    return true;
-}
-
-// GTK's entry would cut a longer text off at its capacity without a word,
-// often in the middle of a number or after an operator.
-void TfrmCalculator::OnEquationPaste(wxClipboardTextEvent& event)
-{
-    wxString pasted;
-    if (wxTheClipboard->Open()) {
-        wxTextDataObject data;
-        if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(data))
-            pasted = data.GetText();
-        wxTheClipboard->Close();
-    }
-    long from = 0;
-    long to = 0;
-    cboEquation->GetSelection(&from, &to);
-    const std::size_t kept = static_cast<std::size_t>(cboEquation->GetLastPosition() - (to - from));
-    if (kept + pasted.length() <= EquationCapacity) {
-        event.Skip(); // the entry pastes it
-        return;
-    }
-    wxMessageBox(wxString::Format("The pasted text is %zu characters long, and the equation box holds at most "
-                                  "%zu characters. Equations of any length can be calculated with the console "
-                                  "calculator, ovcalc.",
-                                  pasted.length(), EquationCapacity),
-                 ProductName, wxOK | wxICON_EXCLAMATION, this);
-}
-
 void TfrmCalculator::Calculate()
 {
     CurrentEquation = cboEquation->GetValue().utf8_string();
@@ -788,6 +679,7 @@ void TfrmCalculator::AddRecentEquation(const wxString& equation)
     cboEquation->Insert(equation, 0);
     if (cboEquation->GetCount() > RecentEquationCount)
         cboEquation->Delete(RecentEquationCount);
+    Editor->RestartHistoryWalk();
 }
 
 void TfrmCalculator::ShowEngineError(const std::string& message, int position)
@@ -813,15 +705,18 @@ void OnEngineError(std::string Message, int Position)
 // Editing, memory and view commands
 
 // Replaces the equation box's selection, or inserts at the caret, and leaves
-// the caret after the text, whether or not the box has the focus.
+// the caret after the text, whether or not the box had the focus; it has it
+// afterwards, as after every command that opens no window.
 void TfrmCalculator::InsertIntoEquation(const wxString& text)
 {
-    cboEquation->WriteText(text);
+    Editor->Insert(text);
+    Editor->Focus();
 }
 
 void TfrmCalculator::OnClear(wxCommandEvent& event)
 {
-    cboEquation->SetValue(wxEmptyString);
+    Editor->ReplaceAll(wxEmptyString);
+    Editor->Focus();
     event.Skip();
 }
 
@@ -862,6 +757,7 @@ void TfrmCalculator::OnMemoryStore(wxCommandEvent& event)
     cboEquation->GetSelection(&from, &to);
     const wxString equation = cboEquation->GetValue();
     txtMemory->SetValue(from != to ? equation.Mid(from, to - from) : equation);
+    Editor->Focus();
     event.Skip();
 }
 
@@ -875,6 +771,7 @@ void TfrmCalculator::OnMemoryRetrieve(wxCommandEvent& event)
 void TfrmCalculator::OnMemoryClear(wxCommandEvent& event)
 {
     txtMemory->SetValue(wxEmptyString);
+    Editor->Focus();
     event.Skip();
 }
 
@@ -892,6 +789,7 @@ void TfrmCalculator::OnViewSteps(wxCommandEvent& event)
         FitInto(WorkArea(this).GetSize());
     } else
         SetClientSize(StepsHiddenClientSize());
+    Editor->Focus();
     event.Skip();
 }
 
@@ -917,8 +815,9 @@ void TfrmCalculator::OnMemoryDoubleClick(wxMouseEvent&)
 
 void TfrmCalculator::OnDecimalDoubleClick(wxMouseEvent&)
 {
-    // The last result starts a new equation; nothing is calculated.
-    cboEquation->SetValue(txtDecimal->GetValue());
+    // The last result starts a new equation; nothing is calculated. A power
+    // may have given it in exponent form, which equations do not take.
+    Editor->ReplaceAll(wxString::FromUTF8(DecimalTextWithoutExponent(txtDecimal->GetValue().utf8_string())));
     FocusEquationEnd(txtDecimal);
 }
 
@@ -938,6 +837,13 @@ void TfrmCalculator::FocusEquationEnd(wxTextCtrl* from)
 
 void TfrmCalculator::OnCommandKey(wxKeyEvent& event)
 {
+    // The help window's keys come here too, as from a child window: they
+    // are its own.
+    auto* origin = dynamic_cast<wxWindow*>(event.GetEventObject());
+    if (origin == nullptr || wxGetTopLevelParent(origin) != this) {
+        event.Skip();
+        return;
+    }
     for (const wxAcceleratorEntry& entry : Accelerators) {
         if (event.GetKeyCode() == entry.GetKeyCode() && event.GetModifiers() == ModifiersOf(entry)) {
             wxCommandEvent command(wxEVT_MENU, entry.GetCommand());
@@ -952,9 +858,10 @@ void TfrmCalculator::OnCommandKey(wxKeyEvent& event)
 void TfrmCalculator::OnCopyDecimal(wxCommandEvent&)
 {
     const wxString result = txtDecimal->GetValue();
-    if (result.empty() || !wxTheClipboard->Open())
-        return;
-    wxTheClipboard->SetData(new wxTextDataObject(result));
-    wxTheClipboard->Flush(); // still there after the program ends
-    wxTheClipboard->Close();
+    if (!result.empty() && wxTheClipboard->Open()) {
+        wxTheClipboard->SetData(new wxTextDataObject(result));
+        wxTheClipboard->Flush(); // still there after the program ends
+        wxTheClipboard->Close();
+    }
+    Editor->Focus();
 }

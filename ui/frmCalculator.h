@@ -16,12 +16,12 @@
 
 #include "EquationEngine.h"
 
-class wxClipboardTextEvent;
 class wxComboBox;
 class wxMenuItem;
 class wxPanel;
 class wxSizer;
 class wxTextCtrl;
+class TEquationEditor;
 class TStepsView;
 
 // The main window's caption and frame style: the default frame style
@@ -84,14 +84,9 @@ public:
     void OnPanelSize(wxSizeEvent& event);
     void OnCopyDecimal(wxCommandEvent& event);
     void OnCommandKey(wxKeyEvent& event);
-    void OnEquationKeyDown(wxKeyEvent& event);
-    void OnEquationPaste(wxClipboardTextEvent& event);
 
-    // The most characters GTK's entry under the equation box holds.
-    static constexpr std::size_t EquationCapacity = 65534;
-    // From this length on the equation box moves its caret itself: GTK's
-    // own caret motion costs time with the square of the text's length.
-    static constexpr long LongEquation = 1000;
+    // The equation box's editing and undo history.
+    TEquationEditor& GetEquationEditor() { return *Editor; }
 
 private:
     friend void OnEngineError(std::string Message, int Position);
@@ -100,8 +95,6 @@ private:
     void InsertIntoEquation(const wxString& text);
     // Back to typing: the focus in the equation box, the caret at its end.
     void FocusEquationEnd(wxTextCtrl* from);
-    // Moves the equation box's caret for a cursor key; false for other keys.
-    bool MoveEquationCaret(const wxKeyEvent& event);
     // Makes the window no larger than area (a client area), where the
     // result column allows.
     void FitInto(const wxSize& area);
@@ -109,6 +102,7 @@ private:
     void SaveSettings();
 
     std::unique_ptr<TEquationEngine> Engine;
+    std::unique_ptr<TEquationEditor> Editor;
     std::string IniFileName;
     std::string HelpFileName;
 

@@ -1,5 +1,5 @@
 // The window with real input on the desktop: command keys, double-clicks,
-// caret keys in long equations, over-long pastes, readable and fitting fields.
+// readable and fitting fields.
 #include "UnderWine.h"
 #include "CalculatorFixture.h"
 
@@ -106,6 +106,7 @@ TEST_F(DesktopTest, CommandKeysWorkWhereverTheFocusIs)
             Equation()->SetInsertionPointEnd();
             Simulator.Char(key.Key, key.Modifiers);
             EXPECT_TRUE(DeliverUntil([&] { return key.Done(*this); }));
+            EXPECT_TRUE(DeliverUntil([&] { return wxWindow::FindFocus() == Equation(); })) << "back to typing";
         }
     }
 }
@@ -129,95 +130,6 @@ TEST_F(DesktopTest, DoubleClickLeavesTheFocusInTheEquationBoxAtItsEnd)
         EXPECT_EQ(Caret(), Equation()->GetLastPosition());
         Simulator.Char(WXK_RETURN);
         EXPECT_TRUE(DeliverUntil([&] { return RecentEquations().front() == EquationText(); }));
-    }
-}
-
-struct TCaretKey {
-    const char* Name;
-    long From, To; // selection before; equal for a bare caret
-    int Key;
-    int Modifiers;
-    long ExpectFrom, ExpectTo, ExpectCaret;
-};
-
-TEST_F(CalculatorTest, CaretKeysInALongEquation)
-{
-#ifndef __WXGTK__
-    GTEST_SKIP() << "the native edit control moves the caret itself, quickly; only GTK's entry needs the help";
-#endif
-    // "12.5+(3*4)-" again and again: numbers, operators and parentheses.
-    wxString text;
-    while (text.length() < 2000)
-        text += "12.5 + (3*4)-";
-    const long end = static_cast<long>(text.length());
-    const TCaretKey keys[] = {
-        {"Left", 5, 5, WXK_LEFT, 0, 4, 4, 4},
-        {"Left at the start", 0, 0, WXK_LEFT, 0, 0, 0, 0},
-        {"Right", 5, 5, WXK_RIGHT, 0, 6, 6, 6},
-        {"Right at the end", end, end, WXK_RIGHT, 0, end, end, end},
-        {"Left collapses a selection", 3, 9, WXK_LEFT, 0, 3, 3, 3},
-        {"Right collapses a selection", 3, 9, WXK_RIGHT, 0, 9, 9, 9},
-        {"Home", 40, 40, WXK_HOME, 0, 0, 0, 0},
-        {"End", 40, 40, WXK_END, 0, end, end, end},
-        {"Shift+Left extends", 5, 5, WXK_LEFT, wxMOD_SHIFT, 4, 5, 4},
-        {"Shift+Right extends", 5, 5, WXK_RIGHT, wxMOD_SHIFT, 5, 6, 6},
-        {"Shift+Home", 40, 40, WXK_HOME, wxMOD_SHIFT, 0, 40, 0},
-        {"Shift+End", 40, 40, WXK_END, wxMOD_SHIFT, 40, end, end},
-        {"Ctrl+Right over a number", 0, 0, WXK_RIGHT, wxMOD_CONTROL, 5, 5, 5},
-        {"Ctrl+Right over an operator and spaces", 5, 5, WXK_RIGHT, wxMOD_CONTROL, 7, 7, 7},
-        {"Ctrl+Left over a number", 4, 4, WXK_LEFT, wxMOD_CONTROL, 0, 0, 0},
-        {"Ctrl+Left over spaces and an operator", 7, 7, WXK_LEFT, wxMOD_CONTROL, 5, 5, 5},
-        {"Ctrl+Shift+Right extends by a number", 0, 0, WXK_RIGHT, wxMOD_CONTROL | wxMOD_SHIFT, 0, 5, 5},
-    };
-    for (const TCaretKey& key : keys) {
-        SCOPED_TRACE(key.Name);
-        Equation()->SetValue(text);
-        if (key.From == key.To)
-            Equation()->SetInsertionPoint(key.From);
-        else
-            Equation()->SetSelection(key.From, key.To);
-        wxKeyEvent event(wxEVT_KEY_DOWN);
-        event.m_keyCode = key.Key;
-        event.SetControlDown((key.Modifiers & wxMOD_CONTROL) != 0);
-        event.SetShiftDown((key.Modifiers & wxMOD_SHIFT) != 0);
-        event.SetEventObject(Equation());
-        Equation()->ProcessWindowEvent(event);
-        long from = 0, to = 0;
-        Equation()->GetSelection(&from, &to);
-        EXPECT_EQ(from, key.ExpectFrom);
-        EXPECT_EQ(to, key.ExpectTo);
-        EXPECT_EQ(Caret(), key.ExpectCaret);
-        EXPECT_EQ(Equation()->GetValue(), text);
-    }
-}
-
-TEST_F(CalculatorTest, OverLongPasteIsReportedAndChangesNothing)
-{
-#ifndef __WXGTK__
-    GTEST_SKIP() << "only GTK's entry cuts a long paste; the Windows edit control holds any equation";
-#endif
-    struct TPaste {
-        std::size_t Kept, Pasted;
-        bool Fits;
-    };
-    const std::size_t capacity = TfrmCalculator::EquationCapacity;
-    const TPaste pastes[] = {{0, 200, true}, {0, capacity + 1, false}, {capacity - 10, 11, false}};
-    for (const TPaste& paste : pastes) {
-        SCOPED_TRACE(paste.Pasted);
-        const wxString before(wxUniChar('1'), paste.Kept);
-        Equation()->SetValue(before);
-        Equation()->SetInsertionPointEnd();
-        SetClipboardText(wxString(wxUniChar('2'), paste.Pasted));
-        if (paste.Fits) {
-            Equation()->Paste();
-        } else {
-            const wxString message = wxString::Format(
-                "The pasted text is %zu characters long, and the equation box holds at most %zu characters. "
-                "Equations of any length can be calculated with the console calculator, ovcalc.",
-                paste.Pasted, capacity);
-            wxTEST_DIALOG(Equation()->Paste(), ExpectEngineMessage(message));
-        }
-        EXPECT_EQ(Equation()->GetValue().length(), paste.Fits ? paste.Kept + paste.Pasted : paste.Kept);
     }
 }
 

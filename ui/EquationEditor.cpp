@@ -1,0 +1,414 @@
+#include "EquationEditor.h"
+
+#include <wx/clipbrd.h>
+#include <wx/combobox.h>
+#include <wx/dataobj.h>
+#include <wx/wxcrt.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "NativeWidgets.h"
+
+namespace {
+
+const char* const InsertTooLong =
+    "With the inserted text the equation would be %zu characters long, and the equation box holds at most %zu "
+    "characters. Equations of any length can be calculated with the console calculator, ovcalc.";
+const char* const PasteTooLong =
+    "With the pasted text the equation would be %zu characters long, and the equation box holds at most %zu "
+    "characters. Equations of any length can be calculated with the console calculator, ovcalc.";
+const char* const PasteHasLines =
+    "The pasted text has %zu lines, and the equation box takes one equation on one line. The console "
+    "calculator, ovcalc, calculates one equation per line.";
+
+bool IsLineEnd(wxUniChar c)
+{
+    return c == '\n' || c == '\r';
+}
+
+bool IsBlank(const wxString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](wxUniChar c) { return wxIsspace(c); });
+}
+
+} // namespace
+
+TEquationEditor::TEquationEditor(wxComboBox* box, TWarning warn)
+    : Box(box), Warn(std::move(warn)), Recorded(box->GetValue())
+{
+    Box->Bind(wxEVT_KEY_DOWN, &TEquationEditor::OnKeyDown, this);
+    Box->Bind(wxEVT_TEXT, &TEquationEditor::OnText, this);
+    Box->Bind(wxEVT_TEXT_PASTE, &TEquationEditor::OnPaste, this);
+    Box->Bind(wxEVT_TEXT_CUT, &TEquationEditor::OnCut, this);
+    Box->Bind(wxEVT_COMBOBOX, &TEquationEditor::OnPick, this);
+    PrependToContextMenu(Box, [this] {
+        return std::vector<TMenuCommand>{
+            {"&Undo", CanUndo(), [this] { Undo(); }},
+            {"&Redo", CanRedo(), [this] { Redo(); }},
+        };
+    });
+    KeepFocusOnButtonClick(Box);
+}
+
+// ---------------------------------------------------------------------------
+// Recording
+
+void TEquationEditor::Record(TChangeKind kind)
+{
+    if (!Changed)
+        return;
+    Changed = false;
+    const wxString now = Box->GetValue();
+    TTextChange change = TTextChange::Between(Recorded, now, Box->GetInsertionPoint());
+    Recorded = now;
+    if (change.IsEmpty())
+        return;
+    History.Record(std::move(change), kind);
+    Walked = NotWalking; // an edited item is the new text being typed
+}
+
+void TEquationEditor::RecordPending()
+{
+    Record(PendingKind);
+    PendingKind = TChangeKind::Typed;
+}
+
+// One key may change the text more than once (typing over a selection
+// deletes it, then inserts): what it did is recorded when the next key
+// comes, or once the events in hand are through, whichever is first.
+void TEquationEditor::OnText(wxCommandEvent& event)
+{
+    Changed = true;
+    if (!RecordQueued) {
+        RecordQueued = true;
+        CallAfter([this] {
+            RecordQueued = false;
+            RecordPending();
+        });
+    }
+    event.Skip();
+}
+
+void TEquationEditor::OnCut(wxClipboardTextEvent& event)
+{
+    RecordPending();
+    PendingKind = TChangeKind::Command;
+    event.Skip(); // the box cuts
+}
+
+void TEquationEditor::OnPick(wxCommandEvent& event)
+{
+    // The list has put its item into the box already, the caret before it;
+    // the list takes the focus back to where it was once it has closed.
+    Changed = true;
+    Record(TChangeKind::Command);
+    CallAfter([this] {
+        Box->SetInsertionPointEnd();
+        Focus();
+    });
+    event.Skip();
+}
+
+bool TEquationEditor::CanUndo()
+{
+    RecordPending();
+    return History.CanUndo();
+}
+
+bool TEquationEditor::CanRedo()
+{
+    RecordPending();
+    return History.CanRedo();
+}
+
+void TEquationEditor::Undo()
+{
+    RecordPending();
+    if (const TTextChange* change = History.Undo())
+        Apply(*change, true);
+}
+
+void TEquationEditor::Redo()
+{
+    RecordPending();
+    if (const TTextChange* change = History.Redo())
+        Apply(*change, false);
+}
+
+void TEquationEditor::Apply(const TTextChange& change, bool undo)
+{
+    const wxString& out = undo ? change.Inserted : change.Removed;
+    const wxString& in = undo ? change.Removed : change.Inserted;
+    // Each step costs GTK a layout of the whole text: only those needed.
+    if (!out.empty())
+        Box->Remove(change.Position, change.Position + static_cast<long>(out.length()));
+    if (Box->GetInsertionPoint() != change.Position)
+        Box->SetInsertionPoint(change.Position);
+    if (!in.empty())
+        Box->WriteText(in); // the caret after it
+    // Not a change of the user's: nothing to record.
+    Recorded = Box->GetValue();
+    Changed = false;
+    Walked = NotWalking;
+}
+
+// ---------------------------------------------------------------------------
+// Inserting
+
+bool TEquationEditor::Fits(std::size_t added, const char* tooLong)
+{
+    long from = 0;
+    long to = 0;
+    Box->GetSelection(&from, &to);
+    const std::size_t length = static_cast<std::size_t>(Box->GetLastPosition() - (to - from)) + added;
+    if (length <= Capacity)
+        return true;
+    Warn(wxString::Format(tooLong, length, Capacity));
+    return false;
+}
+
+bool TEquationEditor::Insert(const wxString& text)
+{
+    RecordPending();
+    if (!Fits(text.length(), InsertTooLong))
+        return false;
+    Box->WriteText(text);
+    Record(TChangeKind::Command);
+    return true;
+}
+
+bool TEquationEditor::ReplaceAll(const wxString& text)
+{
+    RecordPending();
+    if (text.length() > Capacity) {
+        Warn(wxString::Format(InsertTooLong, text.length(), Capacity));
+        return false;
+    }
+    Box->SetValue(text);
+    Box->SetInsertionPointEnd();
+    Record(TChangeKind::Command);
+    return true;
+}
+
+// The box would paste a line end as a character of the equation, and cut a
+// text that does not fit without a word: the paste is done here instead.
+void TEquationEditor::OnPaste(wxClipboardTextEvent&)
+{
+    wxString pasted;
+    if (wxTheClipboard->Open()) {
+        wxTextDataObject data;
+        if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(data))
+            pasted = data.GetText();
+        wxTheClipboard->Close();
+    }
+    // A line copied from a terminal or a list ends in a line end.
+    const auto first = std::find_if_not(pasted.begin(), pasted.end(), IsLineEnd);
+    const auto last = std::find_if_not(pasted.rbegin(), pasted.rend(), IsLineEnd).base();
+    const wxString text = first < last ? wxString(first, last) : wxString();
+    if (text.empty())
+        return;
+    if (std::any_of(text.begin(), text.end(), IsLineEnd)) {
+        std::size_t count = 1; // "\r\n" is one line end
+        for (std::size_t i = 0; i < text.length(); ++i)
+            if (IsLineEnd(text[i]) && !(text[i] == '\r' && i + 1 < text.length() && text[i + 1] == '\n'))
+                ++count;
+        Warn(wxString::Format(PasteHasLines, count));
+        return;
+    }
+    RecordPending();
+    if (!Fits(text.length(), PasteTooLong))
+        return;
+    Box->WriteText(text);
+    Record(TChangeKind::Command);
+}
+
+// ---------------------------------------------------------------------------
+// Keys
+
+void TEquationEditor::OnKeyDown(wxKeyEvent& event)
+{
+    RecordPending(); // what the key before did
+    const int modifiers = event.GetModifiers();
+    if ((modifiers & ~(wxMOD_CONTROL | wxMOD_SHIFT)) != 0) {
+        event.Skip(); // Alt+Down opens the list
+        return;
+    }
+    const bool control = (modifiers & wxMOD_CONTROL) != 0;
+    const bool shift = (modifiers & wxMOD_SHIFT) != 0;
+    switch (event.GetKeyCode()) {
+    case 'Z':
+        if (!control)
+            break;
+        shift ? Redo() : Undo();
+        return;
+    case 'Y':
+        if (!control || shift)
+            break;
+        Redo();
+        return;
+    // The combo box would put a list item in place of the equation.
+    case WXK_UP:
+    case WXK_NUMPAD_UP:
+        if (modifiers == 0)
+            WalkHistory(true);
+        return;
+    case WXK_DOWN:
+    case WXK_NUMPAD_DOWN:
+        if (modifiers == 0)
+            WalkHistory(false);
+        return;
+    case WXK_PAGEUP:
+    case WXK_PAGEDOWN:
+    case WXK_NUMPAD_PAGEUP:
+    case WXK_NUMPAD_PAGEDOWN:
+        return;
+    case WXK_BACK:
+    case WXK_DELETE:
+    case WXK_NUMPAD_DELETE:
+        if (!control || shift)
+            break;
+        DeleteWord(event.GetKeyCode() != WXK_BACK);
+        return;
+    case WXK_LEFT:
+    case WXK_NUMPAD_LEFT:
+    case WXK_RIGHT:
+    case WXK_NUMPAD_RIGHT:
+    case WXK_HOME:
+    case WXK_NUMPAD_HOME:
+    case WXK_END:
+    case WXK_NUMPAD_END:
+        MoveCaret(event.GetKeyCode(), control, shift);
+        return;
+    default:
+        break;
+    }
+    event.Skip();
+}
+
+long TEquationEditor::WordStop(const wxString& text, long position, bool forward)
+{
+    const long length = static_cast<long>(text.length());
+    long stop = std::clamp(position, 0L, length);
+    if (forward) {
+        if (stop < length && IsWordCharacter(text[stop])) {
+            while (stop < length && IsWordCharacter(text[stop]))
+                ++stop;
+        } else if (stop < length) {
+            ++stop;
+        }
+        while (stop < length && wxIsspace(text[stop]))
+            ++stop;
+    } else {
+        while (stop > 0 && wxIsspace(text[stop - 1]))
+            --stop;
+        if (stop > 0 && IsWordCharacter(text[stop - 1])) {
+            while (stop > 0 && IsWordCharacter(text[stop - 1]))
+                --stop;
+        } else if (stop > 0) {
+            --stop;
+        }
+    }
+    return stop;
+}
+
+void TEquationEditor::MoveCaret(int key, bool byWord, bool extend)
+{
+    long from = 0;
+    long to = 0;
+    Box->GetSelection(&from, &to);
+    const long caret = Box->GetInsertionPoint();
+    const long anchor = caret == from ? to : from;
+    const long length = Box->GetLastPosition();
+    const bool forward = key == WXK_RIGHT || key == WXK_NUMPAD_RIGHT || key == WXK_END || key == WXK_NUMPAD_END;
+    const bool toEnd = key == WXK_HOME || key == WXK_NUMPAD_HOME || key == WXK_END || key == WXK_NUMPAD_END;
+
+    long target = caret;
+    if (toEnd)
+        target = forward ? length : 0;
+    else if (!extend && from != to)
+        target = forward ? to : from; // a selection gives way to its edge
+    else if (byWord)
+        target = WordStop(Box->GetValue(), caret, forward);
+    else
+        target = std::clamp(caret + (forward ? 1 : -1), 0L, length);
+
+    SetCaret(target, extend ? anchor : target);
+}
+
+void TEquationEditor::SetCaret(long caret, long anchor)
+{
+    if (caret == anchor)
+        Box->SetInsertionPoint(caret);
+    else
+        Box->SetSelection(caret, anchor); // the caret at the first position given
+}
+
+void TEquationEditor::DeleteWord(bool forward)
+{
+    long from = 0;
+    long to = 0;
+    Box->GetSelection(&from, &to);
+    if (from == to) {
+        const long stop = WordStop(Box->GetValue(), from, forward);
+        from = std::min(from, stop);
+        to = std::max(to, stop);
+    }
+    if (from == to)
+        return;
+    Box->Remove(from, to);
+    Box->SetInsertionPoint(from);
+    Record(TChangeKind::Command);
+}
+
+// ---------------------------------------------------------------------------
+// The recent list
+
+void TEquationEditor::WalkHistory(bool older)
+{
+    if (Walked == NotWalking && !older)
+        return; // nothing is newer than the text being typed
+    const wxString shown = Box->GetValue();
+    const int count = static_cast<int>(Box->GetCount());
+    int index = Walked;
+    do {
+        index += older ? 1 : -1;
+    } while (index >= 0 && index < count && (IsBlank(Box->GetString(index)) || Box->GetString(index) == shown));
+    if (index >= count)
+        return; // nothing older
+
+    if (Walked == NotWalking) {
+        long from = 0;
+        long to = 0;
+        Box->GetSelection(&from, &to);
+        Draft = shown;
+        DraftCaret = Box->GetInsertionPoint();
+        DraftAnchor = DraftCaret == from ? to : from;
+    }
+    const wxString& text = index < 0 ? Draft : Box->GetString(index);
+    Box->SetValue(text);
+    Record(TChangeKind::Command);
+    if (index < 0) {
+        SetCaret(DraftCaret, DraftAnchor);
+        Walked = NotWalking;
+    } else {
+        Box->SetInsertionPointEnd();
+        Walked = index;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Focus
+
+void TEquationEditor::Focus()
+{
+    if (wxWindow::FindFocus() == Box)
+        return;
+    // GTK's entry selects all of its text when it takes the focus.
+    long from = 0;
+    long to = 0;
+    Box->GetSelection(&from, &to);
+    const long caret = Box->GetInsertionPoint();
+    Box->SetFocus();
+    SetCaret(caret, caret == from ? to : from);
+}
