@@ -1,5 +1,7 @@
 // Time from a caret key in a long equation to an idle event loop, with the
-// window shown, so that GTK's redrawing and scrolling of the entry counts.
+// window shown, so that GTK's redrawing and scrolling of the entry counts;
+// and the same for a typed character (its undo record included) and for
+// Ctrl+Z taking it back.
 // Needs a display (xvfb-run -a).
 //
 //   caret_bench [runs]
@@ -26,7 +28,7 @@ Clock::time_point DrainEvents()
 
 struct TKey {
     const char* Name;
-    int Code;
+    int Code; // 0: a character typed, which the box puts in itself
     bool Control, Shift;
 };
 
@@ -34,6 +36,7 @@ const TKey Keys[] = {
     {"Left", WXK_LEFT, false, false},        {"Right", WXK_RIGHT, false, false},
     {"Ctrl+Left", WXK_LEFT, true, false},    {"Shift+Right", WXK_RIGHT, false, true},
     {"Home", WXK_HOME, false, false},        {"End", WXK_END, false, false},
+    {"Type 7", 0, false, false},             {"Ctrl+Z", 'Z', true, false},
 };
 
 } // namespace
@@ -67,8 +70,18 @@ int main(int argc, char** argv)
         for (const TKey& key : Keys) {
             std::vector<double> times;
             for (int run = 0; run < runs; ++run) {
+                // A character typed needs a place left in the box.
+                box->SetValue(key.Code == 0 || key.Code == 'Z' ? text.Left(length - 1) : text);
                 box->SetInsertionPoint(length / 2);
+                if (key.Code == 'Z')
+                    box->WriteText("7"); // to take back
                 DrainEvents();
+                if (key.Code == 0) {
+                    const auto t0 = Clock::now();
+                    box->WriteText("7");
+                    times.push_back(Milliseconds(t0, DrainEvents()));
+                    continue;
+                }
                 wxKeyEvent event(wxEVT_KEY_DOWN);
                 event.m_keyCode = key.Code;
                 event.SetControlDown(key.Control);
