@@ -3,6 +3,7 @@
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>
 #include <wx/dataobj.h>
+#include <wx/platinfo.h>
 #include <wx/wxcrt.h>
 
 #include <algorithm>
@@ -278,12 +279,19 @@ void TEquationEditor::OnKeyDown(wxKeyEvent& event)
     case WXK_NUMPAD_HOME:
     case WXK_END:
     case WXK_NUMPAD_END:
+        if (!MovesCaretItself())
+            break;
         MoveCaret(event.GetKeyCode(), control, shift);
         return;
     default:
         break;
     }
     event.Skip();
+}
+
+bool TEquationEditor::MovesCaretItself()
+{
+    return wxPlatformInfo::Get().GetPortId() == wxPORT_GTK;
 }
 
 long TEquationEditor::WordStop(const wxString& text, long position, bool forward)

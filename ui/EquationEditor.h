@@ -9,12 +9,14 @@
 //   text being typed is kept, Down past the newest item gives it back with
 //   its caret, blank items are passed over. Page Up and Page Down do
 //   nothing; Alt+Down opens the list.
-// - The caret keys move by the same rules at every length (GTK's own motion
-//   costs time with the square of the text's length): Ctrl with Left or
-//   Right moves over a whole number, or over one operator, and the spaces
-//   after it; with a selection, Left and Right go to its start and end.
-//   Ctrl+Backspace and Ctrl+Delete delete what Ctrl+Left and Ctrl+Right
-//   would move over.
+// - On GTK the caret keys move by the program's own rules, the same at every
+//   length (GTK's own motion costs time with the square of the text's
+//   length, and the program took over from it only in long equations):
+//   Ctrl with Left or Right moves over a whole number, or over one operator,
+//   and the spaces after it; with a selection, Left and Right go to its
+//   start and end. Windows' edit control moves the caret quickly by the
+//   system's own rules. Ctrl+Backspace and Ctrl+Delete delete what Ctrl+Left
+//   and Ctrl+Right would move over by the program's rules, everywhere.
 // - Nothing is ever cut to fit: text that would make the equation longer
 //   than the box holds is refused with a message, and the box is left as
 //   it was. A paste drops the line ends around the text and refuses text of
@@ -63,6 +65,8 @@ public:
 
     // Where Ctrl+Left (forward false) or Ctrl+Right moves from position.
     static long WordStop(const wxString& text, long position, bool forward);
+    // Whether the caret keys are the program's, not the toolkit's.
+    static bool MovesCaretItself();
 
 private:
     void OnKeyDown(wxKeyEvent& event);

@@ -5,6 +5,7 @@
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -113,6 +114,11 @@ TEST_F(EditingTest, EditingKeysActAlikeAtAnyLength)
         const wxString text = "12.5 + (3*4)-6.7" + tail;
         const auto at = [&](long position) { return position == End ? long(text.length()) : position; };
         for (const TEditingKey& row : EditingKeys) {
+            const auto caretKey = [](TKey key) {
+                return key.Code == WXK_LEFT || key.Code == WXK_RIGHT || key.Code == WXK_HOME || key.Code == WXK_END;
+            };
+            if (!TEquationEditor::MovesCaretItself() && std::any_of(row.Keys.begin(), row.Keys.end(), caretKey))
+                continue; // the system's edit control moves the caret by its own rules
             SCOPED_TRACE(std::string(row.Name) + (tail.empty() ? "" : " (long)"));
             Equation()->SetValue(text);
             Select(row.Caret, row.Anchor);
