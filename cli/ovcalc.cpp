@@ -49,7 +49,9 @@ constexpr std::string_view Usage =
     "\n"
     "An equation holds numbers, + - * / ^ (power) & (root), parentheses and spaces.\n"
     "A result beyond 79228162514264337593543950335, either sign, is reported as\n"
-    "an error; a lone number is given back exactly as typed.\n"
+    "an error; a lone number is given back exactly as typed. The hexadecimal,\n"
+    "octal and binary lines give the integer part exactly, or say \"beyond 96\n"
+    "bits\" (null in JSON) for a lone number beyond that.\n"
     "A fault is shown on standard error with its line and column and at most\n"
     "about 70 characters of the equation around it.\n"
     "\n"
@@ -308,12 +310,14 @@ struct TBases {
     std::string Hexadecimal;
     std::string Octal;
     std::string Binary;
+    bool Known; // false for a lone number beyond 96 bits: the texts say so
 };
 
 TBases BasesOf(std::string_view result)
 {
-    const std::int64_t integer = ResultIntegerPart(result);
-    return TBases{IntToHexadecimal(integer), IntToOctal(integer), IntToBinary(integer)};
+    const TIntegerPart part = ResultIntegerPart(result);
+    return TBases{IntegerPartToHexadecimal(part), IntegerPartToOctal(part), IntegerPartToBinary(part),
+                  !part.TooLarge};
 }
 
 // Where an equation came from, for messages: a line of standard input or an argument.
@@ -414,12 +418,16 @@ void WriteJsonEnd(bool ok, std::string_view result, bool outOfMemory)
         const TBases bases = BasesOf(result);
         Out.Put(", \"decimal\": ");
         Out.PutPlainJsonString(result);
-        Out.Put(", \"hexadecimal\": ");
-        Out.PutPlainJsonString(bases.Hexadecimal);
-        Out.Put(", \"octal\": ");
-        Out.PutPlainJsonString(bases.Octal);
-        Out.Put(", \"binary\": ");
-        Out.PutPlainJsonString(bases.Binary);
+        if (bases.Known) {
+            Out.Put(", \"hexadecimal\": ");
+            Out.PutPlainJsonString(bases.Hexadecimal);
+            Out.Put(", \"octal\": ");
+            Out.PutPlainJsonString(bases.Octal);
+            Out.Put(", \"binary\": ");
+            Out.PutPlainJsonString(bases.Binary);
+        } else {
+            Out.Put(", \"hexadecimal\": null, \"octal\": null, \"binary\": null");
+        }
     } else if (outOfMemory) {
         Out.Put(", \"error\": {\"message\": \"Out of memory.\", \"position\": -1}");
     } else if (Report.Position < 0) {

@@ -1,29 +1,38 @@
 #include "BaseConversion.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
 // Shared by the three bases: the lowest bitsPerDigit bits give each digit,
 // least significant first; zero still yields one digit.
-std::string ToBase(std::int64_t value, unsigned bitsPerDigit)
+std::string ToBase(bool negative, TUInt128 magnitude, unsigned bitsPerDigit)
 {
     static constexpr char Digits[] = "0123456789ABCDEF";
-    const bool negative = value < 0;
-    // The magnitude of the most negative value only exists unsigned.
-    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    const std::uint64_t mask = (std::uint64_t{1} << bitsPerDigit) - 1;
-    char buffer[65];
+    const unsigned mask = (1U << bitsPerDigit) - 1;
+    char buffer[129];
     char* const end = buffer + sizeof buffer;
     char* at = end;
     do {
-        *--at = Digits[magnitude & mask];
+        *--at = Digits[static_cast<unsigned>(magnitude) & mask];
         magnitude >>= bitsPerDigit;
     } while (magnitude != 0);
     if (negative)
         *--at = '-';
     return std::string(at, end);
+}
+
+std::string ToBase(std::int64_t value, unsigned bitsPerDigit)
+{
+    // The magnitude of the most negative value only exists unsigned.
+    const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    return ToBase(value < 0, magnitude, bitsPerDigit);
+}
+
+std::string ToBase(const TIntegerPart& part, unsigned bitsPerDigit)
+{
+    return part.TooLarge ? std::string(MessageBeyondIntegerPartBits)
+                         : ToBase(part.Negative, part.Magnitude, bitsPerDigit);
 }
 
 } // namespace
@@ -43,7 +52,22 @@ std::string IntToHexadecimal(std::int64_t value)
     return ToBase(value, 4);
 }
 
-std::int64_t ResultIntegerPart(std::string_view text)
+std::string IntegerPartToBinary(const TIntegerPart& part)
+{
+    return ToBase(part, 1);
+}
+
+std::string IntegerPartToOctal(const TIntegerPart& part)
+{
+    return ToBase(part, 3);
+}
+
+std::string IntegerPartToHexadecimal(const TIntegerPart& part)
+{
+    return ToBase(part, 4);
+}
+
+TIntegerPart ResultIntegerPart(std::string_view text)
 {
     // sign, digits with at most one '.', optional exponent: the integer part
     // is the digits left of the point once the exponent has moved it.
@@ -74,27 +98,26 @@ std::int64_t ResultIntegerPart(std::string_view text)
             exponent = -exponent;
     }
     if (i != text.size())
-        return 0;
+        return {};
 
-    // Digits of the integer part, saturating just past the 64-bit range.
-    constexpr std::uint64_t Saturated = std::uint64_t{1} << 63; // |INT64_MIN|
+    // Digits of the integer part, stopping once past 96 bits.
+    constexpr TUInt128 Limit = TUInt128{1} << IntegerPartBits;
     const long long integerDigits = static_cast<long long>(pointAt - digitsStart) + exponent;
-    std::uint64_t magnitude = 0;
-    auto append = [&magnitude](unsigned digit) {
-        magnitude = magnitude > (Saturated - digit) / 10 ? Saturated + 1 : magnitude * 10 + digit;
+    TIntegerPart part;
+    auto append = [&part](unsigned digit) {
+        part.Magnitude = part.Magnitude * 10 + digit;
+        part.TooLarge = part.Magnitude >= Limit;
     };
     long long taken = 0;
-    for (std::size_t j = digitsStart; j < digitsEnd && taken < integerDigits; ++j) {
+    for (std::size_t j = digitsStart; j < digitsEnd && taken < integerDigits && !part.TooLarge; ++j) {
         if (text[j] == '.')
             continue;
         ++taken;
         append(static_cast<unsigned>(text[j] - '0'));
     }
     // Digits the exponent moves past the last one written are zeros.
-    for (; taken < integerDigits && magnitude != 0 && magnitude <= Saturated; ++taken)
+    for (; taken < integerDigits && part.Magnitude != 0 && !part.TooLarge; ++taken)
         append(0);
-    if (negative)
-        return magnitude >= Saturated ? std::numeric_limits<std::int64_t>::min()
-                                      : -static_cast<std::int64_t>(magnitude);
-    return magnitude >= Saturated ? std::numeric_limits<std::int64_t>::max() : static_cast<std::int64_t>(magnitude);
+    part.Negative = negative && part.Magnitude != 0;
+    return part;
 }

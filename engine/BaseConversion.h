@@ -1,18 +1,37 @@
-// A signed 64-bit integer as sign-and-magnitude text in base 2, 8 and 16:
-// an optional '-', then the digits of the absolute value, no prefix, no
-// padding ("-FF", not a two's-complement pattern).
+// Integers as sign-and-magnitude text in base 2, 8 and 16: an optional '-',
+// then the digits of the absolute value, no prefix, no padding ("-FF", not
+// a two's-complement pattern).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "Decimal.h"
+
 std::string IntToBinary(std::int64_t value);
 std::string IntToOctal(std::int64_t value);
 std::string IntToHexadecimal(std::int64_t value); // upper-case digits
 
+// The integer part of a result, exact for every value the decimal type
+// holds: at most 96 bits, so at most 96, 32 and 24 digits.
+struct TIntegerPart {
+    bool Negative = false;   // never for zero
+    TUInt128 Magnitude = 0;  // below 2^96 unless TooLarge
+    bool TooLarge = false;   // a lone number typed beyond 96 bits
+};
+
+inline constexpr unsigned IntegerPartBits = 96;
+// What the base fields say for an integer part beyond them.
+inline constexpr std::string_view MessageBeyondIntegerPartBits = "beyond 96 bits";
+
 // The integer part of a result text, as the hexadecimal, octal and binary
-// fields show it: the value truncated toward zero and clamped to the signed
-// 64-bit range. Reads every form a result can take ("+5", ".5", "007",
-// "-2.5", "1E+20", "9.5367431640625E-07"); a text that is no number gives 0.
-std::int64_t ResultIntegerPart(std::string_view text);
+// fields show it: the value truncated toward zero. Reads every form a result
+// can take ("+5", ".5", "007", "-2.5", "1E+20", "9.5367431640625E-07"); a
+// text that is no number gives 0.
+TIntegerPart ResultIntegerPart(std::string_view text);
+
+// Its digits; for a part that is TooLarge, MessageBeyondIntegerPartBits.
+std::string IntegerPartToBinary(const TIntegerPart& part);
+std::string IntegerPartToOctal(const TIntegerPart& part);
+std::string IntegerPartToHexadecimal(const TIntegerPart& part);

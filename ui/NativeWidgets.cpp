@@ -1,6 +1,7 @@
 #include "NativeWidgets.h"
 
 #include <wx/combobox.h>
+#include <wx/textctrl.h>
 #include <wx/toolbar.h>
 #include <wx/window.h>
 
@@ -169,6 +170,63 @@ void AddCommands(void*, void* menu, void* data)
 
 } // namespace
 
+namespace {
+
+constexpr int SecondaryIcon = 1; // GTK_ENTRY_ICON_SECONDARY
+using GetPosition = int (*)(void* editable);
+using SetPosition = void (*)(void* editable, int position);
+using SetIconName = void (*)(void* entry, int icon, const char* name);
+using GetIconName = const char* (*)(void* entry, int icon);
+using SetIconTooltip = void (*)(void* entry, int icon, const char* text);
+
+const char* const ToEnd = "pan-end-symbolic";
+const char* const ToStart = "pan-start-symbolic";
+
+// GTK's "icon-press": to the end of the text, or back to its start.
+void ScrollToOtherEnd(void* entry, int, void*, void*)
+{
+    static const auto get = Lookup<GetPosition>("gtk_editable_get_position");
+    static const auto set = Lookup<SetPosition>("gtk_editable_set_position");
+    static const auto icon = Lookup<SetIconName>("gtk_entry_set_icon_from_icon_name");
+    if (get == nullptr || set == nullptr || icon == nullptr)
+        return;
+    const bool atStart = get(entry) == 0;
+    set(entry, atStart ? -1 : 0);
+    icon(entry, SecondaryIcon, atStart ? ToStart : ToEnd);
+}
+
+} // namespace
+
+void ShowScrollCue(wxTextCtrl* field, bool shown)
+{
+    static const auto icon = Lookup<SetIconName>("gtk_entry_set_icon_from_icon_name");
+    static const auto tooltip = Lookup<SetIconTooltip>("gtk_entry_set_icon_tooltip_text");
+    static const auto connect = Lookup<Connect>("g_signal_connect_data");
+    static const auto set = Lookup<SetPosition>("gtk_editable_set_position");
+    void* entry = field->GetHandle();
+    if (icon == nullptr || tooltip == nullptr || connect == nullptr || set == nullptr || entry == nullptr ||
+        shown == HasScrollCue(field))
+        return;
+    using GetData = void* (*)(void* object, const char* key);
+    using SetData = void (*)(void* object, const char* key, void* data);
+    static const auto getData = Lookup<GetData>("g_object_get_data");
+    static const auto setData = Lookup<SetData>("g_object_set_data");
+    if (shown && getData != nullptr && setData != nullptr && getData(entry, "ov-scroll-cue") == nullptr) {
+        connect(entry, "icon-press", reinterpret_cast<Callback>(&ScrollToOtherEnd), nullptr, nullptr, 0);
+        setData(entry, "ov-scroll-cue", entry); // connected once
+    }
+    icon(entry, SecondaryIcon, shown ? ToEnd : nullptr);
+    if (shown)
+        tooltip(entry, SecondaryIcon, "More digits: click to see the other end");
+    set(entry, 0);
+}
+
+bool HasScrollCue(wxTextCtrl* field)
+{
+    static const auto name = Lookup<GetIconName>("gtk_entry_get_icon_name");
+    return name != nullptr && field->GetHandle() != nullptr && name(field->GetHandle(), SecondaryIcon) != nullptr;
+}
+
 void KeepFocusOnButtonClick(wxComboBox* comboBox)
 {
     using SetFocusOnClick = void (*)(void* widget, int focus);
@@ -200,6 +258,13 @@ void SetAccessibleRole(wxWindow*, const char*) {}
 void NameToolbarTools(wxToolBar*) {}
 
 void LimitDropDownWidth(wxComboBox*, int) {}
+
+void ShowScrollCue(wxTextCtrl*, bool) {}
+
+bool HasScrollCue(wxTextCtrl*)
+{
+    return false;
+}
 
 void KeepFocusOnButtonClick(wxComboBox*) {}
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 class wxComboBox;
+class wxTextCtrl;
 class wxToolBar;
 class wxWindow;
 
@@ -32,6 +33,12 @@ struct TMenuCommand {
     bool Enabled;
     std::function<void()> Run;
 };
+
+// An arrow at the right end of a one-line text field whose text is wider
+// than the field, shown or taken away; a click on it scrolls the text to
+// its other end. Elsewhere than GTK the field stays as it is.
+void ShowScrollCue(wxTextCtrl* field, bool shown);
+[[nodiscard]] bool HasScrollCue(wxTextCtrl* field);
 
 // Keeps the keyboard focus in the combo box's text field when its button
 // is clicked: GTK's button takes it otherwise, and typing then goes nowhere

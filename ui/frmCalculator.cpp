@@ -192,6 +192,14 @@ const char* const WidestResults[] = {
 // Of those, the ones the Decimal field shows.
 const char* const WidestDecimals[] = {WidestResults[1], WidestResults[2]};
 
+// A value wider than its field gets an arrow that scrolls it: nothing else
+// would tell that digits are out of sight.
+void UpdateScrollCue(wxTextCtrl* field)
+{
+    const int room = field->GetSize().x - field->GetSizeFromTextSize(0).x;
+    ShowScrollCue(field, field->GetTextExtent(field->GetValue()).x > room);
+}
+
 // The work area of the display the window is on: the whole display less
 // panels and docks.
 wxRect WorkArea(const wxWindow* window)
@@ -322,6 +330,16 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     txtDecimal->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
                         wxMouseEventHandler(TfrmCalculator::OnDecimalDoubleClick), nullptr, this);
     pnlMain->Bind(wxEVT_SIZE, &TfrmCalculator::OnPanelSize, this);
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
+        field->Bind(wxEVT_TEXT, [field](wxCommandEvent& event) {
+            UpdateScrollCue(field);
+            event.Skip();
+        });
+        field->Bind(wxEVT_SIZE, [field](wxSizeEvent& event) {
+            UpdateScrollCue(field);
+            event.Skip();
+        });
+    }
 
     const std::string directory = ExecutableDirectory();
     IniFileName = SettingsFilePath(directory);
@@ -663,11 +681,11 @@ void TfrmCalculator::Calculate()
     if (!ok)
         return;
 
-    const std::int64_t integerPart = ResultIntegerPart(equation);
+    const TIntegerPart integerPart = ResultIntegerPart(equation);
     txtDecimal->SetValue(wxString::FromUTF8(equation));
-    txtHexadecimal->SetValue(IntToHexadecimal(integerPart));
-    txtOctal->SetValue(IntToOctal(integerPart));
-    txtBinary->SetValue(IntToBinary(integerPart));
+    txtHexadecimal->SetValue(IntegerPartToHexadecimal(integerPart));
+    txtOctal->SetValue(IntegerPartToOctal(integerPart));
+    txtBinary->SetValue(IntegerPartToBinary(integerPart));
 
     // Selected, so that the next typed character starts a new equation.
     cboEquation->SetSelection(0, static_cast<long>(cboEquation->GetValue().length()));

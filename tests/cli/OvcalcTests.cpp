@@ -57,6 +57,12 @@ TEST(Ovcalc, PlainOutput)
         {"the others are still answered", {"1/0", "7"}, nullptr,
          "Decimal: 7\nHexadecimal: 7\nOctal: 7\nBinary: 111\n", "ovcalc: Division by zero. (column 2)\n1/0\n ^\n", 1},
         {"the empty equation is no failure", {""}, nullptr, "", "", 0},
+        {"beyond 64 bits, exact", {"18446744073709551615+1"}, nullptr,
+         "Decimal: 18446744073709551616\nHexadecimal: 10000000000000000\nOctal: 2000000000000000000000\nBinary: 1"
+         "0000000000000000000000000000000000000000000000000000000000000000\n", "", 0},
+        {"a lone number beyond 96 bits", {"-99999999999999999999999999999999"}, nullptr,
+         "Decimal: -99999999999999999999999999999999\nHexadecimal: beyond 96 bits\nOctal: beyond 96 bits\n"
+         "Binary: beyond 96 bits\n", "", 0},
         {"a leading sign is no option", {"-5+2"}, nullptr,
          "Decimal: -3\nHexadecimal: -3\nOctal: -3\nBinary: -11\n", "", 0},
         {"changes", {"--changes", "-(2+3)*2"}, nullptr,
@@ -96,6 +102,11 @@ TEST(Ovcalc, JsonOutput)
          "{\"equation\": \"1/0\", \"steps\": [\"1/0\"], \"ok\": false, "
          "\"error\": {\"message\": \"Division by zero.\", \"position\": 1}}\n",
          "", 1},
+        {"beyond 96 bits", {"--json", "99999999999999999999999999999999"}, nullptr,
+         "{\"equation\": \"99999999999999999999999999999999\", \"steps\": [\"99999999999999999999999999999999\"], "
+         "\"ok\": true, \"decimal\": \"99999999999999999999999999999999\", \"hexadecimal\": null, \"octal\": null, "
+         "\"binary\": null}\n",
+         "", 0},
         {"empty", {"--json", ""}, nullptr, "{\"equation\": \"\", \"steps\": [], \"ok\": false, \"error\": null}\n", "",
          0},
         {"escaping", {"--json", "2\xff\"\\"}, nullptr,

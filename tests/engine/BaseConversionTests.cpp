@@ -34,28 +34,39 @@ TEST(BaseConversion, SignAndMagnitudeDigits)
     }
 }
 
-// The base fields show the value truncated toward zero, clamped to 64 bits.
-TEST(ResultIntegerPart, TruncatesTowardZeroAndClamps)
+// The base fields show the value truncated toward zero, exactly to 96 bits.
+TEST(ResultIntegerPart, ExactToTheDecimalTypesRange)
 {
     static const struct {
         const char* Text;
-        std::int64_t Expected;
+        std::string Hexadecimal, Octal, Binary;
     } rows[] = {
         // results as the engine hands them back, lone numbers as typed
-        {"14", 14}, {"-2.5", -2}, {".5", 0}, {"-.5", 0}, {"+5", 5}, {"007", 7}, {"5.", 5}, {"0", 0},
-        // exponent forms of power results
-        {"1E+20", Max}, {"-1E+20", Min}, {"9.5367431640625E-07", 0}, {"1.5E+3", 1500},
-        {"-1.23456E+2", -123}, {"12345.678E-2", 123}, {"1E+0", 1}, {"1.5E+999999999999", Max},
-        // the 64-bit edges
-        {"9223372036854775807", Max}, {"9223372036854775807.9", Max}, {"9223372036854775808", Max},
-        {"-9223372036854775808", Min}, {"-9223372036854775809", Min},
-        {"79228162514264337593543950335", Max}, {"-79228162514264337593543950335.5", Min},
+        {"14", "E", "16", "1110"}, {"-2.5", "-2", "-2", "-10"}, {".5", "0", "0", "0"}, {"-.5", "0", "0", "0"},
+        {"+5", "5", "5", "101"}, {"007", "7", "7", "111"},
+        // exponent forms of power results, by their value
+        {"9.5367431640625E-07", "0", "0", "0"}, {"-1.23456E+2", "-7B", "-173", "-1111011"},
+        {"1E+20", "56BC75E2D63100000", "12657072742654304000000", "1010110101111000111010111100010110101100011000100000000000000000000"},
+        // the 64- and 96-bit edges, either sign
+        {"9223372036854775807", "7FFFFFFFFFFFFFFF", "777777777777777777777", std::string(63, '1')},
+        {"9223372036854775808", "8000000000000000", "1000000000000000000000", "1" + std::string(63, '0')},
+        {"-18446744073709551616.9", "-10000000000000000", "-2000000000000000000000", "-1" + std::string(64, '0')},
+        {"79228162514264337593543950335", "FFFFFFFFFFFFFFFFFFFFFFFF", "77777777777777777777777777777777",
+         std::string(96, '1')},
+        {"-79228162514264337593543950335.5", "-FFFFFFFFFFFFFFFFFFFFFFFF", "-77777777777777777777777777777777",
+         "-" + std::string(96, '1')},
+        // a lone number beyond: said so, never a wrong number
+        {"79228162514264337593543950336", "beyond 96 bits", "beyond 96 bits", "beyond 96 bits"},
+        {"-1.5E+999999999999", "beyond 96 bits", "beyond 96 bits", "beyond 96 bits"},
         // no number at all
-        {"", 0}, {"abc", 0}, {"1x", 0},
+        {"", "0", "0", "0"}, {"1x", "0", "0", "0"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Text);
-        EXPECT_EQ(ResultIntegerPart(row.Text), row.Expected);
+        const TIntegerPart part = ResultIntegerPart(row.Text);
+        EXPECT_EQ(IntegerPartToHexadecimal(part), row.Hexadecimal);
+        EXPECT_EQ(IntegerPartToOctal(part), row.Octal);
+        EXPECT_EQ(IntegerPartToBinary(part), row.Binary);
     }
 }
 

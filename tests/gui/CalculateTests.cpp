@@ -5,6 +5,10 @@
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 
+#include <cstring>
+
+#include "NativeWidgets.h"
+
 namespace {
 
 struct TCalculation {
@@ -16,8 +20,10 @@ struct TCalculation {
     const char* Binary;
 };
 
+const std::string Ones96(96, '1');
+
 // The base fields show the integer part of the result's value, truncated
-// toward zero and clamped to 64 bits; the decimal field the result as is.
+// toward zero, exactly; the decimal field the result as is.
 const TCalculation Calculations[] = {
     // precedence, one step per operation
     {"2+3*4", {"2+3*4", "2+12", "14"}, "14", "E", "16", "1110"},
@@ -29,16 +35,19 @@ const TCalculation Calculations[] = {
     {"3/4", {"3/4", "0.75"}, "0.75", "0", "0", "0"},
     // a lone number keeps its typed text
     {".5", {".5"}, ".5", "0", "0", "0"},
-    // beyond 64 bits the base fields clamp
+    // beyond 64 bits the base fields are as exact
     {"9223372036854775807+1", {"9223372036854775807+1", "9223372036854775808"}, "9223372036854775808",
-     "7FFFFFFFFFFFFFFF", "777777777777777777777", "111111111111111111111111111111111111111111111111111111111111111"},
+     "8000000000000000", "1000000000000000000000", "1000000000000000000000000000000000000000000000000000000000000000"},
     {"-9223372036854775807-2", {"-9223372036854775807-2", "-9223372036854775809"}, "-9223372036854775809",
-     "-8000000000000000", "-1000000000000000000000",
-     "-1000000000000000000000000000000000000000000000000000000000000000"},
+     "-8000000000000001", "-1000000000000000000001",
+     "-1000000000000000000000000000000000000000000000000000000000000001"},
+    // the 96-bit edge: every digit, scrolling where the field is too narrow
+    {"79228162514264337593543950335", {"79228162514264337593543950335"}, "79228162514264337593543950335",
+     "FFFFFFFFFFFFFFFFFFFFFFFF", "77777777777777777777777777777777", Ones96.c_str()},
     // exponent forms are read by value, not by their leading digits
     {"2^-20", {"2^-20", "9.5367431640625E-07"}, "9.5367431640625E-07", "0", "0", "0"},
-    {"10^20", {"10^20", "1E+20"}, "1E+20", "7FFFFFFFFFFFFFFF", "777777777777777777777",
-     "111111111111111111111111111111111111111111111111111111111111111"},
+    {"10^20", {"10^20", "1E+20"}, "1E+20", "56BC75E2D63100000", "12657072742654304000000",
+     "1010110101111000111010111100010110101100011000100000000000000000000"},
 };
 
 class CalculationTest : public CalculatorTest, public ::testing::WithParamInterface<TCalculation> {};
@@ -53,6 +62,10 @@ TEST_P(CalculationTest, EnterFillsResultFieldsStepsAndRecentList)
     EXPECT_EQ(FieldText(ids::txtHexadecimal), row.Hexadecimal);
     EXPECT_EQ(FieldText(ids::txtOctal), row.Octal);
     EXPECT_EQ(FieldText(ids::txtBinary), row.Binary);
+#ifdef __WXGTK__
+    // Digits out of sight are shown to be there.
+    EXPECT_EQ(HasScrollCue(Field(ids::txtBinary)), std::strlen(row.Binary) > 65);
+#endif
 
     // The equation stays, selected whole, and heads the recent list.
     EXPECT_EQ(EquationText(), row.Equation);
