@@ -206,8 +206,11 @@ void OnEngineStep(const std::string& equation)
 // slices of the first step, computed numbers in a store of their own.
 class TChangeWriter final : public TStepSink {
 public:
-    void OnFirstStep(std::string_view equation, const TTokenList& tokens) override
+    bool OnFirstStep(std::string_view equation, const TTokenList& tokens) override
     {
+        if (equation.size() > TextLimit) {
+            return false;
+        }
         Texts.assign(equation);
         Starts.resize(tokens.IndexLimit());
         Lengths.resize(tokens.IndexLimit());
@@ -225,10 +228,14 @@ public:
             Out.Put(", \"changes\": [");
         }
         Report.FirstStep = false;
+        return true;
     }
 
-    void OnChange(const TStepChange& change) override
+    bool OnChange(const TStepChange& change) override
     {
+        if (Texts.size() + change.Text.size() > TextLimit) {
+            return false; // past what the 32-bit offsets reach
+        }
         // The span a step replaces is its keeper and the tokens it removed,
         // side by side: their old texts in list order are what stood there.
         std::array<TTokenList::TIndex, 4> span{change.Keeper};
@@ -273,6 +280,7 @@ public:
             Texts.replace(Starts[keeper], change.Text.size(), change.Text);
         }
         Lengths[keeper] = static_cast<std::uint32_t>(change.Text.size());
+        return true;
     }
 
     // Before each equation.
@@ -294,6 +302,8 @@ public:
     }
 
 private:
+    static constexpr std::size_t TextLimit = 0xFFFFFFFF;
+
     std::string Texts;
     std::vector<std::uint32_t> Starts;  // by token: where its current text starts in Texts
     std::vector<std::uint32_t> Lengths; // by token
@@ -467,16 +477,8 @@ public:
             Out.PutJsonString(equation);
             Out.Put(changes ? ", \"first\": " : ", \"steps\": [");
         }
-        bool ok = false;
-        bool outOfMemory = false;
-        try {
-            ok = Engine->Evaluate(equation);
-        } catch (const std::bad_alloc&) {
-            // The engine is made anew: the old one may be half way through an edit.
-            outOfMemory = true;
-            Engine.reset();
-            MakeEngine();
-        }
+        const bool ok = Engine->Evaluate(equation);
+        const bool outOfMemory = !ok && Report.Message == MessageOutOfMemory;
         const std::string& result = equation;
         if (json) {
             if (changes) {

@@ -6,6 +6,8 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -365,9 +367,55 @@ bool TEquationEngine::Fail(std::string_view message, std::size_t position)
     return false;
 }
 
+bool TEquationEngine::FailAt(std::string_view message, std::size_t position, TIndex first, TIndex last,
+                             bool grouped)
+{
+    if (Sink != nullptr) {
+        std::size_t length = grouped ? 2 : 0;
+        for (TIndex i = first;; i = Tokens.Next(i)) {
+            length += Tokens.TextOf(i).size();
+            if (i == last) {
+                break;
+            }
+        }
+        Sink->OnFailure(Work->Lengths.Prefix(first), length);
+    }
+    return Fail(message, position);
+}
+
+template <class Body>
+bool TEquationEngine::Guarded(Body body)
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    // What was half done is dropped with its storage.
+    try {
+        Tokens.Clear();
+        Work = std::make_unique<TWorkspace>();
+    } catch (const std::bad_alloc&) {
+    }
+    if (OnError != nullptr) {
+        OnError(std::string(MessageOutOfMemory), -1);
+    }
+    return false;
+}
+
 bool TEquationEngine::Evaluate(std::string& equation)
 {
-    if (!Scan(equation)) {
+    return Guarded([&] { return EvaluateUnguarded(equation); });
+}
+
+bool TEquationEngine::Scan(std::string_view equation)
+{
+    return Guarded([&] { return ScanUnguarded(equation); });
+}
+
+bool TEquationEngine::EvaluateUnguarded(std::string& equation)
+{
+    if (!ScanUnguarded(equation)) {
         return false;
     }
     // Without steps and groups the working is not needed, only its result;
@@ -457,7 +505,7 @@ bool TEquationEngine::TakeResult(std::string& equation)
     // A lone number is handed back as typed, but a lone sign or "-." is none.
     if (Work->ValueStates[last] == TValueState::TextOnly
         && DecimalFromText(Tokens.TextOf(last)).Status == TDecimalStatus::NotANumber) {
-        return Fail(MessageInvalidNumber, Tokens.PositionOf(last));
+        return FailAt(MessageInvalidNumber, Tokens.PositionOf(last), last, last);
     }
     equation = TextOf(last);
     return true;
@@ -466,8 +514,12 @@ bool TEquationEngine::TakeResult(std::string& equation)
 // ---------------------------------------------------------------------------
 // Scanner
 
-bool TEquationEngine::Scan(std::string_view equation)
+bool TEquationEngine::ScanUnguarded(std::string_view equation)
 {
+    if (equation.size() > EquationLengthLimit) {
+        Tokens.Clear();
+        return Fail(MessageEquationTooLong, EquationLengthLimit);
+    }
     Tokens.Start(equation);
     if (equation.empty()) {
         return false;
@@ -600,8 +652,8 @@ bool TEquationEngine::Reduce()
             work.Equation += Tokens.TextOf(i);
         }
         work.Lengths.Build(limit, [this](std::size_t i) { return Tokens.TextOf(static_cast<TIndex>(i)).size(); });
-        if (Sink != nullptr) {
-            Sink->OnFirstStep(work.Equation, Tokens);
+        if (Sink != nullptr && !Sink->OnFirstStep(work.Equation, Tokens)) {
+            return Fail(MessageEquationTooLong, 0);
         }
         if (OnStep == nullptr) {
             work.Equation.clear(); // kept up to date for the step callback only
@@ -663,7 +715,9 @@ bool TEquationEngine::Reduce()
             }
             change.Keeper = joined;
             change.Text = Tokens.TextOf(joined);
-            Sink->OnChange(change);
+            if (!Sink->OnChange(change)) {
+                return Fail(MessageEquationTooLong, groupPosition);
+            }
         }
         work.Ranges.back().Cursor = Tokens.Next(joined);
     }
@@ -732,13 +786,14 @@ bool TEquationEngine::ApplyOperator(TIndex k)
     // failure found is the one reported.
     const TDecimal l = ValueOf(left);
     if (!l.IsOk()) {
-        return Fail(MessageFor(l.Status),
-                    l.Status == TDecimalStatus::NotANumber ? Tokens.PositionOf(left) : operatorPosition);
+        return FailAt(MessageFor(l.Status),
+                      l.Status == TDecimalStatus::NotANumber ? Tokens.PositionOf(left) : operatorPosition, left, right);
     }
     const TDecimal r = ValueOf(right);
     if (!r.IsOk()) {
-        return Fail(MessageFor(r.Status),
-                    r.Status == TDecimalStatus::NotANumber ? Tokens.PositionOf(right) : operatorPosition);
+        return FailAt(MessageFor(r.Status),
+                      r.Status == TDecimalStatus::NotANumber ? Tokens.PositionOf(right) : operatorPosition, left,
+                      right);
     }
     const char op = Tokens.TextOf(k)[0];
     TDecimal result;
@@ -763,7 +818,7 @@ bool TEquationEngine::ApplyOperator(TIndex k)
         break;
     }
     if (!result.IsOk()) {
-        return Fail(MessageFor(result.Status), operatorPosition);
+        return FailAt(MessageFor(result.Status), operatorPosition, left, right);
     }
 
     // The left operand's token takes the result, keeping its position.
@@ -779,7 +834,7 @@ bool TEquationEngine::ApplyOperator(TIndex k)
         TDecimalText chars;
         const std::string_view text = DecimalToChars(result, chars);
         if (text.empty()) {
-            return Fail(MessageNumberTooLarge, operatorPosition);
+            return FailAt(MessageNumberTooLarge, operatorPosition, left, right);
         }
         if (Sink != nullptr) {
             change.Length = Tokens.TextOf(left).size() + Tokens.TextOf(k).size() + Tokens.TextOf(right).size();
@@ -795,7 +850,9 @@ bool TEquationEngine::ApplyOperator(TIndex k)
         change.Keeper = left;
         change.Gone = {k, right, None};
         change.GoneCount = 2;
-        Sink->OnChange(change);
+        if (!Sink->OnChange(change)) {
+            return Fail(MessageEquationTooLong, operatorPosition);
+        }
     }
     return true;
 }
@@ -861,7 +918,7 @@ bool TEquationEngine::JoinAdjacentNumbers(TIndex value, std::size_t groupPositio
     FoldSigns(text);
     const TDecimal number = DecimalFromText(text);
     if (!number.IsOk()) {
-        return Fail(MessageFor(number.Status), groupPosition);
+        return FailAt(MessageFor(number.Status), groupPosition, before, value, true);
     }
     text = DecimalToText(number);
     ReplaceText(before, value, text);

@@ -76,6 +76,13 @@ inline constexpr std::string_view MessageNotReal = "Result is not a real number.
 // An operand or lone result that is no number ("-", "-."); at its first character, for a join at the "(".
 inline constexpr std::string_view MessageInvalidNumber = "Invalid number.";
 
+// Limits.
+// An equation longer than EquationLengthLimit, at the first character past it; or steps the step sink
+// cannot keep, at the operator whose step it refused.
+inline constexpr std::string_view MessageEquationTooLong = "Equation too long.";
+// Memory for the tokens or the working ran out; at -1.
+inline constexpr std::string_view MessageOutOfMemory = "Out of memory.";
+
 enum TTokenKind : std::int32_t {
     tkNumber = 1,
     tkOperator = 2,
@@ -201,18 +208,28 @@ struct TStepChange {
 };
 
 // Receives the working as changes (see above). Nothing is reported for an
-// equation the scanner refuses; a failing operation ends the reports.
+// equation the scanner refuses; a failing operation ends the reports, after
+// OnFailure has named it.
 class TStepSink {
 public:
     virtual ~TStepSink() = default;
     // The first step: the token texts joined, and the tokens themselves, by
-    // index (every index below tokens.IndexLimit() is in the list).
-    virtual void OnFirstStep(std::string_view equation, const TTokenList& tokens) = 0;
-    virtual void OnChange(const TStepChange& change) = 0;
+    // index (every index below tokens.IndexLimit() is in the list). Both
+    // return false when the sink cannot keep the step: the evaluation then
+    // fails with MessageEquationTooLong.
+    virtual bool OnFirstStep(std::string_view equation, const TTokenList& tokens) = 0;
+    virtual bool OnChange(const TStepChange& change) = 0;
+    // The operation that failed, as the span of the last step it would have
+    // replaced (an operator with its operands, a group with the number
+    // joined to it, a lone number that is none).
+    virtual void OnFailure(std::size_t /*at*/, std::size_t /*length*/) {}
 };
 
 class TEquationEngine {
 public:
+    // The longest equation the token list can index; longer ones are refused.
+    static constexpr std::size_t EquationLengthLimit = std::size_t{0xFFFFFFFE};
+
     // onStep may be null: then no step text is built at all.
     TEquationEngine(TErrorCallback onError, TStepCallback onStep);
     ~TEquationEngine();
@@ -221,7 +238,9 @@ public:
 
     // Replaces equation by its value and returns true, or reports one fault
     // through the error callback and returns false with equation unchanged.
-    // The empty text fails without a message.
+    // The empty text fails without a message. Nothing is thrown: memory
+    // that runs out is reported as MessageOutOfMemory, and the next
+    // evaluation starts afresh.
     bool Evaluate(std::string& equation);
 
     // The first stage of Evaluate: appends the tokens of a valid equation
@@ -243,6 +262,11 @@ private:
 
     std::string_view ScanNumber(std::string_view equation, std::size_t& position, bool& failed);
 
+    bool EvaluateUnguarded(std::string& equation);
+    bool ScanUnguarded(std::string_view equation);
+    // Runs work, turning memory that runs out into a report.
+    template <class Body>
+    bool Guarded(Body body);
     bool Reduce();
     bool EvaluateFlat(std::string& equation);
     bool TakeResult(std::string& equation);
@@ -263,6 +287,9 @@ private:
     [[nodiscard]] bool Textual() const { return OnStep != nullptr || Sink != nullptr; }
     std::size_t ReplaceText(TIndex first, TIndex last, std::string_view text);
     bool Fail(std::string_view message, std::size_t position);
+    // Tells the sink which span of the last step failed (first to last
+    // token, and the group's parentheses when grouped), then fails.
+    bool FailAt(std::string_view message, std::size_t position, TIndex first, TIndex last, bool grouped = false);
 
     std::array<char, 6> Operators;
     TTokenList Tokens;

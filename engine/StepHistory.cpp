@@ -1,23 +1,7 @@
 #include "StepHistory.h"
 
 #include <algorithm>
-#include <limits>
-#include <stdexcept>
-
-namespace {
-
-// Texts, sums and node counts are 32-bit: half the memory of the tree.
-constexpr std::size_t Limit = std::numeric_limits<std::uint32_t>::max() / 2;
-
-std::uint32_t Narrow(std::size_t value)
-{
-    if (value > Limit) {
-        throw std::length_error("step history: equation too long");
-    }
-    return static_cast<std::uint32_t>(value);
-}
-
-} // namespace
+#include <bit>
 
 void TStepHistory::Clear()
 {
@@ -39,19 +23,18 @@ void TStepHistory::Clear()
 
 TStepHistory::TNodeIndex TStepHistory::NewNode(TNode node)
 {
-    if (Nodes.size() >= Limit) {
-        throw std::length_error("step history: too many steps");
-    }
     Nodes.push_back(node);
     return static_cast<TNodeIndex>(Nodes.size() - 1);
 }
 
-void TStepHistory::OnFirstStep(std::string_view equation, const TTokenList& tokens)
+bool TStepHistory::OnFirstStep(std::string_view equation, const TTokenList& tokens)
 {
     Clear();
+    // A tree of 2n - 1 nodes over n tokens.
+    if (!Fits(equation.size()) || !Fits(std::size_t{2} * tokens.IndexLimit()))
+        return false;
     Texts.assign(equation);
-    Slots = Narrow(tokens.IndexLimit());
-    Narrow(equation.size());
+    Slots = static_cast<std::uint32_t>(tokens.IndexLimit());
     std::vector<std::uint32_t> starts(Slots);
     std::vector<std::uint32_t> lengths(Slots);
     std::uint32_t offset = 0;
@@ -63,6 +46,7 @@ void TStepHistory::OnFirstStep(std::string_view equation, const TTokenList& toke
     Nodes.reserve(std::size_t{2} * Slots);
     Roots.push_back(Slots == 0 ? NewNode({0, 0, 0}) : Build(0, Slots, starts, lengths));
     Longest = equation.size();
+    return true;
 }
 
 TStepHistory::TNodeIndex TStepHistory::Build(std::uint32_t low, std::uint32_t high,
@@ -78,25 +62,35 @@ TStepHistory::TNodeIndex TStepHistory::Build(std::uint32_t low, std::uint32_t hi
     return NewNode({left, right, Nodes[left].Sum + Nodes[right].Sum});
 }
 
-void TStepHistory::OnChange(const TStepChange& change)
+bool TStepHistory::OnChange(const TStepChange& change)
 {
     if (Roots.empty()) {
-        return;
+        return true;
     }
+    // A step copies at most one path of the tree's depth per token it changes.
+    const std::size_t depth = std::bit_width(std::size_t{Slots}) + 1;
+    if (!Fits(Texts.size() + change.Text.size()) || !Fits(Nodes.size() + 4 * depth))
+        return false;
     TLeafUpdate updates[4];
     std::size_t count = 0;
-    updates[count++] = {static_cast<std::uint32_t>(change.Keeper), Narrow(Texts.size()),
-                        Narrow(change.Text.size())};
+    updates[count++] = {static_cast<std::uint32_t>(change.Keeper), static_cast<std::uint32_t>(Texts.size()),
+                        static_cast<std::uint32_t>(change.Text.size())};
     for (std::size_t i = 0; i < change.GoneCount; ++i) {
         updates[count++] = {static_cast<std::uint32_t>(change.Gone[i]), 0, 0};
     }
     std::sort(updates, updates + count, [](const TLeafUpdate& a, const TLeafUpdate& b) { return a.Slot < b.Slot; });
-    Narrow(Texts.size() + change.Text.size());
     Texts += change.Text;
     Marks.push_back({change.At, change.Length});
     const TNodeIndex root = Update(Roots.back(), 0, Slots, updates, updates + count);
     Roots.push_back(root);
     Longest = std::max<std::size_t>(Longest, Nodes[root].Sum);
+    return true;
+}
+
+void TStepHistory::OnFailure(std::size_t at, std::size_t length)
+{
+    if (!Roots.empty() && Marks.size() < Roots.size())
+        Marks.push_back({at, length});
 }
 
 // A copy of the path from node down to every updated leaf; the rest is shared.

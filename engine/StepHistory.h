@@ -17,14 +17,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class TStepHistory final : public TStepSink {
 public:
+    // Texts, sums and node counts are 32-bit, half the memory of the tree:
+    // an equation whose steps need more is refused (as too long).
+    static constexpr std::size_t DefaultLimit = std::numeric_limits<std::uint32_t>::max() / 2;
+
+    explicit TStepHistory(std::size_t limit = DefaultLimit) : Limit(limit) {}
+
     // The part of a step that the next step reduces: an operator with its
-    // operands, a group, or a group with the number joined to its value.
+    // operands, a group, or a group with the number joined to its value;
+    // on the last step of a failed evaluation, the operation that failed.
     struct TMark {
         std::size_t Start = 0;
         std::size_t Length = 0; // 0 on the last step
@@ -47,8 +55,9 @@ public:
     // Bytes held, for measurement.
     [[nodiscard]] std::size_t MemoryUsed() const;
 
-    void OnFirstStep(std::string_view equation, const TTokenList& tokens) override;
-    void OnChange(const TStepChange& change) override;
+    bool OnFirstStep(std::string_view equation, const TTokenList& tokens) override;
+    bool OnChange(const TStepChange& change) override;
+    void OnFailure(std::size_t at, std::size_t length) override;
 
 private:
     using TNodeIndex = std::uint32_t;
@@ -73,7 +82,9 @@ private:
     std::size_t Collect(TNodeIndex node, std::uint32_t low, std::uint32_t high, std::size_t column,
                         std::size_t width, std::string& text) const;
     TNodeIndex NewNode(TNode node);
+    [[nodiscard]] bool Fits(std::size_t value) const { return value <= Limit; }
 
+    std::size_t Limit;
     std::vector<TNode> Nodes;
     std::vector<TNodeIndex> Roots;   // one per step
     std::vector<TMark> Marks;        // one per change

@@ -702,9 +702,15 @@ void TfrmCalculator::AddRecentEquation(const wxString& equation)
 
 void TfrmCalculator::ShowEngineError(const std::string& message, int position)
 {
-    // The steps reported before the fault are on screen while the box is up.
+    // The steps reported before the fault are on screen while the box is up,
+    // the last with the operation that failed marked; the results of an
+    // earlier equation are not.
     txtSteps->ShowSteps();
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
+        field->Clear();
     wxMessageBox(wxString::FromUTF8(message), ProductName, wxOK | wxICON_EXCLAMATION, this);
+    if (position < 0)
+        return; // no place in the equation: out of memory
 
     // The engine counts bytes of the UTF-8 text, the entry counts characters.
     const std::size_t bytes = std::min(static_cast<std::size_t>(std::max(position, 0)), CurrentEquation.size());

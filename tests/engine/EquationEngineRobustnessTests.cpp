@@ -1,10 +1,16 @@
 #include "EquationEngine.h"
 #include "EngineRecorder.h"
+#include "StepHistory.h"
 #include "EquationGenerator.h"
 #include "ReferenceReduction.h"
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/mman.h>
+#endif
+
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -116,6 +122,54 @@ TEST(EquationEngineRobustness, HugeInputs)
             EXPECT_EQ(Recorder.StepCount, row.Steps);
         }
     }
+}
+
+// A sink that cannot keep a step, or memory that runs out: a fault with its
+// message, never an exception, and the next equation is answered.
+TEST(EquationEngineRobustness, LimitsAreFaultsNotExceptions)
+{
+    struct TThrowingSink final : TStepSink {
+        bool OnFirstStep(std::string_view, const TTokenList&) override { return true; }
+        bool OnChange(const TStepChange&) override { throw std::bad_alloc(); }
+    };
+    TStepHistory small(40); // 40 characters of step texts
+    TThrowingSink throwing;
+    struct TRow {
+        TStepSink* Sink;
+        std::string Equation;
+        std::string_view Message;
+        int Position;
+    } rows[] = {
+        {&small, Repeat("1+", 30) + "1", MessageEquationTooLong, 0},      // the first step
+        {&small, "10+20+30+40+50+60+70+80", MessageEquationTooLong, 2},   // the steps after it
+        {&throwing, "1+2", MessageOutOfMemory, -1},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Equation);
+        Recorder = {};
+        TEquationEngine engine(RecordError, nullptr);
+        engine.SetStepSink(row.Sink);
+        std::string equation = row.Equation;
+        EXPECT_FALSE(engine.Evaluate(equation));
+        EXPECT_EQ(Recorder.Message, row.Message);
+        EXPECT_EQ(Recorder.Position, row.Position);
+        engine.SetStepSink(nullptr);
+        equation = "6*7";
+        EXPECT_TRUE(engine.Evaluate(equation));
+        EXPECT_EQ(equation, "42");
+    }
+#ifndef _WIN32
+    // Longer than the token list can index: refused before a byte is read
+    // (the pages are address space only).
+    const std::size_t size = TEquationEngine::EquationLengthLimit + 1;
+    void* pages = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(pages, MAP_FAILED);
+    Recorder = {};
+    TEquationEngine engine(RecordError, nullptr);
+    EXPECT_FALSE(engine.Scan(std::string_view(static_cast<const char*>(pages), size)));
+    EXPECT_EQ(Recorder.Message, MessageEquationTooLong);
+    munmap(pages, size);
+#endif
 }
 
 // Any bytes at all: a result, or exactly one fault at a place in the text.

@@ -253,15 +253,13 @@ TEST_P(FaultTest, MessageBoxThenTheCharacterIsSelected)
 
 INSTANTIATE_TEST_SUITE_P(Messages, FaultTest, ::testing::ValuesIn(Faults));
 
-TEST_F(CalculatorTest, Fault_LeavesResultsAndRecentListAsTheyWere)
+TEST_F(CalculatorTest, Fault_ClearsTheResultsAndLeavesTheRecentList)
 {
     Calculate("2+3*4");
     wxTEST_DIALOG(Calculate("2*/3"), ExpectEngineMessage("Unexpected character."));
 
-    EXPECT_EQ(FieldText(ids::txtDecimal), "14");
-    EXPECT_EQ(FieldText(ids::txtHexadecimal), "E");
-    EXPECT_EQ(FieldText(ids::txtOctal), "16");
-    EXPECT_EQ(FieldText(ids::txtBinary), "1110");
+    for (wxWindowID id : {ids::txtDecimal, ids::txtHexadecimal, ids::txtOctal, ids::txtBinary})
+        EXPECT_EQ(FieldText(id), "") << "no result of another equation beside this one";
     EXPECT_EQ(RecentEquations().front(), "2+3*4");
     EXPECT_EQ(RecentEquations()[1], "");
     EXPECT_EQ(EquationText(), "2*/3");
@@ -294,7 +292,9 @@ TEST_F(CalculatorTest, ArithmeticFault_StepsSoFarShowBeforeTheMessage)
     wxTEST_DIALOG(Calculate("2*3+1/0"),
                   ExpectMessageOverSteps("Division by zero.", Steps(), "2*3+1/0\n6+1/0\n"));
     EXPECT_EQ(StepsText(), "2*3+1/0\n6+1/0\n");
-    EXPECT_EQ(FieldText(ids::txtDecimal), "2");
+    const TStepHistory::TMark failed = Steps()->GetHistory().MarkOf(1);
+    EXPECT_EQ(std::make_pair(failed.Start, failed.Length), std::make_pair(std::size_t{2}, std::size_t{3})) << "1/0";
+    EXPECT_EQ(FieldText(ids::txtDecimal), "");
 }
 
 TEST_F(CalculatorTest, EmptyEquation_ClearsStepsOnlyAndShowsNothing)
