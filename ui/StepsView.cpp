@@ -99,6 +99,9 @@ TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     Model->DecRef(); // the list holds the model now
     auto* renderer = new wxDataViewTextRenderer("string", wxDATAVIEW_CELL_INERT);
     renderer->EnableMarkup();
+#ifdef __WXGTK__
+    Cell = renderer->GetGtkHandle();
+#endif
     auto* column = new wxDataViewColumn(wxEmptyString, renderer, 0, 100, wxALIGN_LEFT, 0);
     List->AppendColumn(column);
     List->SetName("Steps");
@@ -115,12 +118,10 @@ TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
 #endif
 
     Sideways = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(List, 1, wxEXPAND);
-    sizer->Add(Sideways, 0, wxEXPAND);
-    SetSizer(sizer);
     Sideways->Hide();
+    SetFont(GetFont());
 
+    Bind(wxEVT_SIZE, &TStepsView::OnSize, this);
     List->Bind(wxEVT_SIZE, &TStepsView::OnListSize, this);
     List->Bind(wxEVT_KEY_DOWN, &TStepsView::OnKeyDown, this);
     List->Bind(wxEVT_MOUSEWHEEL, &TStepsView::OnWheel, this);
@@ -183,8 +184,55 @@ bool TStepsView::SetFont(const wxFont& font)
 {
     wxPanel::SetFont(font);
     const bool done = List->SetFont(font);
+    // The text and a little room above and below it, as GTK pads its rows.
+    const int cellHeight = List->GetCharHeight() + List->FromDIP(4);
+    RowHeight = cellHeight;
+#ifdef __WXGTK__
+    // GTK's row: its cell, fixed here, and the separator below it.
+    gint separator = 0;
+    gtk_widget_style_get(List->GtkGetTreeView(), "vertical-separator", &separator, nullptr);
+    gtk_cell_renderer_set_fixed_size(Cell, -1, cellHeight);
+    RowHeight += separator;
+#else
+    List->SetRowHeight(RowHeight);
+#endif
+    LayOut();
     UpdateColumns();
     return done;
+}
+
+// The list's frame around its rows.
+static int FrameHeight(const wxWindow* list)
+{
+    return std::max(list->GetSize().y - list->GetClientSize().y, 0);
+}
+
+int TStepsView::HeightForRows(int rows) const
+{
+    return rows * RowHeight + FrameHeight(List) + Sideways->GetBestSize().y;
+}
+
+int TStepsView::GetVisibleRows() const
+{
+    return (List->GetSize().y - FrameHeight(List)) / RowHeight;
+}
+
+// No row cut in half at the bottom: the list takes whole rows, the sideways
+// scrollbar sits right under them, and what is left over stays empty.
+void TStepsView::LayOut()
+{
+    const wxSize size = GetClientSize();
+    const int bar = Sideways->IsShown() ? Sideways->GetBestSize().y : 0;
+    const int frame = FrameHeight(List);
+    const int rows = std::max((size.y - bar - frame) / RowHeight, 1);
+    const int height = std::min(rows * RowHeight + frame, std::max(size.y - bar, 0));
+    List->SetSize(0, 0, size.x, height);
+    Sideways->SetSize(0, height, size.x, bar);
+}
+
+void TStepsView::OnSize(wxSizeEvent&)
+{
+    LayOut();
 }
 
 bool TStepsView::SetBackgroundColour(const wxColour& colour)
@@ -223,7 +271,7 @@ void TStepsView::UpdateColumns()
     }
     if (Sideways->IsShown() != needed) {
         Sideways->Show(needed);
-        Layout();
+        LayOut();
     }
 }
 
@@ -237,7 +285,13 @@ void TStepsView::ScrollToColumn(std::size_t column)
     FirstColumn = column;
     Model->FirstColumn = column;
     Sideways->SetThumbPosition(static_cast<int>(column));
+    // Every row in view at once: the list's own refresh leaves the rows as
+    // drawn, and only those redrawn for another reason would move.
+#ifdef __WXGTK__
+    gtk_widget_queue_draw(List->GtkGetTreeView());
+#else
     List->Refresh();
+#endif
 }
 
 void TStepsView::OnListSize(wxSizeEvent& event)

@@ -68,8 +68,18 @@ public:
     // The list control inside, for keyboard focus and accessibility.
     [[nodiscard]] wxDataViewCtrl* GetList() const { return List; }
 
+    // Every row has this height; the list shows whole rows only, the
+    // sideways scrollbar below the last of them.
+    [[nodiscard]] int GetRowHeight() const { return RowHeight; }
+    // The view's height for that many whole rows and the scrollbar.
+    [[nodiscard]] int HeightForRows(int rows) const;
+    // Rows in view at the view's present height.
+    [[nodiscard]] int GetVisibleRows() const;
+
 private:
+    void OnSize(wxSizeEvent& event);
     void OnListSize(wxSizeEvent& event);
+    void LayOut();
     void OnKeyDown(wxKeyEvent& event);
     void OnWheel(wxMouseEvent& event);
     void OnScroll(wxScrollEvent& event);
@@ -85,4 +95,8 @@ private:
     wxScrollBar* Sideways = nullptr;
     std::size_t FirstColumn = 0;
     std::size_t VisibleColumns = 1;
+    int RowHeight = 1;
+#ifdef __WXGTK__
+    struct _GtkCellRenderer* Cell = nullptr;
+#endif
 };

@@ -79,6 +79,8 @@ constexpr int FieldGap = 4;            // between a label and its field
 // this, and room for StepsBoxColumns characters of the field font.
 const wxSize StepsBoxSize(194, 143);
 constexpr int StepsBoxColumns = 36;
+// Whole rows at least, for the steps of an equation of a few operations.
+constexpr int StepsBoxRows = 7;
 
 // The window's own sizes for the two views. GTK draws controls larger than
 // the platform these numbers were chosen on, so they are lower bounds: the
@@ -523,7 +525,7 @@ void TfrmCalculator::BuildControls()
     StepsBoxWidth = std::max(StepsBoxSize.x, StepsBoxColumns * txtSteps->GetCharWidth());
     // The box takes whatever width the result column leaves, down to none at
     // all: that is how the steps-hidden view hides it.
-    txtSteps->SetMinSize(wxSize(0, StepsBoxSize.y));
+    txtSteps->SetMinSize(wxSize(0, std::max(StepsBoxSize.y, txtSteps->HeightForRows(StepsBoxRows))));
     s3->Add(txtSteps, 1, wxEXPAND | wxTOP, StepsTopBorder);
 
     // GTK's tool buttons are wider than those the field widths were chosen

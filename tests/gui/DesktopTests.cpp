@@ -6,12 +6,17 @@
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/dcmemory.h>
+#include <wx/dataview.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
 #include <functional>
+
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
 
 namespace {
 
@@ -130,6 +135,72 @@ TEST_F(DesktopTest, DoubleClickLeavesTheFocusInTheEquationBoxAtItsEnd)
         EXPECT_EQ(Caret(), Equation()->GetLastPosition());
         Simulator.Char(WXK_RETURN);
         EXPECT_TRUE(DeliverUntil([&] { return RecentEquations().front() == EquationText(); }));
+    }
+}
+
+// What the screen shows of a window: its pixels, read back from the X server.
+std::string Screenshot(const wxWindow* window, int& stride)
+{
+    std::string pixels;
+#ifdef __WXGTK__
+    const wxRect rect = window->GetScreenRect();
+    GdkPixbuf* image = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), rect.x, rect.y, rect.width,
+                                                  rect.height);
+    if (image != nullptr) {
+        stride = gdk_pixbuf_get_rowstride(image);
+        pixels.assign(reinterpret_cast<const char*>(gdk_pixbuf_read_pixels(image)),
+                      static_cast<std::size_t>(stride) * rect.height);
+        g_object_unref(image);
+    }
+#endif
+    return pixels;
+}
+
+// Each whole row in view, as drawn.
+std::vector<std::string> DrawnRows(TStepsView* steps)
+{
+    for (int round = 0; round < 20; ++round) { // the frames GTK paces its drawing by
+        wxYield();
+        wxMilliSleep(10);
+    }
+    int stride = 0;
+    const std::string image = Screenshot(steps->GetList(), stride);
+    const std::size_t rowBytes = static_cast<std::size_t>(stride) * steps->GetRowHeight();
+    std::vector<std::string> rows;
+    for (int row = 0; row < steps->GetVisibleRows() && rowBytes * (row + 1) <= image.size(); ++row)
+        rows.push_back(image.substr(rowBytes * row, rowBytes));
+    return rows;
+}
+
+// Sideways scrolling moves every row in view at once (keys, the scrollbar and
+// the wheel all scroll this way), and back again; the list shows whole rows.
+TEST_F(DesktopTest, StepsScrollSidewaysEveryRowAtOnce)
+{
+#ifndef __WXGTK__
+    GTEST_SKIP() << "the screen's pixels are read back from the X server";
+#endif
+    Window->Show();
+    Window->Raise();
+    ASSERT_TRUE(DeliverUntil([&] { return Steps()->IsShownOnScreen(); }));
+    wxString equation = "1";
+    for (int i = 2; i < 60; ++i)
+        equation << "+" << i;
+    Calculate(equation);
+    const int rows = Steps()->GetVisibleRows();
+    ASSERT_GE(rows, 7);
+    EXPECT_EQ(Steps()->GetList()->GetSize().y % Steps()->GetRowHeight(), 0) << "no row cut in half";
+
+    const std::vector<std::string> start = DrawnRows(Steps());
+    Steps()->ScrollToColumn(12);
+    ASSERT_EQ(Steps()->GetFirstColumn(), 12u);
+    const std::vector<std::string> moved = DrawnRows(Steps());
+    Steps()->ScrollToColumn(0);
+    const std::vector<std::string> back = DrawnRows(Steps());
+    ASSERT_EQ(start.size(), static_cast<std::size_t>(rows));
+    for (int row = 0; row < rows; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_TRUE(moved[row] != start[row]) << "the row was not drawn again";
+        EXPECT_TRUE(back[row] == start[row]) << "the row is not as it was";
     }
 }
 
