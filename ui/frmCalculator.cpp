@@ -81,6 +81,10 @@ const wxSize StepsBoxSize(194, 143);
 constexpr int StepsBoxColumns = 36;
 // Whole rows at least, for the steps of an equation of a few operations.
 constexpr int StepsBoxRows = 7;
+// On a screen too small for the natural sizes: the steps box keeps at least
+// this many characters, and the result fields this many.
+constexpr int StepsBoxMinColumns = 20;
+constexpr int FieldMinColumns = 16;
 
 // The window's own sizes for the two views. GTK draws controls larger than
 // the platform these numbers were chosen on, so they are lower bounds: the
@@ -190,9 +194,6 @@ const char* const WidestResults[] = {
     "-1.2345678901234567890123456789",
     "1.18059162071741E+21",
 };
-
-// Of those, the ones the Decimal field shows.
-const char* const WidestDecimals[] = {WidestResults[1], WidestResults[2]};
 
 // A value wider than its field gets an arrow that scrolls it: nothing else
 // would tell that digits are out of sight.
@@ -354,16 +355,12 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
 
     LoadSettings();
 
-    // Centring happened at the size before the view state; a window grown
-    // past the screen's edge since then moves back just far enough. A window
+    // Centred in the work area at the size the view state gave; a window
     // larger than the screen (a scaled desktop) gives way first.
     const wxRect screen = WorkArea(this);
     FitInto(screen.GetSize());
-    wxPoint corner = GetPosition();
-    corner.x = std::max(screen.x, std::min(corner.x, screen.GetRight() + 1 - GetSize().x));
-    corner.y = std::max(screen.y, std::min(corner.y, screen.GetBottom() + 1 - GetSize().y));
-    if (corner != GetPosition())
-        Move(corner);
+    Move(screen.x + std::max(0, (screen.width - GetSize().x) / 2),
+         screen.y + std::max(0, (screen.height - GetSize().y) / 2));
 
     // Typing goes to the equation box from the start, whichever view the
     // window opens in: left to the toolkit, no control would have the focus
@@ -396,9 +393,6 @@ bool TfrmCalculator::Create(wxWindow* parent, wxWindowID id, const wxString& cap
     SetFont(DialogFont());
     BuildControls();
     SetIcons(WindowIcons());
-    // Centred at the size before the view state applies; resizing later keeps
-    // the top-left corner where this put it.
-    Centre(wxBOTH);
     return true;
 }
 
@@ -495,21 +489,13 @@ void TfrmCalculator::BuildControls()
     s6->Add(txtMemory, 1, wxALIGN_CENTER_VERTICAL);
 
     int textWidth = 0;
-    int decimalWidth = 0; // of the decimal results alone
-    for (const char* text : WidestResults) {
-        const int width = txtBinary->GetTextExtent(text).x;
-        textWidth = std::max(textWidth, width);
-        if (std::find(std::begin(WidestDecimals), std::end(WidestDecimals), text) != std::end(WidestDecimals))
-            decimalWidth = std::max(decimalWidth, width);
-    }
+    for (const char* text : WidestResults)
+        textWidth = std::max(textWidth, txtBinary->GetTextExtent(text).x);
     const wxSize best = txtBinary->GetSizeFromTextSize(textWidth);
     // Room above and below the digits, so the row reads as a field.
     const int height = std::max(best.y, txtBinary->GetCharHeight() + 2 * FieldTextMargin);
     for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
         field->SetMinSize(wxSize(best.x, height));
-    // On a screen too small for all of that, the fields narrow down to the
-    // longest decimal result; binary values then scroll.
-    NarrowestField = best.x - (textWidth - decimalWidth);
     txtMemory->SetMinSize(wxSize(wxDefaultCoord, height));
     // Screen readers say the labels' names for the fields.
     SetAccessibleName(cboEquation, "Equation");
@@ -588,13 +574,16 @@ void TfrmCalculator::FitInto(const wxSize& area)
     const wxSize client = GetClientSize();
     if (client.x <= room.x && client.y <= room.y)
         return;
-    // The result column itself too wide: its fields give way, down to the
-    // longest decimal result, and never narrower than the toolbar.
-    const int excess = StepsHiddenClientSize().x - room.x;
+    // The result column and, when shown, the steps box too wide: the fields
+    // give way (their values then scroll, and say so), never narrower than
+    // a few digits, and the column never narrower than the toolbar.
+    const int stepsWanted = mnuSteps->IsChecked() ? StepsBoxMinColumns * txtSteps->GetCharWidth() : 0;
+    const int excess = StepsHiddenClientSize().x + stepsWanted - room.x;
     if (excess > 0) {
         const int toolbar = GetToolBar() != nullptr ? GetToolBar()->GetBestSize().x : 0;
         const int spare = StepsHiddenClientSize().x - toolbar;
-        const int cut = std::max(0, std::min({excess, txtBinary->GetMinSize().x - NarrowestField, spare}));
+        const int narrowest = txtBinary->GetSizeFromTextSize(FieldMinColumns * txtBinary->GetCharWidth()).x;
+        const int cut = std::max(0, std::min({excess, txtBinary->GetMinSize().x - narrowest, spare}));
         for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
             field->SetMinSize(wxSize(field->GetMinSize().x - cut, field->GetMinSize().y));
         ResultColumn->SetMinSize(wxDefaultSize);
@@ -606,19 +595,16 @@ void TfrmCalculator::FitInto(const wxSize& area)
                   std::max(StepsHiddenClientSize().y, std::min(client.y, room.y)));
 }
 
-// The steps box gets the width the result column leaves. GTK will not draw
-// a text view narrower than its scrollbars, so with no width left it would
+// The steps box gets all the width the result column leaves. GTK will not
+// draw a list narrower than its scrollbars, so with no width left it would
 // still show a strip at the window's edge: take it out of the layout until
 // there is room for it again, whether the view command or the user's own
-// resizing made it. Width beyond the steps box's own is shared: half of it
-// widens the result column.
+// resizing made it.
 void TfrmCalculator::OnPanelSize(wxSizeEvent& event)
 {
     const int room = event.GetSize().x - StepsHiddenClientSize().x;
     if (txtSteps->IsShown() != (room > 0))
         txtSteps->Show(room > 0);
-    const int growth = std::max(0, room - StepsBoxWidth) / 2;
-    ResultColumn->SetMinSize(wxSize(NaturalColumnSize.x + growth, wxDefaultCoord));
     // The recent equations' list no wider than the equation box.
     LimitDropDownWidth(cboEquation, std::max(1, event.GetSize().x - 2 * OuterBorder - DropDownButtonRoom));
     event.Skip(); // the sizers lay the panel out

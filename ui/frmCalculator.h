@@ -120,8 +120,6 @@ private:
     int StepsBoxWidth = 0;
     // The result column (result box and memory row), for the steps-hidden size.
     wxSizer* ResultColumn = nullptr;
-    // The result fields' smallest width: the longest decimal result.
-    int NarrowestField = 0;
     // Its size before the window is widened by hand.
     wxSize NaturalColumnSize = wxDefaultSize;
 

@@ -57,6 +57,15 @@ inline std::string ReadSettingsFile()
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The panel's own size event, as the frame's resizing sends it.
+inline void ResizePanel(wxWindow* panel, const wxSize& size)
+{
+    panel->SetSize(size);
+    wxSizeEvent event(size, panel->GetId());
+    event.SetEventObject(panel);
+    panel->ProcessWindowEvent(event);
+}
+
 class CalculatorTest : public ::testing::Test {
 protected:
     // Each test starts without a settings file (the defaults) unless it

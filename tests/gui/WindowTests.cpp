@@ -1,6 +1,7 @@
 // The main window as built: title, ids, menus, toolbar, images and layout.
 #include "CalculatorFixture.h"
 
+#include <wx/display.h>
 #include <wx/panel.h>
 #include <wx/statbox.h>
 
@@ -230,15 +231,6 @@ TEST(Images, OtherKeysGiveNullImages)
 // ---------------------------------------------------------------------------
 // Layout
 
-// The panel's own size event, as the frame's resizing sends it.
-void ResizePanel(wxPanel* panel, const wxSize& size)
-{
-    panel->SetSize(size);
-    wxSizeEvent event(size, panel->GetId());
-    event.SetEventObject(panel);
-    panel->ProcessWindowEvent(event);
-}
-
 // Every control of the result column lies wholly inside the panel and gets
 // at least the height it asks for, so no text is clipped.
 void ExpectResultColumnVisible(const wxPanel* panel)
@@ -308,18 +300,35 @@ TEST_F(CalculatorTest, StepsHidden_WideningByHandBringsTheStepsBack)
     EXPECT_FALSE(StepsItem()->IsChecked()) << "the check mark changes only through the menu";
 }
 
-TEST_F(CalculatorTest, NothingOverlapsAtTheMinimumSizeAndTheColumnGrowsWhenWidened)
+// At every size the result column keeps its own width and the steps box
+// takes all the rest, maximised too.
+TEST_F(CalculatorTest, NothingOverlapsAndEveryExtraPixelGoesToTheSteps)
 {
     auto* panel = Find<wxPanel>(ids::pnlMain);
     EXPECT_GE(Window->GetMinClientSize().x, Window->StepsHiddenClientSize().x);
     EXPECT_GE(Window->GetMinClientSize().y, Window->StepsHiddenClientSize().y);
-    ResizePanel(panel, Window->GetMinClientSize());
-    ExpectResultColumnVisible(panel);
-
-    const int natural = Field(ids::txtBinary)->GetSize().x;
-    ResizePanel(panel, Window->StepsShownClientSize() + wxSize(200, 0));
-    EXPECT_GE(Field(ids::txtBinary)->GetSize().x, natural + 90);
-    EXPECT_GE(Steps()->GetSize().x, 194 + 90);
+    const int natural = Field(ids::txtBinary)->GetMinSize().x;
+    const struct {
+        const char* Name;
+        wxSize Size;
+    } sizes[] = {
+        {"minimum", Window->GetMinClientSize()},
+        {"steps shown", Window->StepsShownClientSize()},
+        {"200 wider", Window->StepsShownClientSize() + wxSize(200, 0)},
+        {"maximised", wxDisplay(0U).GetClientArea().GetSize()},
+    };
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(size.Name);
+        ResizePanel(panel, size.Size);
+        ExpectResultColumnVisible(panel);
+        EXPECT_EQ(Field(ids::txtBinary)->GetSize().x, natural);
+        const int room = size.Size.x - Window->StepsHiddenClientSize().x;
+        EXPECT_EQ(Steps()->IsShown(), room > 0);
+        if (room > 0) {
+            EXPECT_GE(Steps()->GetSize().x, room - 8);
+            EXPECT_GE(Steps()->GetRect().GetBottom(), Field(ids::txtMemory)->GetRect().GetBottom());
+        }
+    }
     // The memory row is one of the family: as high, and its right edge the Result box's.
     EXPECT_EQ(Field(ids::txtMemory)->GetSize().y, Field(ids::txtBinary)->GetSize().y);
     for (wxWindow* child : panel->GetChildren()) {
