@@ -1,10 +1,11 @@
 #include "StepsView.h"
 
+#include "MessageBox.h"
+
 #include <wx/clipbrd.h>
 #include <wx/dataview.h>
 #include <wx/dcclient.h>
 #include <wx/menu.h>
-#include <wx/msgdlg.h>
 #include <wx/scrolbar.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
@@ -413,10 +414,11 @@ bool TStepsView::CopySelection()
         length += History.LineLength(line) + 1;
     if (length > CopyLimit) {
         const wxTopLevelWindow* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(this));
-        wxMessageBox(wxString::Format("The %zu selected steps hold %.1f MB of text, more than the %zu MB "
-                                      "that can be copied at once. Select fewer steps and copy again.",
-                                      lines.size(), static_cast<double>(length) / (1 << 20), CopyLimit >> 20),
-                     top != nullptr ? top->GetTitle() : wxString(), wxOK | wxICON_INFORMATION, this);
+        ShowMessageBox(this,
+                       wxString::Format("The %zu selected steps hold %.1f MB of text, more than the %zu MB "
+                                        "that can be copied at once. Select fewer steps and copy again.",
+                                        lines.size(), static_cast<double>(length) / (1 << 20), CopyLimit >> 20),
+                       top != nullptr ? top->GetTitle() : wxString(), wxOK | wxICON_INFORMATION);
         return false;
     }
     const std::string text = TextOf(lines);

@@ -134,18 +134,27 @@ TfrmAbout::TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, c
     }
     bmpIcon->SetBitmap(IconBitmap);
 
-    wxSize needed = pnlAbout->GetSizer()->GetMinSize();
+    FitToContents();
+    Bind(wxEVT_SHOW, &TfrmAbout::OnShown, this);
+}
+
+// GTK sizes a top-level window for real only when it maps it, and a
+// configure event still on its way from an earlier window can then
+// overwrite the size set here, leaving the dialog at a default size in the
+// screen's corner: held by size hints, the size cannot change. And while
+// the styles of a window just closed (the help window) are still being
+// taken apart, GTK measures controls without theirs (an OK button 9 pixels
+// high): measured again once the dialog is on screen, they are right.
+void TfrmAbout::FitToContents()
+{
+    for (wxWindow* child : pnlAbout->GetChildren())
+        child->InvalidateBestSize();
+    SetSizeHints(wxDefaultSize, wxDefaultSize);
+    const wxSize needed = pnlAbout->GetSizer()->GetMinSize();
     pnlAbout->SetSize(std::max(DesignedPanelSize.x, needed.x), std::max(DesignedPanelSize.y, needed.y));
     Fit();
-    // GTK sizes a top-level window for real only when it maps it, and a
-    // configure event still on its way from an earlier window can then
-    // overwrite the size set here, leaving the dialog at a default size in
-    // the screen's corner. Held by size hints the size cannot change, and
-    // showing checks both size and place once more.
-    FittedSize = GetSize();
-    SetSizeHints(FittedSize, FittedSize);
+    SetSizeHints(GetSize(), GetSize());
     Centre(wxBOTH);
-    Bind(wxEVT_SHOW, &TfrmAbout::OnShown, this);
 }
 
 void TfrmAbout::OnShown(wxShowEvent& event)
@@ -153,9 +162,8 @@ void TfrmAbout::OnShown(wxShowEvent& event)
     event.Skip();
     if (!event.IsShown())
         return;
-    if (GetSize() != FittedSize)
-        SetSize(FittedSize);
-    Centre(wxBOTH);
+    FitToContents();
+    CallAfter([this] { FitToContents(); });
     // The link takes the focus by Tab only: the OK button starts with it.
     if (wxWindow* ok = FindWindow(wxID_CANCEL))
         ok->SetFocus();

@@ -53,7 +53,7 @@ private:
     wxGenericStaticText* lblWebLink = nullptr;
     wxBitmap IconBitmap;
     // The dialog's size as its controls need it, worked out once.
-    wxSize FittedSize;
 
     void OnShown(wxShowEvent& event);
+    void FitToContents();
 };

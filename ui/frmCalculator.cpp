@@ -29,6 +29,7 @@
 #include "EquationEditor.h"
 #include "ExecutablePath.h"
 #include "HelpViewer.h"
+#include "MessageBox.h"
 #include "ProfileFile.h"
 #include "SettingsPath.h"
 #include "StepsView.h"
@@ -326,7 +327,7 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     cboEquation->Connect(wxID_ANY, wxID_ANY, wxEVT_CHAR,
                          wxKeyEventHandler(TfrmCalculator::OnEquationChar), nullptr, this);
     Editor = std::make_unique<TEquationEditor>(cboEquation, [this](const wxString& message) {
-        wxMessageBox(message, ProductName, wxOK | wxICON_EXCLAMATION, this);
+        ShowMessageBox(this, message, ProductName, wxOK | wxICON_EXCLAMATION);
     });
     txtMemory->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
                        wxMouseEventHandler(TfrmCalculator::OnMemoryDoubleClick), nullptr, this);
@@ -696,7 +697,7 @@ void TfrmCalculator::ShowEngineError(const std::string& message, int position)
     txtSteps->ShowSteps();
     for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
         field->Clear();
-    wxMessageBox(wxString::FromUTF8(message), ProductName, wxOK | wxICON_EXCLAMATION, this);
+    ShowMessageBox(this, wxString::FromUTF8(message), ProductName, wxOK | wxICON_EXCLAMATION);
     if (position < 0)
         return; // no place in the equation: out of memory
 

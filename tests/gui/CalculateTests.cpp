@@ -140,16 +140,16 @@ TEST_F(CalculatorTest, LongEquation_EveryStepInTheBox)
 
 // Copy gives the exact step texts of the selected lines, "\n" between them;
 // a selection too large to copy is refused with a message.
-class ExpectCopyRefused : public wxExpectModal<wxMessageDialog> {
+class ExpectCopyRefused : public wxExpectDismissableModal<TMessageBox> {
 public:
-    ExpectCopyRefused() : wxExpectModal<wxMessageDialog>(wxID_OK) {}
+    ExpectCopyRefused() : wxExpectDismissableModal<TMessageBox>(wxID_OK) {}
 
 protected:
-    int OnInvoked(wxMessageDialog* dialog) const override
+    int OnInvoked(TMessageBox* dialog) const override
     {
         EXPECT_EQ(dialog->GetCaption(), "Orvandale Calculator");
         EXPECT_NE(dialog->GetMessage().Find("Select fewer steps"), wxNOT_FOUND) << dialog->GetMessage();
-        return wxExpectModal<wxMessageDialog>::OnInvoked(dialog);
+        return wxExpectDismissableModal<TMessageBox>::OnInvoked(dialog);
     }
 };
 
@@ -275,7 +275,7 @@ public:
     }
 
 protected:
-    int OnInvoked(wxMessageDialog* dialog) const override
+    int OnInvoked(TMessageBox* dialog) const override
     {
         EXPECT_EQ(Steps->GetLines(0, Steps->GetLineCount()) + "\n", Expected);
         return ExpectEngineMessage::OnInvoked(dialog);

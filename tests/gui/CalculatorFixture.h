@@ -7,6 +7,7 @@
 #include <wx/combobox.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/statbmp.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "ExecutablePath.h"
+#include "MessageBox.h"
 #include "SettingsPath.h"
 #include "StepsView.h"
 #include "frmCalculator.h"
@@ -206,21 +208,27 @@ protected:
 };
 
 // The engine's message box: checks its caption, text and icon and presses OK.
-class ExpectEngineMessage : public wxExpectModal<wxMessageDialog> {
+class ExpectEngineMessage : public wxExpectDismissableModal<TMessageBox> {
 public:
     explicit ExpectEngineMessage(const wxString& message)
-        : wxExpectModal<wxMessageDialog>(wxID_OK), Message(message)
+        : wxExpectDismissableModal<TMessageBox>(wxID_OK), Message(message)
     {
     }
 
 protected:
-    int OnInvoked(wxMessageDialog* dialog) const override
+    int OnInvoked(TMessageBox* dialog) const override
     {
         EXPECT_EQ(dialog->GetCaption(), "Orvandale Calculator");
         EXPECT_EQ(dialog->GetMessage(), Message);
         EXPECT_TRUE(dialog->GetMessageDialogStyle() & wxICON_EXCLAMATION);
         EXPECT_TRUE(dialog->GetMessageDialogStyle() & wxOK);
-        return wxExpectModal<wxMessageDialog>::OnInvoked(dialog);
+        // The icon of its kind, and the whole caption in the title bar.
+        bool icon = false;
+        for (wxWindow* child : dialog->GetChildren())
+            icon = icon || dynamic_cast<wxStaticBitmap*>(child) != nullptr;
+        EXPECT_TRUE(icon);
+        EXPECT_GE(dialog->GetSize().x, dialog->GetTextExtent(dialog->GetCaption()).x + 100);
+        return wxExpectDismissableModal<TMessageBox>::OnInvoked(dialog);
     }
 
 private:

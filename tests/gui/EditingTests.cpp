@@ -270,16 +270,16 @@ const TInsertAtCapacity InsertsAtCapacity[] = {
     {"a result in place of a full box", Capacity, 0, TAction::DoubleClickResult, 0, "", nullptr, 2},
 };
 
-class ExpectRefusal : public wxExpectModal<wxMessageDialog> {
+class ExpectRefusal : public wxExpectDismissableModal<TMessageBox> {
 public:
-    explicit ExpectRefusal(const char* start) : wxExpectModal<wxMessageDialog>(wxID_OK), Start(start) {}
+    explicit ExpectRefusal(const char* start) : wxExpectDismissableModal<TMessageBox>(wxID_OK), Start(start) {}
 
 protected:
-    int OnInvoked(wxMessageDialog* dialog) const override
+    int OnInvoked(TMessageBox* dialog) const override
     {
         EXPECT_TRUE(dialog->GetMessage().StartsWith(Start)) << dialog->GetMessage();
         EXPECT_TRUE(dialog->GetMessage().Contains("ovcalc")) << "where longer equations go";
-        return wxExpectModal<wxMessageDialog>::OnInvoked(dialog);
+        return wxExpectDismissableModal<TMessageBox>::OnInvoked(dialog);
     }
 
 private:
