@@ -116,6 +116,10 @@ TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     gtk_tree_view_set_enable_search(tree, FALSE);
     // What a screen reader calls the list.
     atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(tree)), "Steps");
+    // Moving up or down may bring only lines shorter than the column in view.
+    g_signal_connect_swapped(gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(tree)), "value-changed",
+                             G_CALLBACK(+[](TStepsView* view) { view->CallAfter([view] { view->KeepLinesInView(); }); }),
+                             this);
 #endif
 
     Sideways = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
@@ -293,6 +297,21 @@ void TStepsView::ScrollToColumn(std::size_t column)
 #else
     List->Refresh();
 #endif
+}
+
+// Scrolled sideways past every line in view (End after Right, say), the
+// list would look empty: it goes back to show the end of the longest.
+void TStepsView::KeepLinesInView()
+{
+    if (FirstColumn == 0)
+        return;
+    const std::size_t first = GetFirstVisibleLine();
+    const std::size_t last = std::min(GetLineCount(), first + static_cast<std::size_t>(GetVisibleRows()) + 1);
+    std::size_t longest = 0;
+    for (std::size_t line = first; line < last; ++line)
+        longest = std::max(longest, History.LineLength(line));
+    if (longest <= FirstColumn)
+        ScrollToColumn(longest > VisibleColumns ? longest - VisibleColumns + 1 : 0);
 }
 
 void TStepsView::OnListSize(wxSizeEvent& event)

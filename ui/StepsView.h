@@ -56,6 +56,9 @@ public:
     [[nodiscard]] long GetCursorLine() const;
     [[nodiscard]] std::size_t GetFirstColumn() const { return FirstColumn; }
     void ScrollToColumn(std::size_t column);
+    // Back to the end of the longest line in view when every line in view
+    // ends left of the first column shown.
+    void KeepLinesInView();
 
     // Lines from to to (exclusive) with "\n" between them.
     [[nodiscard]] std::string GetLines(std::size_t from, std::size_t to) const;

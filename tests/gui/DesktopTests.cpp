@@ -202,6 +202,14 @@ TEST_F(DesktopTest, StepsScrollSidewaysEveryRowAtOnce)
         EXPECT_TRUE(moved[row] != start[row]) << "the row was not drawn again";
         EXPECT_TRUE(back[row] == start[row]) << "the row is not as it was";
     }
+
+    // Far right, then down to the short last lines: back to where they end.
+    Steps()->ScrollToColumn(100);
+    auto* model = dynamic_cast<wxDataViewVirtualListModel*>(Steps()->GetList()->GetModel());
+    Steps()->GetList()->EnsureVisible(model->GetItem(static_cast<unsigned>(Steps()->GetLineCount() - 1)));
+    DrawnRows(Steps());
+    EXPECT_LT(Steps()->GetFirstColumn(), Steps()->GetHistory().LineLength(Steps()->GetFirstVisibleLine()))
+        << "the longest line in view shows";
 }
 
 TEST_F(CalculatorTest, WidestValuesFitTheirFields)
