@@ -259,11 +259,18 @@ void NameToolbarTools(wxToolBar*) {}
 
 void LimitDropDownWidth(wxComboBox*, int) {}
 
-void ShowScrollCue(wxTextCtrl*, bool) {}
-
-bool HasScrollCue(wxTextCtrl*)
+// The whole value in a tip, where the field cannot show an arrow.
+void ShowScrollCue(wxTextCtrl* field, bool shown)
 {
-    return false;
+    if (shown)
+        field->SetToolTip(field->GetValue());
+    else
+        field->UnsetToolTip();
+}
+
+bool HasScrollCue(wxTextCtrl* field)
+{
+    return field->GetToolTip() != nullptr;
 }
 
 void KeepFocusOnButtonClick(wxComboBox*) {}

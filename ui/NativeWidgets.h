@@ -36,7 +36,7 @@ struct TMenuCommand {
 
 // An arrow at the right end of a one-line text field whose text is wider
 // than the field, shown or taken away; a click on it scrolls the text to
-// its other end. Elsewhere than GTK the field stays as it is.
+// its other end. Elsewhere than GTK, a tip with the whole text.
 void ShowScrollCue(wxTextCtrl* field, bool shown);
 [[nodiscard]] bool HasScrollCue(wxTextCtrl* field);
 
