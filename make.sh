@@ -5,6 +5,7 @@
 #   ./make.sh build  build everything the installed packages allow, start nothing
 #   ./make.sh windows  cross-build the Windows programs, help, zip and installer
 #                    into build-win/ and run their tests under Wine
+#   ./make.sh format   check that the sources are laid out as .clang-format says
 # Exit status: that of the failing step; 2 for a bad command, 3 when Debian
 # packages are missing and cannot be installed from here (the message says
 # which, and the command that installs them).
@@ -181,8 +182,15 @@ case "${1:-run}" in
         install_missing "${windows_packages[@]}"
         windows
         ;;
+    format)
+        # The sources as .clang-format lays them out; the version is fixed,
+        # as versions lay code out differently.
+        install_missing clang-format-16 git
+        say "checking the layout of the sources (.clang-format)"
+        git ls-files '*.cpp' '*.h' | xargs clang-format-16 --dry-run -Werror
+        ;;
     *)
-        echo "usage: $0 [run|test|build|windows]" >&2
+        echo "usage: $0 [run|test|build|windows|format]" >&2
         exit 2
         ;;
 esac

@@ -17,9 +17,6 @@
 wxIMPLEMENT_APP(Application);
 wxIMPLEMENT_CLASS(Application, wxApp);
 
-wxBEGIN_EVENT_TABLE(Application, wxApp)
-wxEND_EVENT_TABLE()
-
 Application::Application()
 {
     // The toolkit's own messages and the desktop name the product, not the
@@ -31,8 +28,9 @@ Application::Application()
     // third of the start-up time. The window draws nothing with OpenGL.
     // Runs before the toolkit starts, which happens after the application
     // object is made; a setting of the user's own is left alone.
-    if (std::getenv("GDK_GL") == nullptr)
+    if (std::getenv("GDK_GL") == nullptr) {
         GlProbeDisabled = ::setenv("GDK_GL", "disable", 0) == 0;
+    }
 
     // Reading the font configuration and its caches is the longest single
     // step before the first text can be measured, and nothing else needs
@@ -53,15 +51,16 @@ bool Application::OnInit()
     // Programs started from here (the web browser) get the environment the
     // user gave this one.
 #ifdef __WXGTK__
-    if (GlProbeDisabled)
+    if (GlProbeDisabled) {
         ::unsetenv("GDK_GL");
+    }
 #endif
 
     // The window's toolbar images and icon are XPM data.
     wxImage::AddHandler(new wxXPMHandler);
 
-    auto* window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition,
-                                      wxDefaultSize, MainWindowStyle);
+    auto* window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition, wxDefaultSize,
+                                      MainWindowStyle);
     window->Show(true);
     frmCalculator = window;
     return true;

@@ -5,7 +5,6 @@
 
 class Application : public wxApp {
     wxDECLARE_CLASS(Application);
-    wxDECLARE_EVENT_TABLE();
 
 public:
     Application();
