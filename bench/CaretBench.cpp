@@ -33,10 +33,10 @@ struct TKey {
 };
 
 const TKey Keys[] = {
-    {"Left", WXK_LEFT, false, false},        {"Right", WXK_RIGHT, false, false},
-    {"Ctrl+Left", WXK_LEFT, true, false},    {"Shift+Right", WXK_RIGHT, false, true},
-    {"Home", WXK_HOME, false, false},        {"End", WXK_END, false, false},
-    {"Type 7", 0, false, false},             {"Ctrl+Z", 'Z', true, false},
+    {"Left", WXK_LEFT, false, false},     {"Right", WXK_RIGHT, false, false},
+    {"Ctrl+Left", WXK_LEFT, true, false}, {"Shift+Right", WXK_RIGHT, false, true},
+    {"Home", WXK_HOME, false, false},     {"End", WXK_END, false, false},
+    {"Type 7", 0, false, false},          {"Ctrl+Z", 'Z', true, false},
 };
 
 } // namespace
@@ -45,24 +45,27 @@ int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const bench::TWindowSystem windowSystem(argv);
-    if (!windowSystem.IsStarted())
+    if (!windowSystem.IsStarted()) {
         return 1;
+    }
 
-    auto* window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition,
-                                      wxDefaultSize, MainWindowStyle);
+    auto* window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition, wxDefaultSize,
+                                      MainWindowStyle);
     frmCalculator = window;
     window->Show();
     auto* box = dynamic_cast<wxComboBox*>(window->FindWindow(ids::cboEquation));
     box->SetFocus();
 
     std::printf("key to idle, median of %d runs, milliseconds\n%8s", runs, "length");
-    for (const TKey& key : Keys)
+    for (const TKey& key : Keys) {
         std::printf(" %11s", key.Name);
+    }
     std::printf("\n");
     for (long length : {2000L, 20000L, 65534L}) {
         wxString text;
-        while (static_cast<long>(text.length()) < length)
+        while (static_cast<long>(text.length()) < length) {
             text += "12.5+(3*4)-";
+        }
         text.Truncate(static_cast<std::size_t>(length));
         box->SetValue(text);
         DrainEvents();
@@ -73,8 +76,9 @@ int main(int argc, char** argv)
                 // A character typed needs a place left in the box.
                 box->SetValue(key.Code == 0 || key.Code == 'Z' ? text.Left(length - 1) : text);
                 box->SetInsertionPoint(length / 2);
-                if (key.Code == 'Z')
+                if (key.Code == 'Z') {
                     box->WriteText("7"); // to take back
+                }
                 DrainEvents();
                 if (key.Code == 0) {
                     const auto t0 = Clock::now();

@@ -34,12 +34,16 @@ const std::vector<Pair>& Pairs(int kind)
     static std::vector<Pair> pairs[Mixed + 1];
     if (pairs[kind].empty()) {
         std::vector<const char*> operands;
-        for (int k = 0; k < Mixed; ++k)
-            if (kind == Mixed || kind == k)
+        for (int k = 0; k < Mixed; ++k) {
+            if (kind == Mixed || kind == k) {
                 operands.insert(operands.end(), Kinds[k].begin(), Kinds[k].end());
-        for (const char* a : operands)
-            for (const char* b : operands)
+            }
+        }
+        for (const char* a : operands) {
+            for (const char* b : operands) {
                 pairs[kind].push_back({DecimalFromText(a), DecimalFromText(b)});
+            }
+        }
     }
     return pairs[kind];
 }
@@ -73,26 +77,29 @@ BENCHMARK(BM_Operation<DecimalDivide>)->Name("DecimalDivide")->OV_KINDS;
 void BM_FromText29Digits(benchmark::State& state)
 {
     const std::string text = "-1234567890.1234567890123456789";
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(DecimalFromText(text));
+    }
 }
 BENCHMARK(BM_FromText29Digits)->Name("DecimalFromText_29Digits");
 
 void BM_ToText29Digits(benchmark::State& state)
 {
     const TDecimal value = DecimalFromText("-1234567890.1234567890123456789");
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(DecimalToText(value));
+    }
 }
 BENCHMARK(BM_ToText29Digits)->Name("DecimalToText_29Digits");
 
 // Powers of the shapes the calculator meets: decimal bases to integer and
 // decimal exponents, to reciprocals of small integers (roots), values near
 // 1 to large exponents. Pairs whose power leaves the range are left out.
-const char* const PowerBases[] = {"2451.7211", "0.000123456789", "1.0000001", "98765.4321", "3", "0.5",
-                                  "123456789012345", "7.38905609893065", "-1.5", "0.999999999"};
-const char* const PowerExponents[] = {"4", "-3", "0.5", "2.75", "-12", "1000000", "0.3333333333333333333333333333",
-                                      "0.1428571428571428571428571429", "25", "-0.0625"};
+const char* const PowerBases[] = {"2451.7211", "0.000123456789",  "1.0000001",        "98765.4321", "3",
+                                  "0.5",       "123456789012345", "7.38905609893065", "-1.5",       "0.999999999"};
+const char* const PowerExponents[] = {
+    "4",  "-3",     "0.5", "2.75", "-12", "1000000", "0.3333333333333333333333333333", "0.1428571428571428571428571429",
+    "25", "-0.0625"};
 
 struct PowerPair {
     TDecimal A, B;
@@ -108,14 +115,16 @@ const std::vector<PowerPair>& PowerPairs()
             std::from_chars(text, text + std::char_traits<char>::length(text), d);
             return d;
         };
-        for (const char* a : PowerBases)
+        for (const char* a : PowerBases) {
             for (const char* b : PowerExponents) {
                 const double x = toDouble(a);
                 const double y = toDouble(b);
                 const double p = std::pow(x, y);
-                if (std::isfinite(p) && p != 0)
+                if (std::isfinite(p) && p != 0) {
                     pairs.push_back({DecimalFromText(a), DecimalFromText(b), x, y});
+                }
             }
+        }
     }
     return pairs;
 }

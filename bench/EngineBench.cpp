@@ -68,12 +68,11 @@ void CaptureStep(const std::string& equation)
             ++prefix;
         }
         std::size_t suffix = 0;
-        while (suffix < shorter - prefix
-               && PreviousStep[PreviousStep.size() - 1 - suffix] == equation[equation.size() - 1 - suffix]) {
+        while (suffix < shorter - prefix &&
+               PreviousStep[PreviousStep.size() - 1 - suffix] == equation[equation.size() - 1 - suffix]) {
             ++suffix;
         }
-        Script.Edits.push_back(
-            TStepEdit{prefix, equation.substr(prefix, equation.size() - prefix - suffix), suffix});
+        Script.Edits.push_back(TStepEdit{prefix, equation.substr(prefix, equation.size() - prefix - suffix), suffix});
     }
     PreviousStep = equation;
 }

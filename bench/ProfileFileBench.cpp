@@ -19,12 +19,14 @@ std::string MakeFile(int megabytes)
     std::string path = "/tmp/ov-profile-bench-" + std::to_string(::getpid()) + "-" + std::to_string(megabytes) + ".ini";
     std::ofstream out(path, std::ios::binary);
     out << "[Settings]\nViewSteps=1\n[MRUEquation]\n";
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         out << i << "=" << i << "+1\n";
+    }
     out << "[Other]\n";
     const std::string line = "Key=" + std::string(95, 'v') + "\n";
-    for (long i = 0, lines = megabytes * 1024L * 1024L / 100; i < lines; ++i)
+    for (long i = 0, lines = megabytes * 1024L * 1024L / 100; i < lines; ++i) {
         out << line;
+    }
     return path;
 }
 
@@ -34,8 +36,9 @@ void BM_LoadLikeTheWindow(benchmark::State& state)
     for (auto _ : state) {
         TProfileFile ini(path);
         benchmark::DoNotOptimize(ini.ReadInt("Settings", "ViewSteps", 1));
-        for (int i = 0; i < 10; ++i)
+        for (int i = 0; i < 10; ++i) {
             benchmark::DoNotOptimize(ini.ReadString("MRUEquation", std::to_string(i), ""));
+        }
     }
     std::remove(path.c_str());
 }
@@ -47,8 +50,9 @@ void BM_SaveLikeTheWindow(benchmark::State& state)
     for (auto _ : state) {
         TProfileFile ini(path);
         ini.WriteString("Settings", "ViewSteps", "0");
-        for (int i = 0; i < 10; ++i)
+        for (int i = 0; i < 10; ++i) {
             ini.WriteString("MRUEquation", std::to_string(i), "2*" + std::to_string(i));
+        }
         benchmark::DoNotOptimize(ini.Save());
     }
     std::remove(path.c_str());

@@ -43,8 +43,9 @@ std::string Equation(int operators, bool mixed)
 {
     std::string equation = "1";
     if (!mixed) {
-        for (int i = 0; i < operators; ++i)
+        for (int i = 0; i < operators; ++i) {
             equation += "+1";
+        }
         return equation;
     }
     // Terms and their operator counts, joined by "+" and "-": about two
@@ -73,19 +74,20 @@ double ResidentMegabytes()
 {
     long pages = 0, resident = 0;
     if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
             resident = 0;
+        }
         std::fclose(statm);
     }
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1 << 20);
 }
 
 struct TFigures {
-    double Engine = 0;   // Evaluate with the changes recorded, no window
-    double Total = 0;    // Enter to an idle event loop
-    double End = 0;      // to the last line, drawn
-    double Middle = 0;   // the scrollbar to the middle, drawn
-    double Memory = 0;   // resident memory the calculation added, MB
+    double Engine = 0; // Evaluate with the changes recorded, no window
+    double Total = 0;  // Enter to an idle event loop
+    double End = 0;    // to the last line, drawn
+    double Middle = 0; // the scrollbar to the middle, drawn
+    double Memory = 0; // resident memory the calculation added, MB
     std::size_t Lines = 0;
 };
 
@@ -118,8 +120,9 @@ TFigures Measure(int operators, bool mixed, int runs)
         enter.SetEventObject(box);
         const auto t0 = Clock::now();
         box->ProcessWindowEvent(enter);
-        if (TraceWork)
+        if (TraceWork) {
             std::fprintf(stderr, "calculate %.1f:", Milliseconds(t0, Clock::now()));
+        }
         total.push_back(Milliseconds(t0, DrainEvents()));
         memory.push_back(ResidentMegabytes() - before);
         lines = steps->GetLineCount();
@@ -135,7 +138,8 @@ TFigures Measure(int operators, bool mixed, int runs)
         // A scrollbar drag to the middle.
         GtkAdjustment* vertical = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(tree));
         const auto m0 = Clock::now();
-        gtk_adjustment_set_value(vertical, (gtk_adjustment_get_upper(vertical) - gtk_adjustment_get_page_size(vertical)) / 2);
+        gtk_adjustment_set_value(vertical,
+                                 (gtk_adjustment_get_upper(vertical) - gtk_adjustment_get_page_size(vertical)) / 2);
         middle.push_back(Milliseconds(m0, DrainEvents()));
 
         window->Destroy();
@@ -180,13 +184,16 @@ int main(int argc, char** argv)
     TraceWork = std::getenv("STEPS_TRACE") != nullptr; // when the loop was busy, on standard error
     // Equation sizes in operators: the arguments after the run count.
     std::vector<int> sizes;
-    for (int i = 2; i < argc; ++i)
+    for (int i = 2; i < argc; ++i) {
         sizes.push_back(std::max(1, std::atoi(argv[i])));
-    if (sizes.empty())
+    }
+    if (sizes.empty()) {
         sizes = {500, 10000, 30000};
+    }
     const bench::TWindowSystem windowSystem(argv);
-    if (!windowSystem.IsStarted())
+    if (!windowSystem.IsStarted()) {
         return 1;
+    }
 
     // Animations (the scrollbars fading in and out) would keep the loop busy
     // for a second of frames after every scroll, and the equation box's
@@ -194,8 +201,8 @@ int main(int argc, char** argv)
     g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, "gtk-cursor-blink", FALSE, nullptr);
 
     std::printf("median of %d runs; milliseconds, memory in MB\n", runs);
-    std::printf("%-6s %9s %7s %9s %11s %9s %9s %8s\n", "shape", "operators", "lines", "engine", "enter→idle",
-                "to last", "to middle", "memory");
+    std::printf("%-6s %9s %7s %9s %11s %9s %9s %8s\n", "shape", "operators", "lines", "engine", "enter→idle", "to last",
+                "to middle", "memory");
     for (const bool mixed : {false, true}) {
         for (const int operators : sizes) {
             const TFigures f = Measure(operators, mixed, runs);

@@ -45,18 +45,21 @@ inline Clock::time_point DrainEvents(double quietMs, bool trace = false)
             wxTheApp->Dispatch();
             worked = true;
         }
-        if (wxTheApp->ProcessIdle())
+        if (wxTheApp->ProcessIdle()) {
             worked = true;
+        }
         if (worked) {
             lastWork = Clock::now();
-            if (trace)
+            if (trace) {
                 std::fprintf(stderr, " %.1f", Milliseconds(start, lastWork));
+            }
         } else {
             wxMilliSleep(1);
         }
     }
-    if (trace)
+    if (trace) {
         std::fputs("\n", stderr);
+    }
     return lastWork;
 }
 
@@ -88,8 +91,9 @@ public:
 
     ~TWindowSystem()
     {
-        if (!Started)
+        if (!Started) {
             return;
+        }
         Activator.reset();
         Loop.reset();
         wxTheApp->OnExit();

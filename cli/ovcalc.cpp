@@ -156,7 +156,10 @@ private:
 
 TOutput Out;
 
-void FlushOutput() { Out.Flush(); }
+void FlushOutput()
+{
+    Out.Flush();
+}
 
 // Standard error keeps its place after the answers written before.
 void WriteError(std::string_view text)
@@ -296,10 +299,7 @@ public:
     }
 
     // Ends the "changes" array in JSON, opening it first when no first step came.
-    void CloseJson(bool hadFirstStep)
-    {
-        Out.Put(hadFirstStep ? "]" : "null, \"changes\": []");
-    }
+    void CloseJson(bool hadFirstStep) { Out.Put(hadFirstStep ? "]" : "null, \"changes\": []"); }
 
 private:
     static constexpr std::size_t TextLimit = 0xFFFFFFFF;
@@ -326,8 +326,7 @@ struct TBases {
 TBases BasesOf(std::string_view result)
 {
     const TIntegerPart part = ResultIntegerPart(result);
-    return TBases{IntegerPartToHexadecimal(part), IntegerPartToOctal(part), IntegerPartToBinary(part),
-                  !part.TooLarge};
+    return TBases{IntegerPartToHexadecimal(part), IntegerPartToOctal(part), IntegerPartToBinary(part), !part.TooLarge};
 }
 
 // Where an equation came from, for messages: a line of standard input or an argument.
@@ -363,14 +362,19 @@ std::string FaultExcerpt(std::string_view equation, std::size_t position)
             }
         }
         const auto c = static_cast<unsigned char>(equation[i]);
-        std::size_t length = c < 0x80 ? 1 : c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xF0 && c < 0xF5 ? 4 : 0;
+        std::size_t length = c < 0x80                ? 1
+                             : c >= 0xC2 && c < 0xE0 ? 2
+                             : c >= 0xE0 && c < 0xF0 ? 3
+                             : c >= 0xF0 && c < 0xF5 ? 4
+                                                     : 0;
         for (std::size_t k = 1; k < length; ++k) {
             if (i + k >= end || (static_cast<unsigned char>(equation[i + k]) & 0xC0) != 0x80) {
                 length = 0;
             }
         }
         // C1 controls (U+0080 to U+009F) act on terminals as C0 ones do.
-        const bool control = c < 0x20 || c == 0x7F || (c == 0xC2 && length == 2 && static_cast<unsigned char>(equation[i + 1]) < 0xA0);
+        const bool control =
+            c < 0x20 || c == 0x7F || (c == 0xC2 && length == 2 && static_cast<unsigned char>(equation[i + 1]) < 0xA0);
         if (length == 0 || control) {
             for (std::size_t k = 0; k < std::max<std::size_t>(length, 1); ++k) {
                 static constexpr char Hex[] = "0123456789ABCDEF";
@@ -566,8 +570,10 @@ int main(int argc, char** argv)
     }
 
     // --changes wins over --steps: both at once would repeat the working.
-    const TMode mode = json ? (changes ? TMode::JsonChanges : TMode::Json)
-                            : changes ? TMode::Changes : steps ? TMode::Steps : TMode::Plain;
+    const TMode mode = json      ? (changes ? TMode::JsonChanges : TMode::Json)
+                       : changes ? TMode::Changes
+                       : steps   ? TMode::Steps
+                                 : TMode::Plain;
     TAnswerer answerer(mode);
     bool allOk = true;
     if (!equations.empty()) {

@@ -36,13 +36,15 @@ std::vector<std::string> QuotedStrings(const std::string& source)
             ++i;
         } else if (source.compare(i, 2, "//") == 0) {
             i = source.find('\n', i);
-            if (i == std::string::npos)
+            if (i == std::string::npos) {
                 break;
+            }
         } else if (source[i] == '"') {
             std::string text;
             for (++i; i < source.size() && source[i] != '"'; ++i) {
-                if (source[i] == '\\' && i + 1 < source.size())
+                if (source[i] == '\\' && i + 1 < source.size()) {
                     ++i;
+                }
                 text += source[i];
             }
             strings.push_back(text);
@@ -53,12 +55,13 @@ std::vector<std::string> QuotedStrings(const std::string& source)
 
 bool ParseColour(std::string text, TRgba& colour)
 {
-    for (char& c : text)
+    for (char& c : text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     static const std::map<std::string, TRgba> names = {
-        {"none", {0, 0, 0, 0}},         {"black", {0, 0, 0, 255}},     {"white", {255, 255, 255, 255}},
-        {"red", {255, 0, 0, 255}},      {"green", {0, 255, 0, 255}},   {"blue", {0, 0, 255, 255}},
-        {"yellow", {255, 255, 0, 255}}, {"cyan", {0, 255, 255, 255}},  {"gray", {190, 190, 190, 255}},
+        {"none", {0, 0, 0, 0}},         {"black", {0, 0, 0, 255}},       {"white", {255, 255, 255, 255}},
+        {"red", {255, 0, 0, 255}},      {"green", {0, 255, 0, 255}},     {"blue", {0, 0, 255, 255}},
+        {"yellow", {255, 255, 0, 255}}, {"cyan", {0, 255, 255, 255}},    {"gray", {190, 190, 190, 255}},
         {"grey", {190, 190, 190, 255}}, {"magenta", {255, 0, 255, 255}},
     };
     if (auto found = names.find(text); found != names.end()) {
@@ -79,16 +82,18 @@ std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t cr
     crc = ~crc;
     for (std::size_t i = 0; i < size; ++i) {
         crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
+        for (int bit = 0; bit < 8; ++bit) {
             crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
     }
     return ~crc;
 }
 
 void PutBig32(std::vector<std::uint8_t>& out, std::uint32_t value)
 {
-    for (int shift = 24; shift >= 0; shift -= 8)
+    for (int shift = 24; shift >= 0; shift -= 8) {
         out.push_back(static_cast<std::uint8_t>(value >> shift));
+    }
 }
 
 void PutChunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data)
@@ -126,8 +131,9 @@ std::vector<std::uint8_t> EncodePng(const std::vector<TRgba>& pixels, std::uint3
         zlib.push_back(static_cast<std::uint8_t>(~length >> 8));
         zlib.insert(zlib.end(), raw.begin() + static_cast<std::ptrdiff_t>(offset),
                     raw.begin() + static_cast<std::ptrdiff_t>(offset + length));
-        if (last)
+        if (last) {
             break;
+        }
     }
     PutBig32(zlib, (b << 16) | a);
 
@@ -152,15 +158,18 @@ int Fail(const std::string& message)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || argc > 4)
+    if (argc < 3 || argc > 4) {
         return Fail("usage: xpm2png <input.xpm> <output.png> [scale]");
+    }
     const int scale = argc == 4 ? std::atoi(argv[3]) : 1;
-    if (scale < 1 || scale > 16)
+    if (scale < 1 || scale > 16) {
         return Fail("scale must be 1 to 16");
+    }
 
     std::ifstream input(argv[1], std::ios::binary);
-    if (!input)
+    if (!input) {
         return Fail(std::string("cannot read ") + argv[1]);
+    }
     std::stringstream source;
     source << input.rdbuf();
     const std::vector<std::string> strings = QuotedStrings(source.str());
@@ -168,8 +177,9 @@ int main(int argc, char** argv)
     unsigned width = 0, height = 0, colours = 0, perPixel = 0;
     if (strings.empty() || std::sscanf(strings[0].c_str(), "%u %u %u %u", &width, &height, &colours, &perPixel) != 4 ||
         width == 0 || height == 0 || width > 1024 || height > 1024 || perPixel == 0 ||
-        strings.size() < 1 + colours + height)
+        strings.size() < 1 + colours + height) {
         return Fail("not an XPM image");
+    }
 
     std::map<std::string, TRgba> palette;
     for (unsigned i = 0; i < colours; ++i) {
@@ -178,11 +188,14 @@ int main(int argc, char** argv)
         std::string key, value;
         TRgba colour;
         bool found = false;
-        while (rest >> key >> value)
-            if (key == "c")
+        while (rest >> key >> value) {
+            if (key == "c") {
                 found = ParseColour(value, colour);
-        if (!found)
+            }
+        }
+        if (!found) {
             return Fail("unknown colour in \"" + line + "\"");
+        }
         palette[line.substr(0, perPixel)] = colour;
     }
 
@@ -190,22 +203,27 @@ int main(int argc, char** argv)
     std::vector<TRgba> pixels(static_cast<std::size_t>(outWidth) * outHeight);
     for (unsigned y = 0; y < height; ++y) {
         const std::string& row = strings[1 + colours + y];
-        if (row.size() < width * perPixel)
+        if (row.size() < width * perPixel) {
             return Fail("short pixel row");
+        }
         for (unsigned x = 0; x < width; ++x) {
             auto found = palette.find(row.substr(x * perPixel, perPixel));
-            if (found == palette.end())
+            if (found == palette.end()) {
                 return Fail("pixel of no colour");
-            for (int dy = 0; dy < scale; ++dy)
-                for (int dx = 0; dx < scale; ++dx)
+            }
+            for (int dy = 0; dy < scale; ++dy) {
+                for (int dx = 0; dx < scale; ++dx) {
                     pixels[(static_cast<std::size_t>(y) * scale + dy) * outWidth + x * scale + dx] = found->second;
+                }
+            }
         }
     }
 
     const std::vector<std::uint8_t> png = EncodePng(pixels, outWidth, outHeight);
     std::ofstream output(argv[2], std::ios::binary);
     output.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    if (!output)
+    if (!output) {
         return Fail(std::string("cannot write ") + argv[2]);
+    }
     return 0;
 }

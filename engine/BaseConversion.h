@@ -16,9 +16,9 @@ std::string IntToHexadecimal(std::int64_t value); // upper-case digits
 // The integer part of a result, exact for every value the decimal type
 // holds: at most 96 bits, so at most 96, 32 and 24 digits.
 struct TIntegerPart {
-    bool Negative = false;   // never for zero
-    TUInt128 Magnitude = 0;  // below 2^96 unless TooLarge
-    bool TooLarge = false;   // a lone number typed beyond 96 bits
+    bool Negative = false;  // never for zero
+    TUInt128 Magnitude = 0; // below 2^96 unless TooLarge
+    bool TooLarge = false;  // a lone number typed beyond 96 bits
 };
 
 inline constexpr unsigned IntegerPartBits = 96;

@@ -96,8 +96,9 @@ constexpr auto MakeFitLimits()
     struct Table {
         u128 Value[10];
     } table{};
-    for (int k = 0; k < 10; ++k)
+    for (int k = 0; k < 10; ++k) {
         table.Value[k] = MagnitudeLimit * Pow10Table.Value[k];
+    }
     return table;
 }
 constexpr auto FitLimitTable = MakeFitLimits();
@@ -112,8 +113,9 @@ constexpr auto MakeFewestDigitsByLength()
     for (int bits = 1; bits <= 128; ++bits) {
         const u128 smallest = static_cast<u128>(1) << (bits - 1);
         int k = 0;
-        while (k < 10 && smallest >= FitLimitTable.Value[k])
+        while (k < 10 && smallest >= FitLimitTable.Value[k]) {
             ++k;
+        }
         table.Value[bits] = static_cast<std::uint8_t>(k);
     }
     return table;
@@ -125,8 +127,9 @@ constexpr auto FewestDigitsByLength = MakeFewestDigitsByLength();
 inline int DigitsToFit(u128 n, int k)
 {
     k = std::max<int>(k, FewestDigitsByLength.Value[BitLength(n)]);
-    if (k < 10 && n >= FitLimitTable.Value[k])
+    if (k < 10 && n >= FitLimitTable.Value[k]) {
         ++k;
+    }
     return k;
 }
 
@@ -136,8 +139,9 @@ constexpr auto MakeReciprocals()
     struct Table {
         u128 Value[MaxDigits64 + 1];
     } table{};
-    for (int k = 1; k <= MaxDigits64; ++k)
+    for (int k = 1; k <= MaxDigits64; ++k) {
         table.Value[k] = ~static_cast<u128>(0) / Pow10Table.Value[k];
+    }
     return table;
 }
 constexpr auto ReciprocalTable = MakeReciprocals();
@@ -180,8 +184,9 @@ constexpr auto MakeAlignLimits()
     struct Table {
         u128 Value[39];
     } table{};
-    for (int i = 0; i < 39; ++i)
+    for (int i = 0; i < 39; ++i) {
         table.Value[i] = ((static_cast<u128>(1) << 127) - 1) / Pow10Table.Value[i];
+    }
     return table;
 }
 constexpr auto AlignLimitTable = MakeAlignLimits();
@@ -203,8 +208,9 @@ struct Wide {
 
     void Trim()
     {
-        while (Count > 0 && Limb[Count - 1] == 0)
+        while (Count > 0 && Limb[Count - 1] == 0) {
             --Count;
+        }
     }
 
     [[nodiscard]] bool FitsMagnitude() const { return Count < 2 || (Count == 2 && (Limb[1] >> 32) == 0); }
@@ -231,10 +237,12 @@ struct Wide {
 
     void MultiplyPow10(int n)
     {
-        for (; n > MaxDigits64; n -= MaxDigits64)
+        for (; n > MaxDigits64; n -= MaxDigits64) {
             MultiplySmall(Pow10u64(MaxDigits64));
-        if (n > 0)
+        }
+        if (n > 0) {
             MultiplySmall(Pow10u64(n));
+        }
     }
 
     // Divides in place and returns the remainder.
@@ -247,17 +255,20 @@ struct Wide {
             rem = Limb[i];
             Limb[i--] = 0;
         }
-        for (; i >= 0; --i)
+        for (; i >= 0; --i) {
             Limb[i] = Div128By64(rem, Limb[i], d, rem);
+        }
         Trim();
         return rem;
     }
 
     void Increment()
     {
-        for (int i = 0; i < Count; ++i)
-            if (++Limb[i] != 0)
+        for (int i = 0; i < Count; ++i) {
+            if (++Limb[i] != 0) {
                 return;
+            }
+        }
         assert(Count < Capacity);
         Limb[Count++] = 1;
     }
@@ -319,16 +330,20 @@ u128 Wide::DivideWide(u128 v)
     // The dividend shifted by the same amount, one limb longer.
     std::uint64_t un[Capacity + 1];
     un[Count] = 0;
-    for (int i = 0; i < Count; ++i)
+    for (int i = 0; i < Count; ++i) {
         un[i] = Limb[i] << shift;
-    for (int i = 0; i < Count; ++i)
-        if (shift)
+    }
+    for (int i = 0; i < Count; ++i) {
+        if (shift) {
             un[i + 1] |= Limb[i] >> (64 - shift);
+        }
+    }
     // Running remainder, always below vn: the extra top limb holds fewer
     // than shift <= 63 bits while vn has its top bit set.
     u128 r = (static_cast<u128>(un[Count]) << 64) | (Count > 0 ? un[Count - 1] : 0);
-    for (int j = Count - 2; j >= 0; --j)
+    for (int j = Count - 2; j >= 0; --j) {
         Limb[j] = DivideStep3By2(r, un[j], vn);
+    }
     Count = std::max(Count - 1, 0);
     Limb[Count] = 0;
     Trim();
@@ -341,8 +356,9 @@ enum class TFraction { Zero, BelowHalf, Half, AboveHalf };
 
 TFraction ClassifyRemainder(u128 rem, u128 divisor)
 {
-    if (rem == 0)
+    if (rem == 0) {
         return TFraction::Zero;
+    }
     const u128 twice = rem << 1; // rem < divisor < 2^127
     return twice < divisor ? TFraction::BelowHalf : twice == divisor ? TFraction::Half : TFraction::AboveHalf;
 }
@@ -352,12 +368,15 @@ TFraction ClassifyRemainder(u128 rem, u128 divisor)
 TFraction CombineFraction(std::uint64_t rem, std::uint64_t d, TFraction below)
 {
     const std::uint64_t half = d / 2;
-    if (rem == 0)
+    if (rem == 0) {
         return below == TFraction::Zero ? TFraction::Zero : TFraction::BelowHalf;
-    if (rem < half)
+    }
+    if (rem < half) {
         return TFraction::BelowHalf;
-    if (rem == half)
+    }
+    if (rem == half) {
         return below == TFraction::Zero ? TFraction::Half : TFraction::AboveHalf;
+    }
     return TFraction::AboveHalf;
 }
 
@@ -382,13 +401,15 @@ TDecimal Pack(u128 magnitude, int scale, bool negative)
     // always suffice for the second.
     int k = std::max(0, scale - MaxScale);
     if (n >= MagnitudeLimit) {
-        if (scale < 10 && n >= FitLimitTable.Value[scale])
+        if (scale < 10 && n >= FitLimitTable.Value[scale]) {
             return TDecimal::Failed(TDecimalStatus::Overflow); // the integer part alone is too large
+        }
         k = DigitsToFit(n, k);
     }
     for (;; ++k) {
-        if (k > scale)
+        if (k > scale) {
             return TDecimal::Failed(TDecimalStatus::Overflow);
+        }
         u128 q = n;
         bool roundUp;
         if (k == 0) {
@@ -397,15 +418,17 @@ TDecimal Pack(u128 magnitude, int scale, bool negative)
             // What lies below the last dropped chunk only decides a tie.
             bool sticky = fraction != TFraction::Zero;
             int left = k;
-            for (; left > MaxDigits64; left -= MaxDigits64)
+            for (; left > MaxDigits64; left -= MaxDigits64) {
                 sticky |= DividePow10(q, MaxDigits64) != 0;
+            }
             const std::uint64_t rem = DividePow10(q, left);
             const std::uint64_t half = Pow10u64(left) / 2;
             roundUp = (rem > half) | ((rem == half) & (sticky | static_cast<bool>(q & 1)));
         }
         q += roundUp;
-        if (q < MagnitudeLimit)
+        if (q < MagnitudeLimit) {
             return Pack(q, scale - k, negative);
+        }
         // Rounding up reached 2^96 itself: one digit more.
     }
 }
@@ -416,23 +439,26 @@ inline TDecimal RoundToFit(u128 n, int scale, TFraction fraction, bool negative)
         // Nothing more to drop: round by the fraction alone.
         const bool roundUp =
             fraction == TFraction::AboveHalf || (fraction == TFraction::Half && (static_cast<std::uint64_t>(n) & 1));
-        if (n + roundUp < MagnitudeLimit)
+        if (n + roundUp < MagnitudeLimit) {
             return Pack(n + roundUp, scale, negative);
+        }
     } else if (scale <= MaxScale + MaxDigits64) {
         // A few digits too many, as most results that do not fit have: drop
         // the fewest that make the truncated magnitude fit (n < 2^128 <=
         // 2^96 * 10^10) and round by what they were.
         const int k = DigitsToFit(n, std::max(scale - MaxScale, 1));
-        if (k > scale)
+        if (k > scale) {
             return TDecimal::Failed(TDecimalStatus::Overflow);
+        }
         if (k <= MaxDigits64) {
             u128 q = n;
             const std::uint64_t rem = DividePow10(q, k);
             const std::uint64_t half = Pow10u64(k) / 2;
             const bool sticky = fraction != TFraction::Zero;
             q += (rem > half) | ((rem == half) & (sticky | static_cast<bool>(q & 1)));
-            if (q < MagnitudeLimit)
+            if (q < MagnitudeLimit) {
                 return Pack(q, scale - k, negative);
+            }
         }
     }
     return RoundToFitSlow(n, scale, fraction, negative);
@@ -445,8 +471,9 @@ TDecimal RoundToFit(const Wide& n, int scale, TFraction fraction, bool negative)
     // Never drop more than the final result will: at least the digits above
     // scale 28 go, and a value of 2^128 or more loses ten digits at least.
     const int needed = std::max(scale - MaxScale, (n.BitLength() - 97) * 30103 / 100000);
-    if (needed > scale)
+    if (needed > scale) {
         return TDecimal::Failed(TDecimalStatus::Overflow); // too large even as an integer
+    }
     Wide q = n;
     int dropped = 0;
     while (q.Count > 2) {
@@ -472,10 +499,12 @@ using TOperation = TDecimal (*)(TDecimal, TDecimal);
 [[gnu::noinline]] TDecimal ApplyToPrepared(TDecimal a, TDecimal b, TOperation operation)
 {
     for (TDecimal* x : {&a, &b}) {
-        if (x->IsOk() && x->Kind == TDecimalKind::Double)
+        if (x->IsOk() && x->Kind == TDecimalKind::Double) {
             *x = DecimalFromText(DecimalToText(*x));
-        if (!x->IsOk())
+        }
+        if (!x->IsOk()) {
             return *x;
+        }
     }
     return operation(a, b);
 }
@@ -486,8 +515,9 @@ using TOperation = TDecimal (*)(TDecimal, TDecimal);
 // further 96-bit term cannot carry out of 128 bits.
 inline bool AlignScale(u128& m, int shift)
 {
-    if (m > AlignLimitTable.Value[shift])
+    if (m > AlignLimitTable.Value[shift]) {
         return false;
+    }
     m *= shift > MaxDigits64 ? Pow10(shift) : Pow10u64(shift);
     return true;
 }
@@ -499,8 +529,9 @@ inline TDecimal AddSigned(TDecimal a, TDecimal b)
     u128 mb = b.Magnitude();
     int scale = a.Scale;
     if (a.Scale < b.Scale) {
-        if (!AlignScale(ma, b.Scale - a.Scale))
+        if (!AlignScale(ma, b.Scale - a.Scale)) {
             return AddWide(a, b);
+        }
         scale = b.Scale;
     } else if (b.Scale < a.Scale && !AlignScale(mb, a.Scale - b.Scale)) {
         return AddWide(a, b);
@@ -525,8 +556,9 @@ inline TDecimal AddSigned(TDecimal a, TDecimal b)
 // fraction telling it how to round.
 TDecimal AddWide(TDecimal a, TDecimal b)
 {
-    if (a.Scale > b.Scale)
+    if (a.Scale > b.Scale) {
         std::swap(a, b);
+    }
     u128 big = a.Magnitude();
     u128 small = b.Magnitude();
     // big * 10^j < 2^127: 0.30102 is just below log10(2).
@@ -546,8 +578,9 @@ TDecimal AddWide(TDecimal a, TDecimal b)
     } else {
         // big - (small + f) = (big - small - 1) + (1 - f)
         sum = big - small - 1;
-        if (fraction != TFraction::Half)
+        if (fraction != TFraction::Half) {
             fraction = fraction == TFraction::BelowHalf ? TFraction::AboveHalf : TFraction::BelowHalf;
+        }
     }
     return RoundToFit(sum, scale, fraction, a.Negative);
 }
@@ -555,10 +588,9 @@ TDecimal AddWide(TDecimal a, TDecimal b)
 // Writes x < 10^8 as exactly eight digits at out.
 inline void WriteEightDigits(std::uint32_t x, char* out)
 {
-    static constexpr char Pairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
+    static constexpr char Pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                    "8081828384858687888990919293949596979899";
     const std::uint32_t high = x / 10000;
     const std::uint32_t low = x % 10000;
     std::memcpy(out + 0, Pairs + 2 * (high / 100), 2);
@@ -588,10 +620,12 @@ char* WriteDigits(u128 v, char* end)
     WriteEightDigits(static_cast<std::uint32_t>(low / E8), start + 16);
     WriteEightDigits(static_cast<std::uint32_t>(low % E8), start + 24);
     char* first = start;
-    while (first < end - 8 && std::memcmp(first, "00000000", 8) == 0)
+    while (first < end - 8 && std::memcmp(first, "00000000", 8) == 0) {
         first += 8;
-    while (first < end - 1 && *first == '0')
+    }
+    while (first < end - 1 && *first == '0') {
         ++first;
+    }
     return first;
 }
 
@@ -627,8 +661,9 @@ TDecimal FromTextGeneral(std::string_view text)
     const char* p = text.data();
     const char* const end = p + text.size();
     bool negative = false;
-    if (p != end && (*p == '+' || *p == '-'))
+    if (p != end && (*p == '+' || *p == '-')) {
         negative = *p++ == '-';
+    }
 
     // Significant digits (leading zeros dropped) go into the mantissa; up to
     // 38 of them are kept exactly, the rest only count as a non-zero tail.
@@ -637,26 +672,29 @@ TDecimal FromTextGeneral(std::string_view text)
     std::uint64_t tail = 0; // the following ones, up to 19
     int headDigits = 0;
     int tailDigits = 0;
-    int significant = 0;    // all significant digits seen
-    int integerDigits = 0;  // significant digits before the point
-    bool dropped = false;   // a non-zero digit beyond the kept ones
+    int significant = 0;   // all significant digits seen
+    int integerDigits = 0; // significant digits before the point
+    bool dropped = false;  // a non-zero digit beyond the kept ones
     bool anyDigit = false;
     bool point = false;
     for (; p != end; ++p) {
         const char c = *p;
         if (c == '.') {
-            if (point)
+            if (point) {
                 return TDecimal::Failed(TDecimalStatus::NotANumber);
+            }
             point = true;
             continue;
         }
-        if (c < '0' || c > '9')
+        if (c < '0' || c > '9') {
             break;
+        }
         anyDigit = true;
         const unsigned digit = static_cast<unsigned>(c - '0');
         if (significant == 0 && digit == 0) {
-            if (point)
+            if (point) {
                 --integerDigits; // a zero between the point and the first significant digit
+            }
             continue;
         }
         if (significant < MaxDigits64) {
@@ -669,29 +707,37 @@ TDecimal FromTextGeneral(std::string_view text)
             dropped |= digit != 0;
         }
         ++significant;
-        if (!point)
+        if (!point) {
             ++integerDigits;
+        }
     }
-    if (!anyDigit)
+    if (!anyDigit) {
         return TDecimal::Failed(TDecimalStatus::NotANumber);
+    }
 
     long long exponent = 0;
     if (p != end && (*p == 'E' || *p == 'e')) {
         ++p;
         bool exponentNegative = false;
-        if (p != end && (*p == '+' || *p == '-'))
+        if (p != end && (*p == '+' || *p == '-')) {
             exponentNegative = *p++ == '-';
-        if (p == end)
+        }
+        if (p == end) {
             return TDecimal::Failed(TDecimalStatus::NotANumber);
-        for (; p != end && *p >= '0' && *p <= '9'; ++p)
+        }
+        for (; p != end && *p >= '0' && *p <= '9'; ++p) {
             exponent = std::min<long long>(exponent * 10 + (*p - '0'), 1'000'000'000);
-        if (exponentNegative)
+        }
+        if (exponentNegative) {
             exponent = -exponent;
+        }
     }
-    if (p != end)
+    if (p != end) {
         return TDecimal::Failed(TDecimalStatus::NotANumber);
-    if (significant == 0)
+    }
+    if (significant == 0) {
         return Pack(0, 0, false);
+    }
 
     // value = mantissa * 10^(integerDigits + exponent - kept)
     const int kept = headDigits + tailDigits;
@@ -699,16 +745,19 @@ TDecimal FromTextGeneral(std::string_view text)
     const long long scale = static_cast<long long>(kept) - integerDigits - exponent;
     if (scale < 0) {
         // A whole number with -scale zeros to append: 29 digits at most fit.
-        if (dropped || kept - scale > 29)
+        if (dropped || kept - scale > 29) {
             return TDecimal::Failed(TDecimalStatus::Overflow);
+        }
         Wide n(mantissa);
         n.MultiplyPow10(static_cast<int>(-scale));
         return n.FitsMagnitude() ? Pack(n.Low128(), 0, negative) : TDecimal::Failed(TDecimalStatus::Overflow);
     }
-    if (scale > MaxScale + MaxKept + 1)
+    if (scale > MaxScale + MaxKept + 1) {
         return Pack(0, 0, false); // below half of the smallest step at any scale
-    if (!dropped && scale <= MaxScale && mantissa < MagnitudeLimit)
+    }
+    if (!dropped && scale <= MaxScale && mantissa < MagnitudeLimit) {
         return Pack(mantissa, static_cast<int>(scale), negative);
+    }
     // Dropped digits lie below the rounding point: at most 29 of the 38 kept
     // digits fit, so rounding always removes some of them.
     return RoundToFit(Wide(mantissa), static_cast<int>(scale), dropped ? TFraction::BelowHalf : TFraction::Zero,
@@ -724,41 +773,48 @@ TDecimal DecimalFromText(std::string_view text)
     const char* p = text.data();
     const char* const end = p + text.size();
     bool negative = false;
-    if (p != end && (*p == '+' || *p == '-'))
+    if (p != end && (*p == '+' || *p == '-')) {
         negative = *p++ == '-';
+    }
     std::uint64_t head = 0;
     std::uint64_t tail = 0;
     int digits = 0;
     int fractionDigits = 0;
     auto take = [&](unsigned digit) {
-        if (digits < MaxDigits64)
+        if (digits < MaxDigits64) {
             head = head * 10 + digit;
-        else
+        } else {
             tail = tail * 10 + digit;
+        }
         ++digits;
     };
-    for (unsigned digit; p != end && (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p)
+    for (unsigned digit; p != end && (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p) {
         take(digit);
+    }
     if (p != end && *p == '.') {
         const char* const fractionStart = ++p;
-        for (unsigned digit; p != end && (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p)
+        for (unsigned digit; p != end && (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p) {
             take(digit);
+        }
         fractionDigits = static_cast<int>(p - fractionStart);
     }
-    if (p != end || digits == 0 || digits > 38 || fractionDigits > MaxScale)
+    if (p != end || digits == 0 || digits > 38 || fractionDigits > MaxScale) {
         return FromTextGeneral(text);
+    }
     const u128 magnitude =
         digits <= MaxDigits64 ? head : static_cast<u128>(head) * Pow10u64(digits - MaxDigits64) + tail;
-    if (magnitude >= MagnitudeLimit)
+    if (magnitude >= MagnitudeLimit) {
         return FromTextGeneral(text);
+    }
     return Pack(magnitude, fractionDigits, negative);
 }
 
 std::string DecimalTextWithoutExponent(std::string_view text)
 {
     const std::size_t e = text.find_first_of("Ee");
-    if (e == std::string_view::npos)
+    if (e == std::string_view::npos) {
         return std::string(text);
+    }
     const std::string_view mantissa = text.substr(0, e);
     std::string_view exponentText = text.substr(e + 1);
 
@@ -767,37 +823,43 @@ std::string DecimalTextWithoutExponent(std::string_view text)
     std::string digits;
     std::size_t integerDigits = std::string_view::npos;
     for (std::size_t i = start; i < mantissa.size(); ++i) {
-        if (mantissa[i] >= '0' && mantissa[i] <= '9')
+        if (mantissa[i] >= '0' && mantissa[i] <= '9') {
             digits += mantissa[i];
-        else if (mantissa[i] == '.' && integerDigits == std::string_view::npos)
+        } else if (mantissa[i] == '.' && integerDigits == std::string_view::npos) {
             integerDigits = digits.size();
-        else
+        } else {
             return std::string(text);
+        }
     }
-    if (integerDigits == std::string_view::npos)
+    if (integerDigits == std::string_view::npos) {
         integerDigits = digits.size();
+    }
 
     const bool exponentNegative = !exponentText.empty() && exponentText[0] == '-';
-    if (!exponentText.empty() && (exponentText[0] == '-' || exponentText[0] == '+'))
+    if (!exponentText.empty() && (exponentText[0] == '-' || exponentText[0] == '+')) {
         exponentText.remove_prefix(1);
+    }
     // Results reach 10^29 and go down to a double's 10^-324: far beyond
     // that, the text is no result and stays as it is.
     constexpr long long Farthest = 400;
     long long exponent = 0;
     for (const char c : exponentText) {
-        if (c < '0' || c > '9' || exponent > Farthest)
+        if (c < '0' || c > '9' || exponent > Farthest) {
             return std::string(text);
+        }
         exponent = exponent * 10 + (c - '0');
     }
-    if (digits.empty() || exponentText.empty() || exponent > Farthest)
+    if (digits.empty() || exponentText.empty() || exponent > Farthest) {
         return std::string(text);
+    }
 
     // The point moves by the exponent; zeros fill the places it passes.
     const long long point = static_cast<long long>(integerDigits) + (exponentNegative ? -exponent : exponent);
-    if (point <= 0)
+    if (point <= 0) {
         digits.insert(0, static_cast<std::size_t>(1 - point), '0');
-    else if (point > static_cast<long long>(digits.size()))
+    } else if (point > static_cast<long long>(digits.size())) {
         digits.append(static_cast<std::size_t>(point) - digits.size(), '0');
+    }
     std::size_t pointAt = point <= 0 ? 1 : static_cast<std::size_t>(point);
     const std::size_t firstKept = std::min(digits.find_first_not_of('0'), pointAt - 1);
     digits.erase(0, firstKept);
@@ -820,65 +882,75 @@ std::string DecimalToText(TDecimal value)
 
 std::string_view DecimalToChars(TDecimal value, TDecimalText& text)
 {
-    if (!value.IsOk())
+    if (!value.IsOk()) {
         return {};
+    }
     if (value.Kind == TDecimalKind::Double) {
         double d = value.AsDouble();
-        if (d == 0)
+        if (d == 0) {
             return "0"; // also for -0
+        }
         char* const buffer = text.Chars.data();
         const auto result = std::to_chars(buffer, buffer + text.Chars.size(), d, std::chars_format::general, 15);
         std::replace(buffer, result.ptr, 'e', 'E');
         return std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer));
     }
     const u128 magnitude = value.Magnitude();
-    if (magnitude == 0)
+    if (magnitude == 0) {
         return "0";
+    }
     static_assert(sizeof text.Chars >= 2 + MaxScale + 40);
     char* const end = text.Chars.data() + text.Chars.size();
     char* first = WriteDigits(magnitude, end);
     const int scale = value.Scale;
     // Leading zeros up to and including the units digit, when the value is below 1.
-    while (end - first <= scale)
+    while (end - first <= scale) {
         *--first = '0';
+    }
     char* const pointAt = end - scale;
     char* last = end; // one past the last digit to keep
-    while (last > pointAt && last[-1] == '0')
+    while (last > pointAt && last[-1] == '0') {
         --last;
+    }
     if (last > pointAt) {
         // Move the integer digits one place left to make room for the point.
         std::memmove(first - 1, first, static_cast<std::size_t>(pointAt - first));
         --first;
         pointAt[-1] = '.';
     }
-    if (value.Negative)
+    if (value.Negative) {
         *--first = '-';
+    }
     return std::string_view(first, static_cast<std::size_t>(last - first));
 }
 
 TDecimal DecimalAdd(TDecimal a, TDecimal b)
 {
-    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]]
+    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]] {
         return ApplyToPrepared(a, b, DecimalAdd);
+    }
     return AddSigned(a, b);
 }
 
 TDecimal DecimalSubtract(TDecimal a, TDecimal b)
 {
-    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]]
+    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]] {
         return ApplyToPrepared(a, b, DecimalSubtract);
+    }
     b.Negative = !b.Negative;
     return AddSigned(a, b);
 }
 
 TDecimal DecimalMultiply(TDecimal a, TDecimal b)
 {
-    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]]
+    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]] {
         return ApplyToPrepared(a, b, DecimalMultiply);
+    }
     const bool negative = a.Negative != b.Negative;
     const int scale = a.Scale + b.Scale;
-    if (a.Hi == 0 && b.Hi == 0)
+    if (a.Hi == 0 && b.Hi == 0) {
         return RoundToFit(static_cast<u128>(a.Lo) * b.Lo, scale, TFraction::Zero, negative);
+    }
     // 96 x 96 bits from four partial products: at most 192 bits, p2:p1:p0.
     const u128 lowPart = static_cast<u128>(a.Lo) * b.Lo;
     const u128 middle1 = static_cast<u128>(a.Hi) * b.Lo;
@@ -890,14 +962,16 @@ TDecimal DecimalMultiply(TDecimal a, TDecimal b)
     t = (t >> 64) + (middle1 >> 64) + (middle2 >> 64) + highPart;
     const std::uint64_t p2 = static_cast<std::uint64_t>(t);
     const u128 low = (static_cast<u128>(p1) << 64) | p0;
-    if (p2 == 0)
+    if (p2 == 0) {
         return RoundToFit(low, scale, TFraction::Zero, negative);
+    }
     // 2^128 or more: at least ten digits must go. Drop a first chunk of up
     // to 19 with two hardware divisions, then finish in 128 bits.
     const int bits = 128 + 64 - std::countl_zero(p2);
     const int needed = std::max(scale - MaxScale, (bits - 97) * 30103 / 100000);
-    if (needed > scale)
+    if (needed > scale) {
         return TDecimal::Failed(TDecimalStatus::Overflow);
+    }
     const int step = std::min(needed, MaxDigits64);
     const std::uint64_t d = Pow10u64(step);
     std::uint64_t rem = p2 % d;
@@ -914,24 +988,27 @@ TDecimal DecimalMultiply(TDecimal a, TDecimal b)
         return RoundToFit(product, scale, TFraction::Zero, negative);
     }
     const std::uint64_t half = d / 2;
-    const TFraction fraction = rem == 0 ? TFraction::Zero
-                             : rem < half ? TFraction::BelowHalf
-                             : rem == half ? TFraction::Half
-                                           : TFraction::AboveHalf;
+    const TFraction fraction = rem == 0      ? TFraction::Zero
+                               : rem < half  ? TFraction::BelowHalf
+                               : rem == half ? TFraction::Half
+                                             : TFraction::AboveHalf;
     return RoundToFit((static_cast<u128>(q1) << 64) | q0, scale - step, fraction, negative);
 }
 
 TDecimal DecimalDivide(TDecimal a, TDecimal b)
 {
-    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]]
+    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]] {
         return ApplyToPrepared(a, b, DecimalDivide);
+    }
     const u128 divisor = b.Magnitude();
-    if (divisor == 0)
+    if (divisor == 0) {
         return TDecimal::Failed(TDecimalStatus::DivisionByZero);
+    }
     const bool negative = a.Negative != b.Negative;
     const u128 dividend = a.Magnitude();
-    if (dividend == 0)
+    if (dividend == 0) {
         return Pack(0, 0, false);
+    }
 
     // a / b = (ma / mb) * 10^d with d = sb - sa. The quotient at scale t is
     // Q = ma * 10^(t + d) / mb. Its bit length exceeds ba - bb - 1 + (t + d)
@@ -942,8 +1019,9 @@ TDecimal DecimalDivide(TDecimal a, TDecimal b)
     const int spare = 97 + BitLength(divisor) - BitLength(dividend); // >= 1
     const int exponentMax = (spare * 30103 + 99999) / 100000 - 1;
     int scale = std::min(MaxScale, exponentMax - d);
-    if (scale < 0)
+    if (scale < 0) {
         return TDecimal::Failed(TDecimalStatus::Overflow);
+    }
     int exponent = scale + d;
     if (exponent < 0) {
         // A large quotient of a finely scaled dividend: ma / mb is already
@@ -971,8 +1049,9 @@ TDecimal DecimalDivide(TDecimal a, TDecimal b)
 
 TDecimal DecimalPower(TDecimal a, TDecimal b)
 {
-    if (!IsPlain(a) || !IsPlain(b))
+    if (!IsPlain(a) || !IsPlain(b)) {
         return ApplyToPrepared(a, b, DecimalPower);
+    }
     // The nearest doubles, read from the exact text forms.
     auto toDouble = [](TDecimal x) {
         const std::string text = DecimalToText(x);
@@ -982,13 +1061,16 @@ TDecimal DecimalPower(TDecimal a, TDecimal b)
     };
     const double base = toDouble(a);
     const double power = toDouble(b);
-    if (base == 0 && power < 0)
+    if (base == 0 && power < 0) {
         return TDecimal::Failed(TDecimalStatus::DivisionByZero);
+    }
     const double result = AccuratePow(base, power);
-    if (std::isnan(result))
+    if (std::isnan(result)) {
         return TDecimal::Failed(TDecimalStatus::NotReal);
-    if (std::isinf(result))
+    }
+    if (std::isinf(result)) {
         return TDecimal::Failed(TDecimalStatus::Overflow);
+    }
     return TDecimal::FromDouble(result);
 }
 

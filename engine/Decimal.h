@@ -47,10 +47,7 @@ struct TDecimal {
     [[nodiscard]] bool IsOk() const { return Status == TDecimalStatus::Ok; }
     [[nodiscard]] bool IsZero() const { return Lo == 0 && Hi == 0; }
     [[nodiscard]] double AsDouble() const; // the double kind's value
-    [[nodiscard]] TUInt128 Magnitude() const
-    {
-        return (static_cast<TUInt128>(Hi) << 64) | Lo;
-    }
+    [[nodiscard]] TUInt128 Magnitude() const { return (static_cast<TUInt128>(Hi) << 64) | Lo; }
 
     static TDecimal Failed(TDecimalStatus status);
     static TDecimal FromDouble(double value);

@@ -19,7 +19,10 @@ constexpr int StartState = 5;
 
 enum class TVerdict { Accept, BeginsNumber, Skip, Unexpected, Invalid };
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // The scanner's table: what the character c may be after a token of kind
 // previous (or the start state). On Accept, kind says which token it is.
@@ -237,9 +240,8 @@ void TTokenList::Start(std::string_view source)
     // follows an operator or parenthesis but the first, so there are at
     // most twice as many tokens as those, plus one.
     if (source.size() > KeptNodes) {
-        const std::size_t marks = static_cast<std::size_t>(std::count_if(source.begin(), source.end(), [](char c) {
-            return !IsDigit(c) && c != '.' && c != ' ';
-        }));
+        const std::size_t marks = static_cast<std::size_t>(
+            std::count_if(source.begin(), source.end(), [](char c) { return !IsDigit(c) && c != '.' && c != ' '; }));
         const std::size_t bound = std::min(source.size(), 2 * marks + 1);
         Nodes.reserve(bound);
         Kinds.reserve(bound);
@@ -313,22 +315,22 @@ struct TRange {
 
 // What is known of a number token's value besides its text.
 enum class TValueState : std::uint8_t {
-    TextOnly,   // read the text when the value is needed
-    Known,      // Values holds it, and the text is its DecimalToText
-    TextLater,  // Values holds it; the text is written only when needed
+    TextOnly,  // read the text when the value is needed
+    Known,     // Values holds it, and the text is its DecimalToText
+    TextLater, // Values holds it; the text is written only when needed
 };
 
 struct TEquationEngine::TWorkspace {
     std::array<TIndexSet, 3> OperatorIndices; // one set per precedence level
     bool OperatorIndicesEmpty = true;
-    std::array<std::uint8_t, 256> Levels{};   // the precedence level of each operator character
+    std::array<std::uint8_t, 256> Levels{}; // the precedence level of each operator character
     // A decimal result read back from its text is the same value, so the
     // result of an operation is kept as a value for the next operation, and
     // without steps its text is written only if something needs it. A power
     // result is a double, which its text rounds: that one is always read back.
     std::vector<TDecimal> Values;
     std::vector<TValueState> ValueStates;
-    std::vector<TIndex> Partner;              // the matching ")" of each "("
+    std::vector<TIndex> Partner; // the matching ")" of each "("
     std::vector<TIndex> OpenGroups;
     std::vector<TRange> Ranges; // the explicit stack: deep nesting must not recurse
     TLengthTree Lengths;        // only while steps or changes are reported
@@ -349,8 +351,7 @@ struct TEquationEngine::TWorkspace {
 };
 
 TEquationEngine::TEquationEngine(TErrorCallback onError, TStepCallback onStep)
-    : Operators{'^', '&', '*', '/', '+', '-'}, OnError(onError), OnStep(onStep),
-      Work(std::make_unique<TWorkspace>())
+    : Operators{'^', '&', '*', '/', '+', '-'}, OnError(onError), OnStep(onStep), Work(std::make_unique<TWorkspace>())
 {
     for (std::size_t slot = 0; slot < Operators.size(); ++slot) {
         Work->Levels[static_cast<unsigned char>(Operators[slot])] = static_cast<std::uint8_t>(slot / 2);
@@ -367,8 +368,7 @@ bool TEquationEngine::Fail(std::string_view message, std::size_t position)
     return false;
 }
 
-bool TEquationEngine::FailAt(std::string_view message, std::size_t position, TIndex first, TIndex last,
-                             bool grouped)
+bool TEquationEngine::FailAt(std::string_view message, std::size_t position, TIndex first, TIndex last, bool grouped)
 {
     if (Sink != nullptr) {
         std::size_t length = grouped ? 2 : 0;
@@ -503,8 +503,8 @@ bool TEquationEngine::TakeResult(std::string& equation)
 {
     const TIndex last = Tokens.First();
     // A lone number is handed back as typed, but a lone sign or "-." is none.
-    if (Work->ValueStates[last] == TValueState::TextOnly
-        && DecimalFromText(Tokens.TextOf(last)).Status == TDecimalStatus::NotANumber) {
+    if (Work->ValueStates[last] == TValueState::TextOnly &&
+        DecimalFromText(Tokens.TextOf(last)).Status == TDecimalStatus::NotANumber) {
         return FailAt(MessageInvalidNumber, Tokens.PositionOf(last), last, last);
     }
     equation = TextOf(last);

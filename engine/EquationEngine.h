@@ -122,7 +122,7 @@ struct TTokenView {
 class TTokenList {
 public:
     using TIndex = std::uint32_t;
-    static constexpr TIndex None = ~TIndex{0}; // "nothing found" and the end of the list
+    static constexpr TIndex None = ~TIndex{0};     // "nothing found" and the end of the list
     static constexpr std::size_t KeptNodes = 4096; // storage Clear keeps for the next equation
 
     // Empties the list and takes a copy of the text the tokens will come from.

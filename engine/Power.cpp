@@ -93,8 +93,9 @@ u64 RoundScaled(u128 m, int e)
 {
     const int length = 128 - CountLeadingZeros(m);
     const int lead = e + length - 1; // m * 2^e lies in [2^lead, 2^(lead + 1))
-    if (lead > 1023)
+    if (lead > 1023) {
         return InfBits;
+    }
     const int quantum = lead >= -1022 ? lead - 52 : -1074; // weight of the last bit kept
     const int drop = quantum - e;
     u64 kept;
@@ -143,10 +144,11 @@ TNormal Normalize(u64 bits)
     const int biased = static_cast<int>(bits >> 52);
     u64 mantissa = bits & MantissaMask;
     int e = biased - 1075;
-    if (biased == 0)
+    if (biased == 0) {
         e = -1074;
-    else
+    } else {
         mantissa |= 1ULL << 52;
+    }
     const int zeros = std::countl_zero(mantissa);
     return {mantissa << zeros, e - zeros};
 }
@@ -156,24 +158,29 @@ enum class TIntegerKind { None, Odd, Even };
 TIntegerKind ClassifyInteger(u64 bits) // finite, non-zero, without sign
 {
     const int biased = static_cast<int>(bits >> 52);
-    if (biased < 1023)
+    if (biased < 1023) {
         return TIntegerKind::None;
-    if (biased >= 1023 + 53)
+    }
+    if (biased >= 1023 + 53) {
         return TIntegerKind::Even;
+    }
     const int fractionBits = 52 - (biased - 1023);
     const u64 mantissa = (bits & MantissaMask) | (1ULL << 52);
-    if (mantissa & ((1ULL << fractionBits) - 1))
+    if (mantissa & ((1ULL << fractionBits) - 1)) {
         return TIntegerKind::None;
+    }
     return (mantissa >> fractionBits) & 1 ? TIntegerKind::Odd : TIntegerKind::Even;
 }
 
 u64 IntegerSquareRoot(u64 v) // v < 2^53
 {
     u64 s = static_cast<u64>(std::sqrt(static_cast<double>(v)));
-    while (s * s > v)
+    while (s * s > v) {
         --s;
-    while ((s + 1) * (s + 1) <= v)
+    }
+    while ((s + 1) * (s + 1) <= v) {
         ++s;
+    }
     return s;
 }
 
@@ -182,13 +189,16 @@ bool IntegerPower(u64 base, u64 n, u64& result)
 {
     u64 p = 1;
     for (;;) {
-        if ((n & 1) && __builtin_mul_overflow(p, base, &p))
+        if ((n & 1) && __builtin_mul_overflow(p, base, &p)) {
             return false;
+        }
         n >>= 1;
-        if (n == 0)
+        if (n == 0) {
             break;
-        if (__builtin_mul_overflow(base, base, &base))
+        }
+        if (__builtin_mul_overflow(base, base, &base)) {
             return false;
+        }
     }
     result = p;
     return true;
@@ -197,10 +207,12 @@ bool IntegerPower(u64 base, u64 n, u64& result)
 // 2^p, for any integer p.
 u64 PowerOfTwo(i64 p)
 {
-    if (p > 1023)
+    if (p > 1023) {
         return InfBits;
-    if (p < -1074)
+    }
+    if (p < -1074) {
         return 0; // 2^-1075 is a tie between 0 and the smallest subnormal: 0
+    }
     return RoundScaled(1, static_cast<int>(p));
 }
 
@@ -213,14 +225,15 @@ bool TryExact(u64 ax, u64 ay, bool yNegative, u64& bits)
 {
     const TOddPart xo = SplitOdd(ax);
     const TOddPart yo = SplitOdd(ay); // |y| = yo.Odd * 2^yo.Exp
-    constexpr u64 Huge = 1ULL << 20; // |x e * y| beyond this leaves the range
+    constexpr u64 Huge = 1ULL << 20;  // |x e * y| beyond this leaves the range
     if (xo.Odd == 1) {
         // x = 2^e, x^y = 2^(e y): exact when e y is an integer.
         i64 e = xo.Exp;
         if (yo.Exp < 0) {
             const int k = -yo.Exp;
-            if (k > 10 || (e & ((1 << k) - 1)) != 0)
+            if (k > 10 || (e & ((1 << k) - 1)) != 0) {
                 return false; // 2^(e y) is irrational
+            }
             e /= 1 << k;
         } else if (yo.Exp > 20) {
             e *= static_cast<i64>(Huge); // the sign is what counts
@@ -231,34 +244,40 @@ bool TryExact(u64 ax, u64 ay, bool yNegative, u64& bits)
         bits = PowerOfTwo(yNegative ? -p : p);
         return true;
     }
-    if (yNegative)
+    if (yNegative) {
         return false; // 1 / r^n with an odd r > 1: not a binary fraction
+    }
     u64 base = xo.Odd;
     int baseExp = xo.Exp;
     u64 n;
     if (yo.Exp >= 0) {
-        if (yo.Exp > 6 || yo.Odd > 64)
+        if (yo.Exp > 6 || yo.Odd > 64) {
             return false;
+        }
         n = yo.Odd << yo.Exp;
     } else {
         // An odd base above 1 can be a 2^k-th power below 2^53 only for 2^k <= 33.
         const int k = -yo.Exp;
-        if (k > 5 || (baseExp & ((1 << k) - 1)) != 0)
+        if (k > 5 || (baseExp & ((1 << k) - 1)) != 0) {
             return false;
+        }
         for (int i = 0; i < k; ++i) {
             const u64 root = IntegerSquareRoot(base);
-            if (root * root != base)
+            if (root * root != base) {
                 return false;
+            }
             base = root;
         }
         baseExp >>= k; // exact: the low k bits are zero
         n = yo.Odd;
     }
-    if (n > 64) // base >= 3
+    if (n > 64) { // base >= 3
         return false;
+    }
     u64 power;
-    if (!IntegerPower(base, n, power))
+    if (!IntegerPower(base, n, power)) {
         return false;
+    }
     bits = RoundScaled(power, baseExp * static_cast<int>(n));
     return true;
 }
@@ -280,8 +299,9 @@ TWide WideFromFixed(i128 v, int scale) // v / 2^scale, v != 0
 // floor(v / 2^shift) for 0 < shift < 256, when that fits in 128 bits.
 [[gnu::always_inline]] inline u128 ShiftRight(TU256 v, int shift)
 {
-    if (shift >= 128)
+    if (shift >= 128) {
         return v.Hi >> (shift - 128);
+    }
     return (v.Hi << (128 - shift)) | (v.Lo >> shift);
 }
 
@@ -368,10 +388,11 @@ TWide Log(u64 ax)
         // 2^-21 <= |ln x| < 2^-7.8: the finer scale keeps 2^-111 of relative precision.
         return WideFromFixed(LogR2[k2 + Z1Cells] + RoundShift(LogR3[k3 + Z2Cells], 6) + signedPart(134), 134);
     }
-    const i128 sum = LogR1[j] + RoundShift(LogR2[k2 + Z1Cells], 7) +
-                     RoundShift(LogR3[k3 + Z2Cells], 13) + signedPart(127);
-    if (e == 0)
+    const i128 sum =
+        LogR1[j] + RoundShift(LogR2[k2 + Z1Cells], 7) + RoundShift(LogR3[k3 + Z2Cells], 13) + signedPart(127);
+    if (e == 0) {
         return WideFromFixed(sum, 127); // |ln x| >= 2^-9
+    }
     return WideFromFixed(e * Ln2Scaled117 + RoundShift(sum, 10), 117);
 }
 
@@ -399,8 +420,9 @@ TApproximation ApproximatePower(u64 ax, u64 ay, bool yNegative)
         --tExp;
     }
     const bool tNegative = logX.Negative != yNegative;
-    if (tExp + 127 >= 10) // |t| >= 2^10: far beyond the range either way
+    if (tExp + 127 >= 10) { // |t| >= 2^10: far beyond the range either way
         return {0, 0, tNegative ? -1 : 1};
+    }
 
     // |t| * 2^117, then |t| / ln 2 = n0 + F / 2^128.
     const int shift = -(tExp + 117);
@@ -427,8 +449,9 @@ TApproximation ApproximatePower(u64 ax, u64 ay, bool yNegative)
     const u128 w = MultiplyHigh(g, Ln2Scaled128) << 18;
     const u64 w64 = static_cast<u64>(w >> 64); // w * 2^82
     u64 K = ExpSeriesTail[3];
-    for (int i = 2; i >= 0; --i)
+    for (int i = 2; i >= 0; --i) {
         K = ExpSeriesTail[i] + static_cast<u64>((static_cast<u128>(w64) * K) >> 82);
+    }
     u128 acc = ExpSeries[1] + MultiplyShift64(w, K, 82);
     acc = ExpSeries[0] + (MultiplyHigh(w, acc) >> 18);
     const u128 expm1 = w + MultiplyHigh(MultiplyHigh(w, w) >> 18, acc); // (exp(w) - 1) * 2^146
@@ -443,11 +466,13 @@ TApproximation ApproximatePower(u64 ax, u64 ay, bool yNegative)
 u64 GeneralPower(u64 ax, u64 ay, bool yNegative)
 {
     const TApproximation p = ApproximatePower(ax, ay, yNegative);
-    if (p.Beyond != 0)
+    if (p.Beyond != 0) {
         return p.Beyond > 0 ? InfBits : 0;
+    }
     const int lead = p.Exp + 127; // 2^127 <= p.Mantissa < 2^128
-    if (lead < -1022 || lead > 1023)
+    if (lead < -1022 || lead > 1023) {
         return RoundScaled(p.Mantissa, p.Exp);
+    }
     // A normal result: RoundScaled's work with the shift known.
     u64 kept = static_cast<u64>(p.Mantissa >> 75);
     const u128 rest = p.Mantissa & ((static_cast<u128>(1) << 75) - 1);
@@ -464,14 +489,17 @@ double AccuratePow(double x, double y)
     const u64 yBits = std::bit_cast<u64>(y);
     const u64 ax = xBits & ~SignBit;
     const u64 ay = yBits & ~SignBit;
-    if (ay == 0 || xBits == OneBits)
+    if (ay == 0 || xBits == OneBits) {
         return 1.0;
-    if (ax > InfBits || ay > InfBits)
+    }
+    if (ax > InfBits || ay > InfBits) {
         return std::bit_cast<double>(QuietNaNBits);
+    }
     const bool yNegative = (yBits & SignBit) != 0;
     if (ay == InfBits) {
-        if (ax == OneBits)
+        if (ax == OneBits) {
             return 1.0; // (-1)^(+-inf)
+        }
         return (ax > OneBits) != yNegative ? std::bit_cast<double>(InfBits) : 0.0;
     }
     const TIntegerKind kind = ClassifyInteger(ay);

@@ -31,8 +31,9 @@ bool TStepHistory::OnFirstStep(std::string_view equation, const TTokenList& toke
 {
     Clear();
     // A tree of 2n - 1 nodes over n tokens.
-    if (!Fits(equation.size()) || !Fits(std::size_t{2} * tokens.IndexLimit()))
+    if (!Fits(equation.size()) || !Fits(std::size_t{2} * tokens.IndexLimit())) {
         return false;
+    }
     Texts.assign(equation);
     Slots = static_cast<std::uint32_t>(tokens.IndexLimit());
     std::vector<std::uint32_t> starts(Slots);
@@ -69,8 +70,9 @@ bool TStepHistory::OnChange(const TStepChange& change)
     }
     // A step copies at most one path of the tree's depth per token it changes.
     const std::size_t depth = std::bit_width(std::size_t{Slots}) + 1;
-    if (!Fits(Texts.size() + change.Text.size()) || !Fits(Nodes.size() + 4 * depth))
+    if (!Fits(Texts.size() + change.Text.size()) || !Fits(Nodes.size() + 4 * depth)) {
         return false;
+    }
     TLeafUpdate updates[4];
     std::size_t count = 0;
     updates[count++] = {static_cast<std::uint32_t>(change.Keeper), static_cast<std::uint32_t>(Texts.size()),
@@ -89,8 +91,9 @@ bool TStepHistory::OnChange(const TStepChange& change)
 
 void TStepHistory::OnFailure(std::size_t at, std::size_t length)
 {
-    if (!Roots.empty() && Marks.size() < Roots.size())
+    if (!Roots.empty() && Marks.size() < Roots.size()) {
         Marks.push_back({at, length});
+    }
 }
 
 // A copy of the path from node down to every updated leaf; the rest is shared.
@@ -104,7 +107,8 @@ TStepHistory::TNodeIndex TStepHistory::Update(TNodeIndex node, std::uint32_t low
         return NewNode({first->Text, 0, first->Length});
     }
     const std::uint32_t middle = low + (high - low) / 2;
-    const TLeafUpdate* split = std::partition_point(first, last, [middle](const TLeafUpdate& u) { return u.Slot < middle; });
+    const TLeafUpdate* split =
+        std::partition_point(first, last, [middle](const TLeafUpdate& u) { return u.Slot < middle; });
     // Read the children before NewNode can move the nodes.
     const TNode old = Nodes[node];
     const TNodeIndex left = Update(old.Left, low, middle, first, split);
@@ -129,8 +133,7 @@ std::string TStepHistory::Line(std::size_t line, std::size_t column, std::size_t
     return text;
 }
 
-std::size_t TStepHistory::AppendLine(std::string& text, std::size_t line, std::size_t column,
-                                     std::size_t width) const
+std::size_t TStepHistory::AppendLine(std::string& text, std::size_t line, std::size_t column, std::size_t width) const
 {
     const std::size_t length = LineLength(line);
     if (column >= length || width == 0) {
@@ -165,6 +168,6 @@ std::size_t TStepHistory::Collect(TNodeIndex node, std::uint32_t low, std::uint3
 
 std::size_t TStepHistory::MemoryUsed() const
 {
-    return Nodes.capacity() * sizeof(TNode) + Roots.capacity() * sizeof(TNodeIndex) +
-           Marks.capacity() * sizeof(TMark) + Texts.capacity();
+    return Nodes.capacity() * sizeof(TNode) + Roots.capacity() * sizeof(TNodeIndex) + Marks.capacity() * sizeof(TMark) +
+           Texts.capacity();
 }

@@ -79,16 +79,16 @@ private:
                      const std::vector<std::uint32_t>& lengths);
     TNodeIndex Update(TNodeIndex node, std::uint32_t low, std::uint32_t high, const TLeafUpdate* first,
                       const TLeafUpdate* last);
-    std::size_t Collect(TNodeIndex node, std::uint32_t low, std::uint32_t high, std::size_t column,
-                        std::size_t width, std::string& text) const;
+    std::size_t Collect(TNodeIndex node, std::uint32_t low, std::uint32_t high, std::size_t column, std::size_t width,
+                        std::string& text) const;
     TNodeIndex NewNode(TNode node);
     [[nodiscard]] bool Fits(std::size_t value) const { return value <= Limit; }
 
     std::size_t Limit;
     std::vector<TNode> Nodes;
-    std::vector<TNodeIndex> Roots;   // one per step
-    std::vector<TMark> Marks;        // one per change
-    std::string Texts;               // the first step's token texts, then every number a step made
-    std::uint32_t Slots = 0;         // leaves
+    std::vector<TNodeIndex> Roots; // one per step
+    std::vector<TMark> Marks;      // one per change
+    std::string Texts;             // the first step's token texts, then every number a step made
+    std::uint32_t Slots = 0;       // leaves
     std::size_t Longest = 0;
 };

@@ -24,7 +24,10 @@ void OnError(std::string message, int position)
     ErrorMessage = std::move(message);
 }
 
-void OnStep(const std::string& equation) { Steps.push_back(equation); }
+void OnStep(const std::string& equation)
+{
+    Steps.push_back(equation);
+}
 
 void Check(bool condition, const char* what)
 {

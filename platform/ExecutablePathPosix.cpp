@@ -7,8 +7,9 @@ std::string ExecutablePath()
     std::string buffer(256, '\0');
     for (;;) {
         ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (length < 0)
+        if (length < 0) {
             return std::string();
+        }
         if (static_cast<std::size_t>(length) < buffer.size()) {
             buffer.resize(static_cast<std::size_t>(length));
             return buffer;
@@ -20,7 +21,8 @@ std::string ExecutablePath()
 std::string DirectoryOf(const std::string& path)
 {
     std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
+    if (slash == std::string::npos) {
         return std::string();
+    }
     return path.substr(0, slash);
 }

@@ -9,8 +9,9 @@ std::string ExecutablePath()
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0)
+        if (length == 0) {
             return std::string();
+        }
         if (length < buffer.size()) {
             buffer.resize(length);
             return Utf8FromWide(buffer);
@@ -22,7 +23,8 @@ std::string ExecutablePath()
 std::string DirectoryOf(const std::string& path)
 {
     std::size_t slash = path.find_last_of("\\/");
-    if (slash == std::string::npos)
+    if (slash == std::string::npos) {
         return std::string();
+    }
     return path.substr(0, slash);
 }

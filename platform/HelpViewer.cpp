@@ -40,8 +40,9 @@ int ListDepth(const std::string& text)
         const bool closing = i + 1 < text.size() && text[i + 1] == '/';
         const std::size_t name = i + 1 + (closing ? 1 : 0);
         if (name + 2 > text.size() || (lower(name) != 'u' && lower(name) != 'o') || lower(name + 1) != 'l' ||
-            (name + 2 < text.size() && std::isalnum(static_cast<unsigned char>(text[name + 2]))))
+            (name + 2 < text.size() && std::isalnum(static_cast<unsigned char>(text[name + 2])))) {
             continue;
+        }
         depth = closing ? std::max(0, depth - 1) : depth + 1;
         deepest = std::max(deepest, depth);
     }
@@ -53,28 +54,34 @@ int ListDepth(const std::string& text)
 bool ArchiveNestsTooDeep(const std::string& helpFile)
 {
     wxFFileInputStream file(wxString::FromUTF8(helpFile.c_str()));
-    if (!file.IsOk())
+    if (!file.IsOk()) {
         return false;
+    }
     wxZipInputStream zip(file);
     for (std::unique_ptr<wxZipEntry> entry(zip.GetNextEntry()); entry; entry.reset(zip.GetNextEntry())) {
         const wxString name = entry->GetName().Lower();
-        if (!name.EndsWith(".hhc") && !name.EndsWith(".hhk"))
+        if (!name.EndsWith(".hhc") && !name.EndsWith(".hhk")) {
             continue;
+        }
         std::string text;
         char buffer[65536];
-        while (zip.Read(buffer, sizeof buffer).LastRead() > 0)
+        while (zip.Read(buffer, sizeof buffer).LastRead() > 0) {
             text.append(buffer, zip.LastRead());
-        if (ListDepth(text) > MaxLevels)
+        }
+        if (ListDepth(text) > MaxLevels) {
             return true;
+        }
     }
     return false;
 }
 
 bool NestsTooDeep(const wxHtmlHelpDataItems& items)
 {
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (items[i].level > MaxLevels)
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].level > MaxLevels) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -89,8 +96,9 @@ void SizeNotebookPages(wxWindow* window)
         }
         return;
     }
-    for (wxWindow* child : window->GetChildren())
+    for (wxWindow* child : window->GetChildren()) {
         SizeNotebookPages(child);
+    }
 }
 
 // Lays the help window out at its own size before it is first shown. Left
@@ -122,8 +130,9 @@ void DeleteController()
 
 void ForgetController(wxWindowDestroyEvent& event)
 {
-    if (event.GetEventObject() == ControllerOwner)
+    if (event.GetEventObject() == ControllerOwner) {
         DeleteController();
+    }
     event.Skip();
 }
 
@@ -131,19 +140,22 @@ void ForgetController(wxWindowDestroyEvent& event)
 
 void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
 {
-    if (helpFile.empty() || !wxFileName::IsFileReadable(wxString::FromUTF8(helpFile.c_str())))
+    if (helpFile.empty() || !wxFileName::IsFileReadable(wxString::FromUTF8(helpFile.c_str()))) {
         return;
+    }
     wxLogNull quiet; // an unreadable file shows nothing, not an error box
     static bool archivesReadable = false;
     if (!archivesReadable) {
         wxFileSystem::AddHandler(new wxArchiveFSHandler);
         archivesReadable = true;
     }
-    if (Controller && ControllerOwner != owner)
+    if (Controller && ControllerOwner != owner) {
         DeleteController();
+    }
     if (!Controller) {
-        if (ArchiveNestsTooDeep(helpFile))
+        if (ArchiveNestsTooDeep(helpFile)) {
             return;
+        }
         Controller = new THelpController(wxHF_DEFAULT_STYLE | wxHF_MERGE_BOOKS, owner);
         // Room for the contents and a page side by side; index entries are long.
         wxRect screen = wxGetClientDisplayRect();
@@ -154,8 +166,9 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
         Controller->UseConfig(ControllerSettings);
         Controller->SetTitleFormat("Orvandale Calculator Help: %s");
         ControllerOwner = owner;
-        if (owner)
+        if (owner) {
             owner->Bind(wxEVT_DESTROY, &ForgetController);
+        }
         // A file that is not a help project adds an empty book: show nothing then either.
         if (!Controller->AddBook(wxFileName(wxString::FromUTF8(helpFile.c_str())), false) ||
             Controller->GetHelpData()->GetContentsArray().size() < 2 || // only the book itself
@@ -168,6 +181,7 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
     wxWindow* before = Controller->FindTopLevelWindow();
     Controller->DisplayContents();
     wxWindow* window = Controller->FindTopLevelWindow();
-    if (window && window != before)
+    if (window && window != before) {
         window->Centre(wxBOTH); // a new help window
+    }
 }

@@ -19,25 +19,31 @@ bool IsBlank(char c)
 std::string_view Trim(std::string_view text)
 {
     std::size_t first = 0, last = text.size();
-    while (first < last && IsBlank(text[first]))
+    while (first < last && IsBlank(text[first])) {
         ++first;
-    while (last > first && IsBlank(text[last - 1]))
+    }
+    while (last > first && IsBlank(text[last - 1])) {
         --last;
+    }
     return text.substr(first, last - first);
 }
 
 bool SameName(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
+    if (a.size() != b.size()) {
         return false;
+    }
     for (std::size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
+        if (x >= 'A' && x <= 'Z') {
             x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
+        }
+        if (y >= 'A' && y <= 'Z') {
             y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y)
+        }
+        if (x != y) {
             return false;
+        }
     }
     return true;
 }
@@ -46,11 +52,13 @@ bool SameName(std::string_view a, std::string_view b)
 bool ParseSectionHeader(std::string_view raw, std::string_view& name)
 {
     std::string_view line = Trim(raw);
-    if (line.size() < 2 || line.front() != '[')
+    if (line.size() < 2 || line.front() != '[') {
         return false;
+    }
     std::size_t close = line.find(']');
-    if (close == std::string_view::npos)
+    if (close == std::string_view::npos) {
         return false;
+    }
     name = Trim(line.substr(1, close - 1));
     return true;
 }
@@ -64,11 +72,13 @@ bool IsComment(std::string_view trimmed)
 bool ParseEntry(std::string_view raw, std::string_view& key, std::string_view& value)
 {
     std::string_view line = Trim(raw);
-    if (line.empty() || IsComment(line) || line.front() == '[')
+    if (line.empty() || IsComment(line) || line.front() == '[') {
         return false;
+    }
     std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos)
+    if (equals == std::string_view::npos) {
         return false;
+    }
     key = Trim(line.substr(0, equals));
     value = Trim(line.substr(equals + 1));
     return true;
@@ -76,19 +86,21 @@ bool ParseEntry(std::string_view raw, std::string_view& key, std::string_view& v
 
 std::string Unquote(std::string_view value)
 {
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
         value = value.substr(1, value.size() - 2);
+    }
     return std::string(value);
 }
 
 std::string Quote(std::string value)
 {
-    for (char& c : value)
-        if (c == '\n' || c == '\r')
+    for (char& c : value) {
+        if (c == '\n' || c == '\r') {
             c = ' ';
-    bool needsQuotes = !value.empty() &&
-                       (IsBlank(value.front()) || IsBlank(value.back()) ||
-                        (value.size() >= 2 && value.front() == '"' && value.back() == '"'));
+        }
+    }
+    bool needsQuotes = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
+                                          (value.size() >= 2 && value.front() == '"' && value.back() == '"'));
     return needsQuotes ? '"' + value + '"' : value;
 }
 
@@ -102,23 +114,27 @@ TProfileFile::TProfileFile(std::string path, const std::string& readIfMissing) :
         std::string ignored; // that file is never written: nothing of it can be lost
         ReadWholeFile(readIfMissing, text, ignored);
     }
-    if (text.empty())
+    if (text.empty()) {
         return;
+    }
     FEndsWithLineBreak = text.back() == '\n';
     std::size_t lines = 0;
-    for (char c : text)
+    for (char c : text) {
         lines += c == '\n';
+    }
     FLines.reserve(lines + 1);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             end = text.size();
+        }
         FLines.push_back({text.substr(start, end - start)});
         start = end + 1;
     }
-    if (!FLines.empty() && !FLines.front().Raw.empty() && FLines.front().Raw.back() == '\r')
+    if (!FLines.empty() && !FLines.front().Raw.empty() && FLines.front().Raw.back() == '\r') {
         FLineBreak = "\r\n";
+    }
 }
 
 std::string TProfileFile::ReadString(const std::string& section, const std::string& key,
@@ -127,10 +143,11 @@ std::string TProfileFile::ReadString(const std::string& section, const std::stri
     bool inSection = false;
     std::string_view name, entryKey, value;
     for (const TLine& line : FLines) {
-        if (ParseSectionHeader(line.Raw, name))
+        if (ParseSectionHeader(line.Raw, name)) {
             inSection = SameName(name, section);
-        else if (inSection && ParseEntry(line.Raw, entryKey, value) && SameName(entryKey, key))
+        } else if (inSection && ParseEntry(line.Raw, entryKey, value) && SameName(entryKey, key)) {
             return Unquote(value);
+        }
     }
     return defaultValue;
 }
@@ -140,12 +157,14 @@ int TProfileFile::ReadInt(const std::string& section, const std::string& key, in
     std::string text = ReadString(section, key, std::string());
     const char* first = text.data();
     const char* last = text.data() + text.size();
-    if (first != last && *first == '+')
+    if (first != last && *first == '+') {
         ++first;
+    }
     int value = 0;
     auto [end, error] = std::from_chars(first, last, value);
-    if (first == last || error != std::errc() || end != last)
+    if (first == last || error != std::errc() || end != last) {
         return defaultValue;
+    }
     return value;
 }
 
@@ -158,8 +177,9 @@ void TProfileFile::WriteString(const std::string& section, const std::string& ke
     std::string_view name, entryKey, entryValue;
     for (std::size_t i = 0; i < FLines.size(); ++i) {
         if (ParseSectionHeader(FLines[i].Raw, name)) {
-            if (inSection)
+            if (inSection) {
                 break; // the end of the first matching section
+            }
             inSection = SameName(name, section);
             if (inSection) {
                 sectionFound = true;
@@ -177,8 +197,9 @@ void TProfileFile::WriteString(const std::string& section, const std::string& ke
         FLines.insert(FLines.begin() + static_cast<std::ptrdiff_t>(insertAt), TLine{newLine});
         return;
     }
-    if (!FLines.empty() && !Trim(FLines.back().Raw).empty())
+    if (!FLines.empty() && !Trim(FLines.back().Raw).empty()) {
         FLines.push_back({std::string()});
+    }
     FLines.push_back({"[" + section + "]"});
     FLines.push_back({newLine});
     FEndsWithLineBreak = true;
@@ -187,19 +208,22 @@ void TProfileFile::WriteString(const std::string& section, const std::string& ke
 std::string TProfileFile::Text() const
 {
     std::size_t size = 0;
-    for (const TLine& line : FLines)
+    for (const TLine& line : FLines) {
         size += line.Raw.size() + 2;
+    }
     std::string text;
     text.reserve(size);
     for (std::size_t i = 0; i < FLines.size(); ++i) {
         const std::string& raw = FLines[i].Raw;
         text += raw;
         bool last = i + 1 == FLines.size();
-        if (last && !FEndsWithLineBreak)
+        if (last && !FEndsWithLineBreak) {
             break;
+        }
         // Lines as read keep their own "\r"; lines written by us get the file's break.
-        if (FLineBreak == "\r\n" && (raw.empty() || raw.back() != '\r'))
+        if (FLineBreak == "\r\n" && (raw.empty() || raw.back() != '\r')) {
             text += '\r';
+        }
         text += '\n';
     }
     return text;
@@ -208,8 +232,9 @@ std::string TProfileFile::Text() const
 bool TProfileFile::Save(std::string* error) const
 {
     if (!FUnreadable.empty()) { // whatever is there stays as it is
-        if (error)
+        if (error) {
             *error = FUnreadable;
+        }
         return false;
     }
     return ReplaceFileContents(FPath, Text(), error);
@@ -223,17 +248,24 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t i)
 {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     unsigned char lead = byte(i);
-    std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                     : lead >= 0xF0 && lead <= 0xF4   ? 4 : 0;
-    if (length == 0 || i + length > text.size())
+    std::size_t length = lead < 0x80                    ? 1
+                         : lead >= 0xC2 && lead <= 0xDF ? 2
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                        : 0;
+    if (length == 0 || i + length > text.size()) {
         return 0;
-    for (std::size_t k = 1; k < length; ++k)
-        if ((byte(i + k) & 0xC0) != 0x80)
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
             return 0;
+        }
+    }
     unsigned char second = length > 1 ? byte(i + 1) : 0;
     if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
-        (lead == 0xF4 && second > 0x8F))
+        (lead == 0xF4 && second > 0x8F)) {
         return 0;
+    }
     return length;
 }
 
@@ -265,12 +297,14 @@ std::string Utf8FromProfileText(const std::string& text)
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t length = Utf8SequenceLength(text, i);
-        if (length == 0)
+        if (length == 0) {
             break;
+        }
         i += length;
     }
-    if (i == text.size())
+    if (i == text.size()) {
         return text;
+    }
     std::string converted;
     converted.reserve(text.size() * 2);
     for (char c : text) {

@@ -61,8 +61,7 @@ public:
     int ReadInt(const std::string& section, const std::string& key, int defaultValue) const;
 
     // The key's value in full; defaultValue when the key is missing.
-    std::string ReadString(const std::string& section, const std::string& key,
-                           const std::string& defaultValue) const;
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
 
     // Sets the key to value in memory, creating section and key as needed.
     // Line breaks in value cannot be stored and become blanks.

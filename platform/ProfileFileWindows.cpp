@@ -15,8 +15,9 @@ namespace {
 
 bool Fail(std::string* error, const std::string& why)
 {
-    if (error)
+    if (error) {
         *error = why;
+    }
     return false;
 }
 
@@ -36,17 +37,20 @@ void MakeDirectories(const std::wstring& directory)
     for (std::size_t i = 1; i <= directory.size(); ++i) {
         if (i == directory.size() || IsSeparator(directory[i])) {
             const std::wstring part = directory.substr(0, i);
-            if (!part.empty() && part.back() != L':') // not a drive ("C:")
+            if (!part.empty() && part.back() != L':') { // not a drive ("C:")
                 ::CreateDirectoryW(part.c_str(), nullptr);
+            }
         }
     }
 }
 
 std::wstring DirectoryPart(const std::wstring& path)
 {
-    for (std::size_t i = path.size(); i-- > 0;)
-        if (IsSeparator(path[i]))
+    for (std::size_t i = path.size(); i-- > 0;) {
+        if (IsSeparator(path[i])) {
             return path.substr(0, i);
+        }
+    }
     return std::wstring();
 }
 
@@ -55,17 +59,20 @@ std::wstring DirectoryPart(const std::wstring& path)
 std::wstring FollowLinks(const std::wstring& path)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         return path;
+    }
     HANDLE file = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
         return path;
+    }
     std::wstring target(32768, L'\0');
     const DWORD length = ::GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()), 0);
     ::CloseHandle(file);
-    if (length == 0 || length >= target.size())
+    if (length == 0 || length >= target.size()) {
         return path;
+    }
     target.resize(length);
     return target;
 }
@@ -80,8 +87,9 @@ HANDLE OpenExclusiveTemporary(const std::wstring& path)
     for (int attempt = 0;; ++attempt) {
         HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION || attempt == 6000)
+        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION || attempt == 6000) {
             return file;
+        }
         ::Sleep(10);
     }
 }
@@ -92,8 +100,9 @@ bool WriteAll(HANDLE file, const std::string& text)
     while (done < text.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 30));
         DWORD written = 0;
-        if (!::WriteFile(file, text.data() + done, chunk, &written, nullptr))
+        if (!::WriteFile(file, text.data() + done, chunk, &written, nullptr)) {
             return false;
+        }
         if (written == 0) {
             ::SetLastError(ERROR_DISK_FULL);
             return false;
@@ -124,11 +133,13 @@ bool RenameOpenFileOnce(HANDLE file, const std::wstring& target)
 bool RenameOpenFile(HANDLE file, const std::wstring& target)
 {
     for (int attempt = 0;; ++attempt) {
-        if (RenameOpenFileOnce(file, target))
+        if (RenameOpenFileOnce(file, target)) {
             return true;
+        }
         const DWORD code = ::GetLastError();
-        if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || attempt == 1000)
+        if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || attempt == 1000) {
             return false;
+        }
         ::Sleep(10);
     }
 }
@@ -143,8 +154,9 @@ TReadResult ReadWholeFile(const std::string& path, std::string& text, std::strin
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = ::GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
             return TReadResult::Missing;
+        }
         const DWORD attributes = ::GetFileAttributesW(name.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             why = "it is a directory";
@@ -165,8 +177,9 @@ TReadResult ReadWholeFile(const std::string& path, std::string& text, std::strin
         text.resize(static_cast<std::size_t>(size.QuadPart));
         std::size_t done = 0;
         for (;;) {
-            if (done == text.size())
+            if (done == text.size()) {
                 text.resize(text.size() + 65536); // the file grew since
+            }
             DWORD read = 0;
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 30));
             if (!::ReadFile(file, text.data() + done, chunk, &read, nullptr)) {
@@ -174,8 +187,9 @@ TReadResult ReadWholeFile(const std::string& path, std::string& text, std::strin
                 ok = false;
                 break;
             }
-            if (read == 0)
+            if (read == 0) {
                 break;
+            }
             done += read;
         }
         text.resize(done);
@@ -198,15 +212,18 @@ bool ReplaceFileContents(const std::string& path, const std::string& text, std::
     const std::wstring target = FollowLinks(named);
     // The program's own directory may be made; the directory a link names is
     // the user's business.
-    if (target == named)
+    if (target == named) {
         MakeDirectories(DirectoryPart(target));
+    }
 
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             return Fail(error, "it is a directory");
-        if (attributes & FILE_ATTRIBUTE_READONLY) // a file made read-only stays so
+        }
+        if (attributes & FILE_ATTRIBUTE_READONLY) { // a file made read-only stays so
             return Fail(error, "the file is not writable: it is read-only");
+        }
     } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
         return FailWithLastError(error, "cannot look at it");
     }
@@ -214,8 +231,9 @@ bool ReplaceFileContents(const std::string& path, const std::string& text, std::
     const std::wstring temporary = target + L".new";
     const std::string temporaryName = Utf8FromWide(temporary);
     HANDLE file = OpenExclusiveTemporary(temporary);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
         return FailWithLastError(error, "cannot create " + temporaryName);
+    }
     bool ok = ::SetEndOfFile(file) && WriteAll(file, text) && ::FlushFileBuffers(file);
     if (!ok) {
         const DWORD code = ::GetLastError();
@@ -230,8 +248,9 @@ bool ReplaceFileContents(const std::string& path, const std::string& text, std::
     }
     // A file system that cannot rename an open file: close, then move.
     ::CloseHandle(file);
-    if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
+    }
     const DWORD code = ::GetLastError();
     ::DeleteFileW(temporary.c_str());
     return Fail(error, "cannot replace the file: " + SystemErrorText(code));

@@ -17,10 +17,12 @@ std::string Environment(const char* name)
 std::string HomeDirectory()
 {
     std::string home = Environment("HOME");
-    if (!home.empty())
+    if (!home.empty()) {
         return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
+    }
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) {
         return entry->pw_dir;
+    }
     return std::string();
 }
 
@@ -30,10 +32,12 @@ bool IsWritableDirectory(const std::string& directory)
 {
     const std::string path = directory.empty() ? std::string("/") : directory;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         return false;
-    if (::access(path.c_str(), W_OK | X_OK) != 0)
+    }
+    if (::access(path.c_str(), W_OK | X_OK) != 0) {
         return false;
+    }
     struct statvfs fs {};
     return ::statvfs(path.c_str(), &fs) != 0 || (fs.f_flag & ST_RDONLY) == 0;
 }

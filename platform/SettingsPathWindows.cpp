@@ -11,8 +11,9 @@ std::string RoamingAppData()
 {
     wchar_t* folder = nullptr;
     std::string path;
-    if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK && folder)
+    if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK && folder) {
         path = Utf8FromWide(folder);
+    }
     ::CoTaskMemFree(folder);
     return path;
 }
@@ -25,14 +26,16 @@ bool IsWritableDirectory(const std::string& directory)
 {
     const std::wstring folder = WideFromUtf8(directory);
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return false;
+    }
     const std::wstring probe = folder + L"\\ovCalculator-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                std::to_wstring(::GetTickCount64()) + L".probe";
     HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
         return false;
+    }
     ::CloseHandle(file);
     return true;
 }

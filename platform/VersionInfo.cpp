@@ -11,13 +11,15 @@ constexpr char Magic[] = "OVVI1"; // followed by its zero byte
 bool ParseVersionInfoBlock(const std::string& block, std::map<std::string, std::string>& values)
 {
     values.clear();
-    if (block.size() < sizeof Magic || std::memcmp(block.data(), Magic, sizeof Magic) != 0)
+    if (block.size() < sizeof Magic || std::memcmp(block.data(), Magic, sizeof Magic) != 0) {
         return false;
+    }
     std::size_t position = sizeof Magic;
     auto nextText = [&](std::string& text) {
         std::size_t end = block.find('\0', position);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             return false;
+        }
         text = block.substr(position, end - position);
         position = end + 1;
         return true;
@@ -28,8 +30,9 @@ bool ParseVersionInfoBlock(const std::string& block, std::map<std::string, std::
             values.clear();
             return false;
         }
-        if (name.empty())
+        if (name.empty()) {
             return true; // the closing empty name; anything after it is padding
+        }
         if (!nextText(value)) {
             values.clear();
             return false;
@@ -41,7 +44,8 @@ bool ParseVersionInfoBlock(const std::string& block, std::map<std::string, std::
 std::optional<std::string> TVersionInfo::Query(const std::string& name) const
 {
     auto found = FValues.find(name);
-    if (found == FValues.end())
+    if (found == FValues.end()) {
         return std::nullopt;
+    }
     return found->second;
 }

@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr const wchar_t* Names[] = {L"ProductName",  L"ProductVersion",  L"FileVersion",
-                                    L"LegalCopyright", L"CompanyName", L"FileDescription"};
+constexpr const wchar_t* Names[] = {L"ProductName",    L"ProductVersion", L"FileVersion",
+                                    L"LegalCopyright", L"CompanyName",    L"FileDescription"};
 
 } // namespace
 
@@ -22,11 +22,13 @@ bool TVersionInfo::Load(const std::string& path)
     const std::wstring file = WideFromUtf8(path);
     DWORD ignored = 0;
     const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
-    if (size == 0)
+    if (size == 0) {
         return false;
+    }
     std::vector<unsigned char> block(size);
-    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data()))
+    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data())) {
         return false;
+    }
 
     // The first language and code page the resource lists names its texts.
     struct TTranslation {
@@ -36,8 +38,9 @@ bool TVersionInfo::Load(const std::string& path)
     UINT length = 0;
     if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
                           &length) ||
-        length < sizeof(TTranslation))
+        length < sizeof(TTranslation)) {
         return false;
+    }
     wchar_t table[32];
     ::wsprintfW(table, L"\\StringFileInfo\\%04x%04x\\", translation->Language, translation->CodePage);
 
@@ -45,11 +48,13 @@ bool TVersionInfo::Load(const std::string& path)
         wchar_t* value = nullptr;
         UINT chars = 0;
         const std::wstring query = std::wstring(table) + name;
-        if (!::VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &chars) || !value)
+        if (!::VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &chars) || !value) {
             continue;
+        }
         std::wstring text(value, chars);
-        while (!text.empty() && text.back() == L'\0') // the count may include the closing zero
+        while (!text.empty() && text.back() == L'\0') { // the count may include the closing zero
             text.pop_back();
+        }
         FValues.emplace(Utf8FromWide(name), Utf8FromWide(text));
     }
     FLoaded = true;

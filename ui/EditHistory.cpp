@@ -25,13 +25,16 @@ TTextChange TTextChange::Between(const wxString& before, const wxString& after, 
     const long m = static_cast<long>(after.length());
     const long shorter = std::min(n, m);
     long prefix = 0;
-    while (prefix < shorter && before[prefix] == after[prefix])
+    while (prefix < shorter && before[prefix] == after[prefix]) {
         ++prefix;
-    if (prefix == n && prefix == m)
+    }
+    if (prefix == n && prefix == m) {
         return {};
+    }
     long suffix = 0;
-    while (suffix < shorter && before[n - 1 - suffix] == after[m - 1 - suffix])
+    while (suffix < shorter && before[n - 1 - suffix] == after[m - 1 - suffix]) {
         ++suffix;
+    }
 
     TTextChange change;
     if (prefix + suffix >= n) {
@@ -61,28 +64,33 @@ std::size_t TEditHistory::Cost(const TTextChange& change)
 
 bool TEditHistory::Joins(const TTextChange& change) const
 {
-    if (!Open || Done.empty())
+    if (!Open || Done.empty()) {
         return false;
+    }
     const TTextChange& last = Done.back();
-    if (change.Removed.empty() && change.Inserted.length() == 1) // typed on
-        return !last.Inserted.empty() &&
-               change.Position == last.Position + static_cast<long>(last.Inserted.length()) &&
+    if (change.Removed.empty() && change.Inserted.length() == 1) { // typed on
+        return !last.Inserted.empty() && change.Position == last.Position + static_cast<long>(last.Inserted.length()) &&
                SameWord(last.Inserted.Last(), change.Inserted[0]);
+    }
     if (change.Inserted.empty() && change.Removed.length() == 1 && last.Inserted.empty()) {
-        if (change.Position + 1 == last.Position) // Backspace
+        if (change.Position + 1 == last.Position) { // Backspace
             return SameWord(change.Removed[0], last.Removed[0]);
-        if (change.Position == last.Position) // Delete
+        }
+        if (change.Position == last.Position) { // Delete
             return SameWord(last.Removed.Last(), change.Removed[0]);
+        }
     }
     return false;
 }
 
 void TEditHistory::Record(TTextChange change, TChangeKind kind)
 {
-    if (change.IsEmpty())
+    if (change.IsEmpty()) {
         return;
-    for (const TTextChange& undone : Undone)
+    }
+    for (const TTextChange& undone : Undone) {
         Stored -= Cost(undone);
+    }
     Undone.clear();
 
     // One character typed or deleted may be followed by more of its word.
@@ -90,13 +98,14 @@ void TEditHistory::Record(TTextChange change, TChangeKind kind)
     if (kind == TChangeKind::Typed && Joins(change)) {
         TTextChange& last = Done.back();
         Stored -= Cost(last);
-        if (!change.Inserted.empty())
+        if (!change.Inserted.empty()) {
             last.Inserted += change.Inserted;
-        else if (change.Position < last.Position) {
+        } else if (change.Position < last.Position) {
             last.Position = change.Position;
             last.Removed.Prepend(change.Removed);
-        } else
+        } else {
             last.Removed += change.Removed;
+        }
         Stored += Cost(last);
     } else {
         Stored += Cost(change);
@@ -112,8 +121,9 @@ void TEditHistory::Record(TTextChange change, TChangeKind kind)
 const TTextChange* TEditHistory::Undo()
 {
     Open = false;
-    if (Done.empty())
+    if (Done.empty()) {
         return nullptr;
+    }
     Undone.push_back(std::move(Done.back()));
     Done.pop_back();
     return &Undone.back();
@@ -122,8 +132,9 @@ const TTextChange* TEditHistory::Undo()
 const TTextChange* TEditHistory::Redo()
 {
     Open = false;
-    if (Undone.empty())
+    if (Undone.empty()) {
         return nullptr;
+    }
     Done.push_back(std::move(Undone.back()));
     Undone.pop_back();
     return &Done.back();

@@ -57,14 +57,16 @@ TEquationEditor::TEquationEditor(wxComboBox* box, TWarning warn)
 
 void TEquationEditor::Record(TChangeKind kind)
 {
-    if (!Changed)
+    if (!Changed) {
         return;
+    }
     Changed = false;
     const wxString now = Box->GetValue();
     TTextChange change = TTextChange::Between(Recorded, now, Box->GetInsertionPoint());
     Recorded = now;
-    if (change.IsEmpty())
+    if (change.IsEmpty()) {
         return;
+    }
     History.Record(std::move(change), kind);
     Walked = NotWalking; // an edited item is the new text being typed
 }
@@ -126,15 +128,17 @@ bool TEquationEditor::CanRedo()
 void TEquationEditor::Undo()
 {
     RecordPending();
-    if (const TTextChange* change = History.Undo())
+    if (const TTextChange* change = History.Undo()) {
         Apply(*change, true);
+    }
 }
 
 void TEquationEditor::Redo()
 {
     RecordPending();
-    if (const TTextChange* change = History.Redo())
+    if (const TTextChange* change = History.Redo()) {
         Apply(*change, false);
+    }
 }
 
 void TEquationEditor::Apply(const TTextChange& change, bool undo)
@@ -142,12 +146,15 @@ void TEquationEditor::Apply(const TTextChange& change, bool undo)
     const wxString& out = undo ? change.Inserted : change.Removed;
     const wxString& in = undo ? change.Removed : change.Inserted;
     // Each step costs GTK a layout of the whole text: only those needed.
-    if (!out.empty())
+    if (!out.empty()) {
         Box->Remove(change.Position, change.Position + static_cast<long>(out.length()));
-    if (Box->GetInsertionPoint() != change.Position)
+    }
+    if (Box->GetInsertionPoint() != change.Position) {
         Box->SetInsertionPoint(change.Position);
-    if (!in.empty())
+    }
+    if (!in.empty()) {
         Box->WriteText(in); // the caret after it
+    }
     // Not a change of the user's: nothing to record.
     Recorded = Box->GetValue();
     Changed = false;
@@ -163,8 +170,9 @@ bool TEquationEditor::Fits(std::size_t added, const char* tooLong)
     long to = 0;
     Box->GetSelection(&from, &to);
     const std::size_t length = static_cast<std::size_t>(Box->GetLastPosition() - (to - from)) + added;
-    if (length <= Capacity)
+    if (length <= Capacity) {
         return true;
+    }
     Warn(wxString::Format(tooLong, length, Capacity));
     return false;
 }
@@ -172,8 +180,9 @@ bool TEquationEditor::Fits(std::size_t added, const char* tooLong)
 bool TEquationEditor::Insert(const wxString& text)
 {
     RecordPending();
-    if (!Fits(text.length(), InsertTooLong))
+    if (!Fits(text.length(), InsertTooLong)) {
         return false;
+    }
     Box->WriteText(text);
     Record(TChangeKind::Command);
     return true;
@@ -199,27 +208,32 @@ void TEquationEditor::OnPaste(wxClipboardTextEvent&)
     wxString pasted;
     if (wxTheClipboard->Open()) {
         wxTextDataObject data;
-        if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(data))
+        if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(data)) {
             pasted = data.GetText();
+        }
         wxTheClipboard->Close();
     }
     // A line copied from a terminal or a list ends in a line end.
     const auto first = std::find_if_not(pasted.begin(), pasted.end(), IsLineEnd);
     const auto last = std::find_if_not(pasted.rbegin(), pasted.rend(), IsLineEnd).base();
     const wxString text = first < last ? wxString(first, last) : wxString();
-    if (text.empty())
+    if (text.empty()) {
         return;
+    }
     if (std::any_of(text.begin(), text.end(), IsLineEnd)) {
         std::size_t count = 1; // "\r\n" is one line end
-        for (std::size_t i = 0; i < text.length(); ++i)
-            if (IsLineEnd(text[i]) && !(text[i] == '\r' && i + 1 < text.length() && text[i + 1] == '\n'))
+        for (std::size_t i = 0; i < text.length(); ++i) {
+            if (IsLineEnd(text[i]) && !(text[i] == '\r' && i + 1 < text.length() && text[i + 1] == '\n')) {
                 ++count;
+            }
+        }
         Warn(wxString::Format(PasteHasLines, count));
         return;
     }
     RecordPending();
-    if (!Fits(text.length(), PasteTooLong))
+    if (!Fits(text.length(), PasteTooLong)) {
         return;
+    }
     Box->WriteText(text);
     Record(TChangeKind::Command);
 }
@@ -239,25 +253,29 @@ void TEquationEditor::OnKeyDown(wxKeyEvent& event)
     const bool shift = (modifiers & wxMOD_SHIFT) != 0;
     switch (event.GetKeyCode()) {
     case 'Z':
-        if (!control)
+        if (!control) {
             break;
+        }
         shift ? Redo() : Undo();
         return;
     case 'Y':
-        if (!control || shift)
+        if (!control || shift) {
             break;
+        }
         Redo();
         return;
     // The combo box would put a list item in place of the equation.
     case WXK_UP:
     case WXK_NUMPAD_UP:
-        if (modifiers == 0)
+        if (modifiers == 0) {
             WalkHistory(true);
+        }
         return;
     case WXK_DOWN:
     case WXK_NUMPAD_DOWN:
-        if (modifiers == 0)
+        if (modifiers == 0) {
             WalkHistory(false);
+        }
         return;
     case WXK_PAGEUP:
     case WXK_PAGEDOWN:
@@ -267,8 +285,9 @@ void TEquationEditor::OnKeyDown(wxKeyEvent& event)
     case WXK_BACK:
     case WXK_DELETE:
     case WXK_NUMPAD_DELETE:
-        if (!control || shift)
+        if (!control || shift) {
             break;
+        }
         DeleteWord(event.GetKeyCode() != WXK_BACK);
         return;
     case WXK_LEFT:
@@ -279,8 +298,9 @@ void TEquationEditor::OnKeyDown(wxKeyEvent& event)
     case WXK_NUMPAD_HOME:
     case WXK_END:
     case WXK_NUMPAD_END:
-        if (!MovesCaretItself())
+        if (!MovesCaretItself()) {
             break;
+        }
         MoveCaret(event.GetKeyCode(), control, shift);
         return;
     default:
@@ -300,19 +320,23 @@ long TEquationEditor::WordStop(const wxString& text, long position, bool forward
     long stop = std::clamp(position, 0L, length);
     if (forward) {
         if (stop < length && IsWordCharacter(text[stop])) {
-            while (stop < length && IsWordCharacter(text[stop]))
+            while (stop < length && IsWordCharacter(text[stop])) {
                 ++stop;
+            }
         } else if (stop < length) {
             ++stop;
         }
-        while (stop < length && wxIsspace(text[stop]))
+        while (stop < length && wxIsspace(text[stop])) {
             ++stop;
+        }
     } else {
-        while (stop > 0 && wxIsspace(text[stop - 1]))
+        while (stop > 0 && wxIsspace(text[stop - 1])) {
             --stop;
+        }
         if (stop > 0 && IsWordCharacter(text[stop - 1])) {
-            while (stop > 0 && IsWordCharacter(text[stop - 1]))
+            while (stop > 0 && IsWordCharacter(text[stop - 1])) {
                 --stop;
+            }
         } else if (stop > 0) {
             --stop;
         }
@@ -332,24 +356,26 @@ void TEquationEditor::MoveCaret(int key, bool byWord, bool extend)
     const bool toEnd = key == WXK_HOME || key == WXK_NUMPAD_HOME || key == WXK_END || key == WXK_NUMPAD_END;
 
     long target = caret;
-    if (toEnd)
+    if (toEnd) {
         target = forward ? length : 0;
-    else if (!extend && from != to)
+    } else if (!extend && from != to) {
         target = forward ? to : from; // a selection gives way to its edge
-    else if (byWord)
+    } else if (byWord) {
         target = WordStop(Box->GetValue(), caret, forward);
-    else
+    } else {
         target = std::clamp(caret + (forward ? 1 : -1), 0L, length);
+    }
 
     SetCaret(target, extend ? anchor : target);
 }
 
 void TEquationEditor::SetCaret(long caret, long anchor)
 {
-    if (caret == anchor)
+    if (caret == anchor) {
         Box->SetInsertionPoint(caret);
-    else
+    } else {
         Box->SetSelection(caret, anchor); // the caret at the first position given
+    }
 }
 
 void TEquationEditor::DeleteWord(bool forward)
@@ -362,8 +388,9 @@ void TEquationEditor::DeleteWord(bool forward)
         from = std::min(from, stop);
         to = std::max(to, stop);
     }
-    if (from == to)
+    if (from == to) {
         return;
+    }
     Box->Remove(from, to);
     Box->SetInsertionPoint(from);
     Record(TChangeKind::Command);
@@ -374,16 +401,18 @@ void TEquationEditor::DeleteWord(bool forward)
 
 void TEquationEditor::WalkHistory(bool older)
 {
-    if (Walked == NotWalking && !older)
+    if (Walked == NotWalking && !older) {
         return; // nothing is newer than the text being typed
+    }
     const wxString shown = Box->GetValue();
     const int count = static_cast<int>(Box->GetCount());
     int index = Walked;
     do {
         index += older ? 1 : -1;
     } while (index >= 0 && index < count && (IsBlank(Box->GetString(index)) || Box->GetString(index) == shown));
-    if (index >= count)
+    if (index >= count) {
         return; // nothing older
+    }
 
     if (Walked == NotWalking) {
         long from = 0;
@@ -410,8 +439,9 @@ void TEquationEditor::WalkHistory(bool older)
 
 void TEquationEditor::Focus()
 {
-    if (wxWindow::FindFocus() == Box)
+    if (wxWindow::FindFocus() == Box) {
         return;
+    }
     // GTK's entry selects all of its text when it takes the focus.
     long from = 0;
     long to = 0;

@@ -38,8 +38,9 @@ void* AccessibleOf(void* widget)
 void NameWidget(void* widget, const wxString& name)
 {
     static const auto set = Lookup<SetName>("atk_object_set_name");
-    if (void* accessible = AccessibleOf(widget); accessible != nullptr && set != nullptr)
+    if (void* accessible = AccessibleOf(widget); accessible != nullptr && set != nullptr) {
         set(accessible, name.utf8_str());
+    }
 }
 
 } // namespace
@@ -54,10 +55,12 @@ void SetAccessibleRole(wxWindow* window, const char* role)
     static const auto forName = Lookup<RoleForName>("atk_role_for_name");
     static const auto set = Lookup<SetRole>("atk_object_set_role");
     void* accessible = AccessibleOf(window->GetHandle());
-    if (accessible == nullptr || forName == nullptr || set == nullptr)
+    if (accessible == nullptr || forName == nullptr || set == nullptr) {
         return;
-    if (const int value = forName(role); value != 0) // 0: ATK_ROLE_INVALID
+    }
+    if (const int value = forName(role); value != 0) { // 0: ATK_ROLE_INVALID
         set(accessible, value);
+    }
 }
 
 void LimitDropDownWidth(wxComboBox* comboBox, int width)
@@ -76,8 +79,9 @@ void LimitDropDownWidth(wxComboBox* comboBox, int width)
     static const auto set = Lookup<SetObject>("g_object_set");
     static const auto fixedSize = Lookup<SetFixedSize>("gtk_cell_renderer_set_fixed_size");
     if (cells == nullptr || freeList == nullptr || set == nullptr || fixedSize == nullptr ||
-        comboBox->GetHandle() == nullptr)
+        comboBox->GetHandle() == nullptr) {
         return;
+    }
     constexpr int EllipsizeEnd = 3; // PANGO_ELLIPSIZE_END
     TList* list = cells(comboBox->GetHandle());
     for (TList* cell = list; cell != nullptr; cell = cell->Next) {
@@ -96,20 +100,24 @@ void NameToolbarTools(wxToolBar* toolBar)
     static const auto toolbarType = Lookup<TypeOf>("gtk_toolbar_get_type");
     static const auto binType = Lookup<TypeOf>("gtk_bin_get_type");
     if (count == nullptr || nth == nullptr || child == nullptr || isA == nullptr || toolbarType == nullptr ||
-        binType == nullptr)
+        binType == nullptr) {
         return;
+    }
     // The toolkit's toolbar, or the box around it.
     void* native = toolBar->GetHandle();
-    if (native != nullptr && !isA(native, toolbarType()) && isA(native, binType()))
+    if (native != nullptr && !isA(native, toolbarType()) && isA(native, binType())) {
         native = child(native);
+    }
     // It holds one item per tool, separators included.
     if (native == nullptr || !isA(native, toolbarType()) ||
-        count(native) != static_cast<int>(toolBar->GetToolsCount()))
+        count(native) != static_cast<int>(toolBar->GetToolsCount())) {
         return;
+    }
     for (int i = 0; i < count(native); ++i) {
         const wxToolBarToolBase* tool = toolBar->GetToolByPos(i);
-        if (tool != nullptr && !tool->IsSeparator())
+        if (tool != nullptr && !tool->IsSeparator()) {
             NameWidget(child(nth(native, i)), tool->GetShortHelp());
+        }
     }
 }
 
@@ -119,8 +127,8 @@ using TCommands = std::function<std::vector<TMenuCommand>()>;
 
 using Callback = void (*)();
 using Destroy = void (*)(void* data, void* closure);
-using Connect = unsigned long (*)(void* instance, const char* signal, Callback handler, void* data,
-                                  Destroy destroy, int flags);
+using Connect = unsigned long (*)(void* instance, const char* signal, Callback handler, void* data, Destroy destroy,
+                                  int flags);
 using NewItem = void* (*)(const char* label);
 using NewSeparator = void* (*)();
 using SetSensitive = void (*)(void* widget, int sensitive);
@@ -150,8 +158,9 @@ void AddCommands(void*, void* menu, void* data)
     static const auto isA = Lookup<IsA>("g_type_check_instance_is_a");
     static const auto menuType = Lookup<TypeOf>("gtk_menu_get_type");
     if (connect == nullptr || newItem == nullptr || newSeparator == nullptr || sensitive == nullptr ||
-        show == nullptr || prepend == nullptr || isA == nullptr || menuType == nullptr || !isA(menu, menuType()))
+        show == nullptr || prepend == nullptr || isA == nullptr || menuType == nullptr || !isA(menu, menuType())) {
         return; // a touch screen's popover, say: GTK's own commands only
+    }
     const std::vector<TMenuCommand> commands = (*static_cast<TCommands*>(data))();
     void* separator = newSeparator();
     show(separator);
@@ -188,8 +197,9 @@ void ScrollToOtherEnd(void* entry, int, void*, void*)
     static const auto get = Lookup<GetPosition>("gtk_editable_get_position");
     static const auto set = Lookup<SetPosition>("gtk_editable_set_position");
     static const auto icon = Lookup<SetIconName>("gtk_entry_set_icon_from_icon_name");
-    if (get == nullptr || set == nullptr || icon == nullptr)
+    if (get == nullptr || set == nullptr || icon == nullptr) {
         return;
+    }
     const bool atStart = get(entry) == 0;
     set(entry, atStart ? -1 : 0);
     icon(entry, SecondaryIcon, atStart ? ToStart : ToEnd);
@@ -205,8 +215,9 @@ void ShowScrollCue(wxTextCtrl* field, bool shown)
     static const auto set = Lookup<SetPosition>("gtk_editable_set_position");
     void* entry = field->GetHandle();
     if (icon == nullptr || tooltip == nullptr || connect == nullptr || set == nullptr || entry == nullptr ||
-        shown == HasScrollCue(field))
+        shown == HasScrollCue(field)) {
         return;
+    }
     using GetData = void* (*)(void* object, const char* key);
     using SetData = void (*)(void* object, const char* key, void* data);
     static const auto getData = Lookup<GetData>("g_object_get_data");
@@ -216,8 +227,9 @@ void ShowScrollCue(wxTextCtrl* field, bool shown)
         setData(entry, "ov-scroll-cue", entry); // connected once
     }
     icon(entry, SecondaryIcon, shown ? ToEnd : nullptr);
-    if (shown)
+    if (shown) {
         tooltip(entry, SecondaryIcon, "More digits: click to see the other end");
+    }
     set(entry, 0);
 }
 
@@ -231,8 +243,9 @@ void KeepFocusOnButtonClick(wxComboBox* comboBox)
 {
     using SetFocusOnClick = void (*)(void* widget, int focus);
     static const auto set = Lookup<SetFocusOnClick>("gtk_widget_set_focus_on_click");
-    if (set != nullptr && comboBox->GetHandle() != nullptr)
+    if (set != nullptr && comboBox->GetHandle() != nullptr) {
         set(comboBox->GetHandle(), 0);
+    }
 }
 
 void PrependToContextMenu(wxComboBox* comboBox, std::function<std::vector<TMenuCommand>()> commands)
@@ -240,8 +253,9 @@ void PrependToContextMenu(wxComboBox* comboBox, std::function<std::vector<TMenuC
     static const auto connect = Lookup<Connect>("g_signal_connect_data");
     static const auto child = Lookup<BinChild>("gtk_bin_get_child");
     void* entry = comboBox->GetHandle() != nullptr && child != nullptr ? child(comboBox->GetHandle()) : nullptr;
-    if (entry == nullptr || connect == nullptr)
+    if (entry == nullptr || connect == nullptr) {
         return;
+    }
     connect(entry, "populate-popup", reinterpret_cast<Callback>(&AddCommands), new TCommands(std::move(commands)),
             &DeleteData<TCommands>, 0);
 }
@@ -262,10 +276,11 @@ void LimitDropDownWidth(wxComboBox*, int) {}
 // The whole value in a tip, where the field cannot show an arrow.
 void ShowScrollCue(wxTextCtrl* field, bool shown)
 {
-    if (shown)
+    if (shown) {
         field->SetToolTip(field->GetValue());
-    else
+    } else {
         field->UnsetToolTip();
+    }
 }
 
 bool HasScrollCue(wxTextCtrl* field)

@@ -93,8 +93,7 @@ private:
 TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
     : wxPanel(parent, id, pos, size, wxTAB_TRAVERSAL | wxBORDER_NONE)
 {
-    List = new wxDataViewCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                              wxDV_MULTIPLE | wxDV_NO_HEADER);
+    List = new wxDataViewCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxDV_MULTIPLE | wxDV_NO_HEADER);
     Model = new TStepsModel(History);
     List->AssociateModel(Model);
     Model->DecRef(); // the list holds the model now
@@ -117,9 +116,9 @@ TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     // What a screen reader calls the list.
     atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(tree)), "Steps");
     // Moving up or down may bring only lines shorter than the column in view.
-    g_signal_connect_swapped(gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(tree)), "value-changed",
-                             G_CALLBACK(+[](TStepsView* view) { view->CallAfter([view] { view->KeepLinesInView(); }); }),
-                             this);
+    g_signal_connect_swapped(
+        gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(tree)), "value-changed",
+        G_CALLBACK(+[](TStepsView* view) { view->CallAfter([view] { view->KeepLinesInView(); }); }), this);
 #endif
 
     Sideways = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
@@ -133,8 +132,10 @@ TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     List->Bind(wxEVT_DATAVIEW_ITEM_CONTEXT_MENU, &TStepsView::OnContextMenu, this);
     Sideways->Bind(wxEVT_SCROLL_THUMBTRACK, &TStepsView::OnScroll, this);
     Sideways->Bind(wxEVT_SCROLL_CHANGED, &TStepsView::OnScroll, this);
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { CopySelection(); }, wxID_COPY);
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { List->SelectAll(); }, wxID_SELECTALL);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { CopySelection(); }, wxID_COPY);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { List->SelectAll(); }, wxID_SELECTALL);
 }
 
 TStepsView::~TStepsView()
@@ -149,8 +150,9 @@ void TStepsView::ShowSteps()
     Model->FirstColumn = 0;
     Model->Reset(static_cast<unsigned>(std::min<std::size_t>(History.Count(), 0xFFFFFFF0u)));
     UpdateColumns();
-    if (History.Count() > 0)
+    if (History.Count() > 0) {
         List->EnsureVisible(Model->GetItem(0));
+    }
 }
 
 void TStepsView::Clear()
@@ -262,13 +264,15 @@ void TStepsView::UpdateColumns()
     const int charWidth = std::max(dc.GetTextExtent("0123456789").x / 10, 1);
     VisibleColumns = std::max(static_cast<std::size_t>(clientWidth / charWidth), std::size_t{1});
     Model->Width = VisibleColumns + 1;
-    if (wxDataViewColumn* column = List->GetColumn(0))
+    if (wxDataViewColumn* column = List->GetColumn(0)) {
         column->SetWidth(clientWidth);
+    }
 
     const std::size_t longest = LongestShown();
     const bool needed = longest > VisibleColumns;
-    if (!needed && FirstColumn != 0)
+    if (!needed && FirstColumn != 0) {
         ScrollToColumn(0);
+    }
     if (needed) {
         const int range = static_cast<int>(std::min<std::size_t>(longest, 0x7FFFFFFF));
         Sideways->SetScrollbar(static_cast<int>(FirstColumn), static_cast<int>(VisibleColumns), range,
@@ -285,8 +289,9 @@ void TStepsView::ScrollToColumn(std::size_t column)
     const std::size_t longest = LongestShown();
     const std::size_t last = longest > VisibleColumns ? longest - VisibleColumns : 0;
     column = std::min(column, last);
-    if (column == FirstColumn)
+    if (column == FirstColumn) {
         return;
+    }
     FirstColumn = column;
     Model->FirstColumn = column;
     Sideways->SetThumbPosition(static_cast<int>(column));
@@ -303,15 +308,18 @@ void TStepsView::ScrollToColumn(std::size_t column)
 // list would look empty: it goes back to show the end of the longest.
 void TStepsView::KeepLinesInView()
 {
-    if (FirstColumn == 0)
+    if (FirstColumn == 0) {
         return;
+    }
     const std::size_t first = GetFirstVisibleLine();
     const std::size_t last = std::min(GetLineCount(), first + static_cast<std::size_t>(GetVisibleRows()) + 1);
     std::size_t longest = 0;
-    for (std::size_t line = first; line < last; ++line)
+    for (std::size_t line = first; line < last; ++line) {
         longest = std::max(longest, History.LineLength(line));
-    if (longest <= FirstColumn)
+    }
+    if (longest <= FirstColumn) {
         ScrollToColumn(longest > VisibleColumns ? longest - VisibleColumns + 1 : 0);
+    }
 }
 
 void TStepsView::OnListSize(wxSizeEvent& event)
@@ -339,10 +347,11 @@ void TStepsView::OnKeyDown(wxKeyEvent& event)
     }
     if (key == WXK_LEFT || key == WXK_RIGHT) {
         const std::size_t by = event.ControlDown() ? VisibleColumns : KeyColumns;
-        if (key == WXK_LEFT)
+        if (key == WXK_LEFT) {
             ScrollToColumn(FirstColumn > by ? FirstColumn - by : 0);
-        else
+        } else {
             ScrollToColumn(FirstColumn + by);
+        }
         return;
     }
     event.Skip(); // the list's own keys: lines, pages, first and last
@@ -375,8 +384,9 @@ std::string TStepsView::GetLines(std::size_t from, std::size_t to) const
     std::string text;
     to = std::min(to, GetLineCount());
     for (std::size_t line = from; line < to; ++line) {
-        if (line != from)
+        if (line != from) {
             text += '\n';
+        }
         History.AppendLine(text, line);
     }
     return text;
@@ -386,8 +396,9 @@ void TStepsView::SelectLines(std::size_t from, std::size_t to)
 {
     wxDataViewItemArray items;
     to = std::min(to, GetLineCount());
-    for (std::size_t line = from; line < to; ++line)
+    for (std::size_t line = from; line < to; ++line) {
         items.push_back(Model->GetItem(static_cast<unsigned>(line)));
+    }
     List->SetSelections(items);
 }
 
@@ -400,8 +411,9 @@ std::vector<unsigned> TStepsView::SelectedLines() const
     lines.reserve(items.size());
     for (const wxDataViewItem& item : items) {
         const unsigned line = Model->GetRow(item);
-        if (line < GetLineCount())
+        if (line < GetLineCount()) {
             lines.push_back(line);
+        }
     }
     std::sort(lines.begin(), lines.end());
     return lines;
@@ -411,8 +423,9 @@ std::string TStepsView::TextOf(const std::vector<unsigned>& lines) const
 {
     std::string text;
     for (const unsigned line : lines) {
-        if (line != lines.front())
+        if (line != lines.front()) {
             text += '\n';
+        }
         History.AppendLine(text, line);
     }
     return text;
@@ -426,11 +439,13 @@ std::string TStepsView::GetSelectedText() const
 bool TStepsView::CopySelection()
 {
     const std::vector<unsigned> lines = SelectedLines();
-    if (lines.empty())
+    if (lines.empty()) {
         return false;
+    }
     std::size_t length = 0;
-    for (const unsigned line : lines)
+    for (const unsigned line : lines) {
         length += History.LineLength(line) + 1;
+    }
     if (length > CopyLimit) {
         const wxTopLevelWindow* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(this));
         ShowMessageBox(this,
@@ -442,8 +457,9 @@ bool TStepsView::CopySelection()
     }
     const std::string text = TextOf(lines);
     wxClipboardLocker locker;
-    if (!locker)
+    if (!locker) {
         return false;
+    }
     wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(text)));
     return true;
 }

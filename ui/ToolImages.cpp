@@ -27,8 +27,9 @@ public:
 
     wxBitmap GetBitmap(const wxSize& size) override
     {
-        if (size == GetDefaultSize())
+        if (size == GetDefaultSize()) {
             return wxBitmap(RecolouredImage(wxBitmap(Xpm).ConvertToImage(), Ink));
+        }
         return wxBitmap(DrawnToolImage(Glyph, std::min(size.x, size.y), Ink));
     }
 
@@ -42,8 +43,9 @@ private:
 void DrawCentredText(wxGraphicsContext& gc, const wxString& text, double size, double share, const wxColour& ink,
                      bool bold, double x = 0, double y = 0, double box = -1)
 {
-    if (box < 0)
+    if (box < 0) {
         box = size;
+    }
     double pixels = box * share;
     for (int attempt = 0; attempt < 8; ++attempt) {
         gc.SetFont(gc.CreateFont(pixels, "DejaVu Sans", bold ? wxFONTFLAG_BOLD : wxFONTFLAG_DEFAULT, ink));
@@ -65,10 +67,11 @@ void DrawEraser(wxGraphicsContext& gc, double s)
         wxGraphicsPath path = gc.CreatePath();
         bool first = true;
         for (const wxPoint2DDouble& p : points) {
-            if (first)
+            if (first) {
                 path.MoveToPoint(p);
-            else
+            } else {
                 path.AddLineToPoint(p);
+            }
             first = false;
         }
         path.CloseSubpath();
@@ -117,8 +120,9 @@ wxImage RecolouredImage(wxImage image, const wxColour& ink)
         // red are not it.
         image.Replace(0, 0, 0, ink.Red(), ink.Green(), ink.Blue());
         const wxColour red = AccentRed(ink);
-        if (red != DarkRed)
+        if (red != DarkRed) {
             image.Replace(DarkRed.Red(), DarkRed.Green(), DarkRed.Blue(), red.Red(), red.Green(), red.Blue());
+        }
     }
     return image;
 }
@@ -129,8 +133,9 @@ wxImage DrawnToolImage(TToolGlyph glyph, int size, const wxColour& ink)
     image.InitAlpha();
     std::fill_n(image.GetAlpha(), static_cast<std::size_t>(size) * static_cast<std::size_t>(size), 0);
     std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(image));
-    if (!gc)
+    if (!gc) {
         return image;
+    }
     gc->SetAntialiasMode(wxANTIALIAS_DEFAULT);
     const double s = size;
     switch (glyph) {

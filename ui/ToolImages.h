@@ -10,7 +10,17 @@
 #include <wx/image.h>
 
 // The subjects, one per toolbar image.
-enum class TToolGlyph { Clear, Exponent, Root, Pi, LeftParenthesis, RightParenthesis, MemoryStore, MemoryRetrieve, MemoryClear };
+enum class TToolGlyph {
+    Clear,
+    Exponent,
+    Root,
+    Pi,
+    LeftParenthesis,
+    RightParenthesis,
+    MemoryStore,
+    MemoryRetrieve,
+    MemoryClear
+};
 
 // The image of glyph in ink (for its black parts); xpm is its 16-pixel image.
 wxBitmapBundle ToolImageBundle(TToolGlyph glyph, const char* const* xpm, const wxColour& ink);

@@ -29,8 +29,8 @@ namespace {
 // it shows a thin outline in the text's own colour.
 class TWebLink : public wxGenericStaticText {
 public:
-    TWebLink(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos, const wxSize& size,
-             long style, const wxString& name)
+    TWebLink(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos, const wxSize& size, long style,
+             const wxString& name)
         : wxGenericStaticText(parent, id, label, pos, size, style, name)
     {
         Bind(wxEVT_PAINT, &TWebLink::OnPaint, this);
@@ -68,11 +68,13 @@ private:
 wxColour LinkColour(const wxColour& background)
 {
     const wxColour blue(0, 0, 255);
-    if (background.GetLuminance() >= 0.5)
+    if (background.GetLuminance() >= 0.5) {
         return blue;
+    }
     const wxColour themed = wxSystemSettings::GetColour(wxSYS_COLOUR_HOTLIGHT);
-    if (themed.IsOk() && themed.GetLuminance() >= 0.45 && themed != blue)
+    if (themed.IsOk() && themed.GetLuminance() >= 0.45 && themed != blue) {
         return themed;
+    }
     return wxColour(0x8C, 0xB4, 0xFF);
 }
 
@@ -100,8 +102,8 @@ wxIMPLEMENT_DYNAMIC_CLASS(TfrmAbout, wxDialog);
 
 TfrmAbout::TfrmAbout() = default;
 
-TfrmAbout::TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
-                     const wxSize& size, long style)
+TfrmAbout::TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
+                     long style)
 {
     Create(parent, id, caption, pos, size, style);
 
@@ -119,18 +121,20 @@ TfrmAbout::TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, c
             event.Skip();
             return;
         }
-        if (wxWindow::FindFocus() == lblWebLink)
+        if (wxWindow::FindFocus() == lblWebLink) {
             ok->SetFocus();
-        else
+        } else {
             lblWebLink->SetFocus();
+        }
     });
 
     ReadVersionInfo();
 
     if (auto* window = dynamic_cast<wxTopLevelWindow*>(parent)) {
         wxIcon icon = window->GetIcon();
-        if (icon.IsOk())
+        if (icon.IsOk()) {
             IconBitmap.CopyFromIcon(icon);
+        }
     }
     bmpIcon->SetBitmap(IconBitmap);
 
@@ -147,8 +151,9 @@ TfrmAbout::TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, c
 // high): measured again once the dialog is on screen, they are right.
 void TfrmAbout::FitToContents()
 {
-    for (wxWindow* child : pnlAbout->GetChildren())
+    for (wxWindow* child : pnlAbout->GetChildren()) {
         child->InvalidateBestSize();
+    }
     SetSizeHints(wxDefaultSize, wxDefaultSize);
     const wxSize needed = pnlAbout->GetSizer()->GetMinSize();
     pnlAbout->SetSize(std::max(DesignedPanelSize.x, needed.x), std::max(DesignedPanelSize.y, needed.y));
@@ -160,19 +165,21 @@ void TfrmAbout::FitToContents()
 void TfrmAbout::OnShown(wxShowEvent& event)
 {
     event.Skip();
-    if (!event.IsShown())
+    if (!event.IsShown()) {
         return;
+    }
     FitToContents();
     CallAfter([this] { FitToContents(); });
     // The link takes the focus by Tab only: the OK button starts with it.
-    if (wxWindow* ok = FindWindow(wxID_CANCEL))
+    if (wxWindow* ok = FindWindow(wxID_CANCEL)) {
         ok->SetFocus();
+    }
 }
 
 TfrmAbout::~TfrmAbout() = default;
 
-bool TfrmAbout::Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
-                       const wxSize& size, long style)
+bool TfrmAbout::Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
+                       long style)
 {
     SetExtraStyle(GetExtraStyle() | wxWS_EX_BLOCK_EVENTS);
     pnlAbout = nullptr;
@@ -198,23 +205,23 @@ void TfrmAbout::BuildControls()
 
     grid->Add(8, 5, 0, wxTOP | wxBOTTOM, 5);
 
-    bmpIcon = new wxStaticBitmap(pnlAbout, wxID_STATIC, wxNullBitmap, wxDefaultPosition, wxSize(32, 32), 0,
-                                 "staticBitmap");
+    bmpIcon =
+        new wxStaticBitmap(pnlAbout, wxID_STATIC, wxNullBitmap, wxDefaultPosition, wxSize(32, 32), 0, "staticBitmap");
     grid->Add(bmpIcon, 0, wxTOP | wxBOTTOM, 12);
 
     auto* texts = new wxBoxSizer(wxVERTICAL);
     grid->Add(texts, 1, wxEXPAND | wxLEFT | wxTOP | wxBOTTOM, 10);
 
-    lblProduct = new wxStaticText(pnlAbout, wxID_STATIC, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0,
-                                  "staticText");
+    lblProduct =
+        new wxStaticText(pnlAbout, wxID_STATIC, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, "staticText");
     texts->Add(lblProduct, 0, 0, 5);
 
-    lblCopyright = new wxStaticText(pnlAbout, wxID_STATIC, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0,
-                                    "staticText");
+    lblCopyright =
+        new wxStaticText(pnlAbout, wxID_STATIC, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, "staticText");
     texts->Add(lblCopyright, 0, wxRIGHT | wxTOP | wxBOTTOM, 7);
 
-    lblWebLink = new TWebLink(pnlAbout, ids::lblWebLink, MakerWebAddress, wxDefaultPosition, wxDefaultSize, 0,
-                                         "staticText");
+    lblWebLink =
+        new TWebLink(pnlAbout, ids::lblWebLink, MakerWebAddress, wxDefaultPosition, wxDefaultSize, 0, "staticText");
     lblWebLink->SetForegroundColour(LinkColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
     lblWebLink->SetFont(DialogFont(true));
     // Its size was taken with the dialog's font when it was made.
@@ -224,8 +231,8 @@ void TfrmAbout::BuildControls()
     SetAccessibleName(lblWebLink, MakerWebAddress);
     texts->Add(lblWebLink, 0, wxBOTTOM, 9);
 
-    auto* ok = new wxButton(pnlAbout, wxID_CANCEL, "OK", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                            "button");
+    auto* ok =
+        new wxButton(pnlAbout, wxID_CANCEL, "OK", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "button");
     ok->SetDefault();
     texts->Add(ok, 0, wxALIGN_RIGHT | wxRIGHT, 8);
 }
@@ -233,8 +240,9 @@ void TfrmAbout::BuildControls()
 void TfrmAbout::ReadVersionInfo()
 {
     TVersionInfo info;
-    if (!info.Load(ExecutablePath()))
+    if (!info.Load(ExecutablePath())) {
         return; // both lines stay empty, the caption as given
+    }
 
     // The values are data, not labels: an "&" in them is shown as it is.
     if (auto product = info.Query("ProductName")) {
@@ -242,10 +250,12 @@ void TfrmAbout::ReadVersionInfo()
         lblProduct->SetLabelText(text);
         SetTitle(GetTitle() + text);
     }
-    if (auto version = info.Query("FileVersion"))
+    if (auto version = info.Query("FileVersion")) {
         lblProduct->SetLabelText(lblProduct->GetLabelText() + " " + wxString::FromUTF8(version->c_str()));
-    if (auto copyright = info.Query("LegalCopyright"))
+    }
+    if (auto copyright = info.Query("LegalCopyright")) {
         lblCopyright->SetLabelText(wxString::FromUTF8(copyright->c_str()));
+    }
 }
 
 void TfrmAbout::OnOK(wxCommandEvent& event)

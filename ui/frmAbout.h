@@ -27,12 +27,12 @@ public:
     TfrmAbout();
     // Builds and fills the dialog. parent is the main window, whose icon the
     // dialog shows; the caption ("About ") gets the product name appended.
-    TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
-              const wxSize& size, long style);
+    TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
+              long style);
     ~TfrmAbout() override;
 
-    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
-                const wxSize& size, long style);
+    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
+                long style);
     void BuildControls();
     void ReadVersionInfo();
 

@@ -67,12 +67,12 @@ const char* const PiText = "3.14159265358979";
 constexpr unsigned RecentEquationCount = 10;
 
 // Sizer borders of the layout; the view sizes below are worked out from them.
-constexpr int OuterBorder = 7;    // around everything
-constexpr int EquationGap = 2;    // between the equation box and the row below
-constexpr int ColumnGap = 2;      // right of the result column
-constexpr int StepsTopBorder = 6; // above the steps box
-constexpr int ResultRightBorder = 5; // right of the Result box and the memory row
-constexpr int FieldTextMargin = 4;   // above and below a field's text
+constexpr int OuterBorder = 7;         // around everything
+constexpr int EquationGap = 2;         // between the equation box and the row below
+constexpr int ColumnGap = 2;           // right of the result column
+constexpr int StepsTopBorder = 6;      // above the steps box
+constexpr int ResultRightBorder = 5;   // right of the Result box and the memory row
+constexpr int FieldTextMargin = 4;     // above and below a field's text
 constexpr int DropDownButtonRoom = 40; // the list's own padding and border
 constexpr int FieldGap = 4;            // between a label and its field
 
@@ -185,7 +185,8 @@ constexpr double FieldFontScale = 1.2;
 // no alias for the face exists.
 wxFont FieldFont()
 {
-    return wxFont(wxFontInfo(DesktopPointSize() * FieldFontScale).Family(wxFONTFAMILY_TELETYPE).FaceName("Courier New"));
+    return wxFont(
+        wxFontInfo(DesktopPointSize() * FieldFontScale).Family(wxFONTFAMILY_TELETYPE).FaceName("Courier New"));
 }
 
 // The widest texts the result fields show: a 64-bit binary value with its
@@ -241,9 +242,10 @@ wxImage Halved(const wxImage& image)
                     blue += a * image.GetBlue(2 * x + dx, 2 * y + dy);
                 }
             }
-            if (weight > 0)
+            if (weight > 0) {
                 half.SetRGB(x, y, static_cast<unsigned char>(red / weight), static_cast<unsigned char>(green / weight),
                             static_cast<unsigned char>(blue / weight));
+            }
             half.SetAlpha(x, y, static_cast<unsigned char>(weight / 4));
         }
     }
@@ -255,8 +257,8 @@ wxIconBundle WindowIcons()
     wxImage design = wxBitmap(calculator_xpm).ConvertToImage();
     design.InitAlpha(); // the mask becomes transparency
     wxIconBundle icons;
-    for (const wxImage& image : {Halved(design), design, Halved(Enlarged(design, 3)), Enlarged(design, 2),
-                                 Enlarged(design, 4)}) {
+    for (const wxImage& image :
+         {Halved(design), design, Halved(Enlarged(design, 3)), Enlarged(design, 2), Enlarged(design, 4)}) {
         wxIcon icon;
         icon.CopyFromBitmap(wxBitmap(image));
         icons.AddIcon(icon);
@@ -304,8 +306,8 @@ wxIMPLEMENT_DYNAMIC_CLASS(TfrmCalculator, wxFrame);
 
 TfrmCalculator::TfrmCalculator() = default;
 
-TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& caption,
-                               const wxPoint& pos, const wxSize& size, long style)
+TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
+                               const wxSize& size, long style)
 {
     // Keeps the Windows port from remapping toolbar colours; no effect elsewhere.
     wxSystemOptions::SetOption("msw.remap", 0);
@@ -315,22 +317,25 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     // dark theme the window's own colour would hide their extent: one step
     // lighter there shows it.
     wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
-    if (wxSystemSettings::GetAppearance().IsUsingDarkBackground())
+    if (wxSystemSettings::GetAppearance().IsUsingDarkBackground()) {
         face = face.ChangeLightness(111);
-    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory})
+    }
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory}) {
         field->SetBackgroundColour(face);
+    }
     // On that background the theme's own text colour for it, light or dark.
     const wxColour text = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
-    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory})
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory}) {
         field->SetForegroundColour(text);
+    }
 
-    cboEquation->Connect(wxID_ANY, wxID_ANY, wxEVT_CHAR,
-                         wxKeyEventHandler(TfrmCalculator::OnEquationChar), nullptr, this);
+    cboEquation->Connect(wxID_ANY, wxID_ANY, wxEVT_CHAR, wxKeyEventHandler(TfrmCalculator::OnEquationChar), nullptr,
+                         this);
     Editor = std::make_unique<TEquationEditor>(cboEquation, [this](const wxString& message) {
         ShowMessageBox(this, message, ProductName, wxOK | wxICON_EXCLAMATION);
     });
-    txtMemory->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
-                       wxMouseEventHandler(TfrmCalculator::OnMemoryDoubleClick), nullptr, this);
+    txtMemory->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK, wxMouseEventHandler(TfrmCalculator::OnMemoryDoubleClick),
+                       nullptr, this);
     txtDecimal->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
                         wxMouseEventHandler(TfrmCalculator::OnDecimalDoubleClick), nullptr, this);
     pnlMain->Bind(wxEVT_SIZE, &TfrmCalculator::OnPanelSize, this);
@@ -372,14 +377,16 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
 TfrmCalculator::~TfrmCalculator()
 {
     // The default constructor builds no window and has nothing to save.
-    if (cboEquation != nullptr)
+    if (cboEquation != nullptr) {
         SaveSettings();
-    if (frmCalculator == this)
+    }
+    if (frmCalculator == this) {
         frmCalculator = nullptr;
+    }
 }
 
-bool TfrmCalculator::Create(wxWindow* parent, wxWindowID id, const wxString& caption,
-                            const wxPoint& pos, const wxSize& size, long style)
+bool TfrmCalculator::Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
+                            const wxSize& size, long style)
 {
     pnlMain = nullptr;
     cboEquation = nullptr;
@@ -420,10 +427,11 @@ void TfrmCalculator::BuildControls()
     // toolbar would hardly show.
     const wxColour ink = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
     for (const TTool& tool : Tools) {
-        if (tool.Id == wxID_SEPARATOR)
+        if (tool.Id == wxID_SEPARATOR) {
             toolBar->AddSeparator();
-        else
+        } else {
             toolBar->AddTool(tool.Id, wxEmptyString, ToolBundle(tool.ImageKey, ink), tool.ShortHelp, wxITEM_NORMAL);
+        }
     }
     toolBar->Realize();
     SetToolBar(toolBar);
@@ -440,8 +448,8 @@ void TfrmCalculator::BuildControls()
 #ifdef __WXMSW__
     equationStyle |= wxTE_PROCESS_ENTER; // else the dialog navigation takes Enter
 #endif
-    cboEquation = new wxComboBox(pnlMain, ids::cboEquation, wxEmptyString, wxDefaultPosition,
-                                 wxDefaultSize, 0, nullptr, equationStyle);
+    cboEquation = new wxComboBox(pnlMain, ids::cboEquation, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, nullptr,
+                                 equationStyle);
 #ifdef __WXMSW__
     cboEquation->SetMaxLength(0); // as long as the system allows: Windows' default is 30,000 characters
 #endif
@@ -490,13 +498,15 @@ void TfrmCalculator::BuildControls()
     s6->Add(txtMemory, 1, wxALIGN_CENTER_VERTICAL);
 
     int textWidth = 0;
-    for (const char* text : WidestResults)
+    for (const char* text : WidestResults) {
         textWidth = std::max(textWidth, txtBinary->GetTextExtent(text).x);
+    }
     const wxSize best = txtBinary->GetSizeFromTextSize(textWidth);
     // Room above and below the digits, so the row reads as a field.
     const int height = std::max(best.y, txtBinary->GetCharHeight() + 2 * FieldTextMargin);
-    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
         field->SetMinSize(wxSize(best.x, height));
+    }
     txtMemory->SetMinSize(wxSize(wxDefaultCoord, height));
     // Screen readers say the labels' names for the fields.
     SetAccessibleName(cboEquation, "Equation");
@@ -504,8 +514,9 @@ void TfrmCalculator::BuildControls()
         {txtDecimal, "Decimal"}, {txtHexadecimal, "Hexadecimal"}, {txtOctal, "Octal"},
         {txtBinary, "Binary"},   {txtMemory, "Memory"},
     };
-    for (const auto& [field, name] : fieldNames)
+    for (const auto& [field, name] : fieldNames) {
         SetAccessibleName(field, name);
+    }
 
     txtSteps = new TStepsView(pnlMain, ids::txtSteps, wxDefaultPosition, StepsBoxSize);
     txtSteps->SetFont(FieldFont());
@@ -520,8 +531,9 @@ void TfrmCalculator::BuildControls()
     // narrower column would cut the last tools off: widen its fields instead.
     const int shortfall = toolBar->GetBestSize().x - StepsHiddenClientSize().x;
     if (shortfall > 0) {
-        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
+        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
             field->SetMinSize(field->GetMinSize() + wxSize(shortfall, 0));
+        }
     }
     NaturalColumnSize = ResultColumn->CalcMin();
 
@@ -540,16 +552,18 @@ void TfrmCalculator::BuildControls()
 wxBitmap TfrmCalculator::FindBitmap(const wxString& name)
 {
     for (const TImage& image : ToolImages) {
-        if (name == image.Key)
+        if (name == image.Key) {
             return wxBitmap(image.Data);
+        }
     }
     return wxNullBitmap;
 }
 
 wxIcon TfrmCalculator::FindIcon(const wxString& name)
 {
-    if (name == IconKey)
+    if (name == IconKey) {
         return wxIcon(calculator_xpm);
+    }
     return wxNullIcon;
 }
 
@@ -573,8 +587,9 @@ void TfrmCalculator::FitInto(const wxSize& area)
     // The frame's decorations, as far as they are known before it is shown.
     const wxSize room = area - (GetSize() - GetClientSize());
     const wxSize client = GetClientSize();
-    if (client.x <= room.x && client.y <= room.y)
+    if (client.x <= room.x && client.y <= room.y) {
         return;
+    }
     // The result column and, when shown, the steps box too wide: the fields
     // give way (their values then scroll, and say so), never narrower than
     // a few digits, and the column never narrower than the toolbar.
@@ -585,8 +600,9 @@ void TfrmCalculator::FitInto(const wxSize& area)
         const int spare = StepsHiddenClientSize().x - toolbar;
         const int narrowest = txtBinary->GetSizeFromTextSize(FieldMinColumns * txtBinary->GetCharWidth()).x;
         const int cut = std::max(0, std::min({excess, txtBinary->GetMinSize().x - narrowest, spare}));
-        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
+        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
             field->SetMinSize(wxSize(field->GetMinSize().x - cut, field->GetMinSize().y));
+        }
         ResultColumn->SetMinSize(wxDefaultSize);
         NaturalColumnSize = ResultColumn->CalcMin();
         SetMinClientSize(StepsHiddenClientSize());
@@ -604,8 +620,9 @@ void TfrmCalculator::FitInto(const wxSize& area)
 void TfrmCalculator::OnPanelSize(wxSizeEvent& event)
 {
     const int room = event.GetSize().x - StepsHiddenClientSize().x;
-    if (txtSteps->IsShown() != (room > 0))
+    if (txtSteps->IsShown() != (room > 0)) {
         txtSteps->Show(room > 0);
+    }
     // The recent equations' list no wider than the equation box.
     LimitDropDownWidth(cboEquation, std::max(1, event.GetSize().x - 2 * OuterBorder - DropDownButtonRoom));
     event.Skip(); // the sizers lay the panel out
@@ -627,9 +644,10 @@ void TfrmCalculator::LoadSettings()
     }
 
     // Empty items are items too: the list always starts with ten.
-    for (unsigned i = 0; i < RecentEquationCount; ++i)
+    for (unsigned i = 0; i < RecentEquationCount; ++i) {
         cboEquation->Append(
             wxString::FromUTF8(Utf8FromProfileText(profile.ReadString(RecentSection, std::to_string(i), ""))));
+    }
 }
 
 void TfrmCalculator::SaveSettings()
@@ -638,13 +656,15 @@ void TfrmCalculator::SaveSettings()
     // now stays as it is.
     TProfileFile profile(IniFileName, SettingsFileBeside(ExecutableDirectory()));
     profile.WriteString(SettingsSection, ViewStepsKey, mnuSteps->IsChecked() ? "1" : "0");
-    for (unsigned i = 0; i < cboEquation->GetCount(); ++i)
+    for (unsigned i = 0; i < cboEquation->GetCount(); ++i) {
         profile.WriteString(RecentSection, std::to_string(i), cboEquation->GetString(i).utf8_string());
+    }
     // A file that cannot be written keeps its old contents. No box (a
     // read-only file may be deliberate), but one line says why.
     std::string why;
-    if (!profile.Save(&why))
+    if (!profile.Save(&why)) {
         std::fprintf(stderr, "ovCalculator: settings not saved to %s: %s\n", IniFileName.c_str(), why.c_str());
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -653,8 +673,9 @@ void TfrmCalculator::SaveSettings()
 void TfrmCalculator::OnEquationChar(wxKeyEvent& event)
 {
     const int key = event.GetKeyCode();
-    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER)
+    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
         Calculate();
+    }
     event.Skip();
 }
 
@@ -665,10 +686,12 @@ void TfrmCalculator::Calculate()
 
     txtSteps->Clear();
     const bool ok = Engine->Evaluate(equation);
-    if (ok)
+    if (ok) {
         txtSteps->ShowSteps(); // a fault has shown them already
-    if (!ok)
+    }
+    if (!ok) {
         return;
+    }
 
     const TIntegerPart integerPart = ResultIntegerPart(equation);
     txtDecimal->SetValue(wxString::FromUTF8(equation));
@@ -684,8 +707,9 @@ void TfrmCalculator::Calculate()
 void TfrmCalculator::AddRecentEquation(const wxString& equation)
 {
     cboEquation->Insert(equation, 0);
-    if (cboEquation->GetCount() > RecentEquationCount)
+    if (cboEquation->GetCount() > RecentEquationCount) {
         cboEquation->Delete(RecentEquationCount);
+    }
     Editor->RestartHistoryWalk();
 }
 
@@ -695,11 +719,13 @@ void TfrmCalculator::ShowEngineError(const std::string& message, int position)
     // the last with the operation that failed marked; the results of an
     // earlier equation are not.
     txtSteps->ShowSteps();
-    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary})
+    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
         field->Clear();
+    }
     ShowMessageBox(this, wxString::FromUTF8(message), ProductName, wxOK | wxICON_EXCLAMATION);
-    if (position < 0)
+    if (position < 0) {
         return; // no place in the equation: out of memory
+    }
 
     // The engine counts bytes of the UTF-8 text, the entry counts characters.
     const std::size_t bytes = std::min(static_cast<std::size_t>(std::max(position, 0)), CurrentEquation.size());
@@ -710,8 +736,9 @@ void TfrmCalculator::ShowEngineError(const std::string& message, int position)
 
 void OnEngineError(std::string Message, int Position)
 {
-    if (frmCalculator != nullptr)
+    if (frmCalculator != nullptr) {
         frmCalculator->ShowEngineError(Message, Position);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -800,8 +827,9 @@ void TfrmCalculator::OnViewSteps(wxCommandEvent& event)
     if (mnuSteps->IsChecked()) {
         SetClientSize(StepsShownClientSize().x, GetClientSize().y);
         FitInto(WorkArea(this).GetSize());
-    } else
+    } else {
         SetClientSize(StepsHiddenClientSize());
+    }
     Editor->Focus();
     event.Skip();
 }

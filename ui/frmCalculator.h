@@ -38,13 +38,12 @@ public:
     // Only for the class registry; builds no window.
     TfrmCalculator();
     // Builds the complete window, hidden; the caller shows it.
-    TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& caption,
-                   const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
-                   long style = wxDEFAULT_FRAME_STYLE);
+    TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos = wxDefaultPosition,
+                   const wxSize& size = wxDefaultSize, long style = wxDEFAULT_FRAME_STYLE);
     ~TfrmCalculator() override;
 
-    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
-                const wxSize& size, long style);
+    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
+                long style);
     void BuildControls();
 
     // The compiled-in images by key ("Images/clear.xpm", ...). Keys compare

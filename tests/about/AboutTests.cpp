@@ -70,16 +70,16 @@ protected:
 
     std::unique_ptr<TfrmAbout> MakeDialog()
     {
-        return std::make_unique<TfrmAbout>(Frame, ids::frmAbout, "About ", wxDefaultPosition, wxDefaultSize,
-                                           wxCAPTION);
+        return std::make_unique<TfrmAbout>(Frame, ids::frmAbout, "About ", wxDefaultPosition, wxDefaultSize, wxCAPTION);
     }
 
     // The panel's children in creation order: icon, product, copyright, link, OK.
     static wxWindow* Child(TfrmAbout& dialog, std::size_t index)
     {
         wxWindow* panel = dialog.FindWindow(ids::pnlAbout);
-        if (!panel || index >= panel->GetChildren().size())
+        if (!panel || index >= panel->GetChildren().size()) {
             return nullptr;
+        }
         auto it = panel->GetChildren().begin();
         std::advance(it, index);
         return *it;
@@ -97,16 +97,18 @@ protected:
     {
         dialog.Bind(wxEVT_SHOW, [&dialog, action](wxShowEvent& event) {
             event.Skip();
-            if (event.IsShown())
+            if (event.IsShown()) {
                 dialog.CallAfter([&dialog, action] {
                     wxYield();
                     action(dialog);
                 });
+            }
         });
         wxTimer guard;
         guard.Bind(wxEVT_TIMER, [&dialog](wxTimerEvent&) {
-            if (dialog.IsModal())
+            if (dialog.IsModal()) {
                 dialog.EndModal(-1);
+            }
         });
         guard.StartOnce(15000);
         return dialog.ShowModal();
@@ -183,8 +185,9 @@ TEST_F(AboutTest, ControlsIdsAndStyle)
     EXPECT_TRUE(icon->GetBitmap().IsOk());
     EXPECT_EQ(icon->GetBitmap().GetSize(), wxSize(32, 32));
 
-    for (std::size_t i : {1u, 2u})
+    for (std::size_t i : {1u, 2u}) {
         EXPECT_EQ(Child(*dialog, i)->GetId(), wxID_STATIC);
+    }
 
     auto* link = dynamic_cast<wxStaticTextBase*>(Child(*dialog, 3));
     ASSERT_NE(link, nullptr);
@@ -337,8 +340,9 @@ TEST_F(AboutTest, SizeAndPlaceAfterTheHelpWindowWasClosed)
         SCOPED_TRACE(round);
         ShowHelpTopics(Frame, OV_HELP_FILE);
         for (wxWindow* window : wxTopLevelWindows) {
-            if (window != Frame)
+            if (window != Frame) {
                 window->Close(true);
+            }
         }
         wxYield();
         auto dialog = MakeDialog();
@@ -387,7 +391,8 @@ TEST_F(AboutTest, LinkWithNoBrowserShowsNoMessage)
     wxLog::SetActiveTarget(previous);
     delete counter;
     wxSetEnv("PATH", wxString::FromUTF8(oldPath.c_str()));
-    if (oldBrowser)
+    if (oldBrowser) {
         wxSetEnv("BROWSER", wxString::FromUTF8(browser.c_str()));
+    }
     EXPECT_EQ(messages, 0);
 }

@@ -19,16 +19,19 @@ namespace {
 std::vector<wxTopLevelWindow*> HelpWindows()
 {
     std::vector<wxTopLevelWindow*> found;
-    for (wxWindow* window : wxTopLevelWindows)
-        if (auto* frame = dynamic_cast<wxHtmlHelpFrame*>(window); frame && !frame->IsBeingDeleted())
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* frame = dynamic_cast<wxHtmlHelpFrame*>(window); frame && !frame->IsBeingDeleted()) {
             found.push_back(frame);
+        }
+    }
     return found;
 }
 
 // A packed help book whose contents nest levels deep ("" for no file).
 std::string WriteNestedBook(int levels)
 {
-    const std::string path = (std::filesystem::temp_directory_path() / "ov-help-").string() + std::to_string(wxGetProcessId()) + "-" + std::to_string(levels) + ".htb";
+    const std::string path = (std::filesystem::temp_directory_path() / "ov-help-").string() +
+                             std::to_string(wxGetProcessId()) + "-" + std::to_string(levels) + ".htb";
     wxFFileOutputStream file(path);
     wxZipOutputStream zip(file);
     const auto add = [&](const char* name, const std::string& text) {
@@ -38,11 +41,13 @@ std::string WriteNestedBook(int levels)
     add("deep.hhp", "[OPTIONS]\nContents file=deep.hhc\nDefault topic=index.html\nTitle=Deep\n\n[FILES]\nindex.html\n");
     add("index.html", "<html><body>Deep</body></html>");
     std::string contents = "<html><body>";
-    for (int i = 0; i < levels; ++i)
+    for (int i = 0; i < levels; ++i) {
         contents += "<ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Level " + std::to_string(i) +
                     "\"><param name=\"Local\" value=\"index.html\"></object>";
-    for (int i = 0; i < levels; ++i)
+    }
+    for (int i = 0; i < levels; ++i) {
         contents += "</ul>";
+    }
     add("deep.hhc", contents + "</body></html>");
     return zip.Close() && file.Close() ? path : std::string();
 }
@@ -63,8 +68,9 @@ protected:
     }
     void TearDown() override
     {
-        if (Owner)
+        if (Owner) {
             Owner->Destroy();
+        }
         Settle();
         EXPECT_TRUE(HelpWindows().empty());
     }

@@ -28,11 +28,13 @@ public:
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    if (testing::GTEST_FLAG(list_tests))
+    if (testing::GTEST_FLAG(list_tests)) {
         return RUN_ALL_TESTS(); // lists only: no display needed
+    }
     wxApp::SetInstance(new TTestApp);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
         return 2;
+    }
     int result = RUN_ALL_TESTS();
     wxTheApp->OnExit();
     wxEntryCleanup();

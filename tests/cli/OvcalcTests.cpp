@@ -15,8 +15,7 @@ namespace {
 
 // Runs ovcalc (the one beside this test program) with the arguments as they
 // are and input, when given, as its standard input.
-TChildRun RunOvcalc(const std::vector<std::string>& arguments, const char* input,
-                    const TChildOptions& options = {})
+TChildRun RunOvcalc(const std::vector<std::string>& arguments, const char* input, const TChildOptions& options = {})
 {
     return RunChild(ProgramBeside("ovcalc"), arguments, input ? input : "", options);
 }
@@ -24,9 +23,9 @@ TChildRun RunOvcalc(const std::vector<std::string>& arguments, const char* input
 struct TRow {
     const char* Equation; // what the row shows; also the trace
     std::vector<std::string> Arguments;
-    const char* Input;    // null: no equations on standard input
+    const char* Input; // null: no equations on standard input
     const char* Out;
-    const char* Err;      // a prefix of standard error
+    const char* Err; // a prefix of standard error
     int Status;
 };
 
@@ -48,33 +47,80 @@ TEST(Ovcalc, PlainOutput)
 {
     static const TRow Rows[] = {
         {"one result", {"2+3*4"}, nullptr, "Decimal: 14\nHexadecimal: E\nOctal: 16\nBinary: 1110\n", "", 0},
-        {"negative integer part, truncated", {"0-255.75"}, nullptr,
-         "Decimal: -255.75\nHexadecimal: -FF\nOctal: -377\nBinary: -11111111\n", "", 0},
-        {"steps first", {"--steps", "(1+2)*3"}, nullptr,
-         "(1+2)*3\n(3)*3\n3*3\n9\nDecimal: 9\nHexadecimal: 9\nOctal: 11\nBinary: 1001\n", "", 0},
+        {"negative integer part, truncated",
+         {"0-255.75"},
+         nullptr,
+         "Decimal: -255.75\nHexadecimal: -FF\nOctal: -377\nBinary: -11111111\n",
+         "",
+         0},
+        {"steps first",
+         {"--steps", "(1+2)*3"},
+         nullptr,
+         "(1+2)*3\n(3)*3\n3*3\n9\nDecimal: 9\nHexadecimal: 9\nOctal: 11\nBinary: 1001\n",
+         "",
+         0},
         {"a fault", {"1 + 4/(2-2)"}, nullptr, "", "ovcalc: Division by zero. (column 6)\n1 + 4/(2-2)\n     ^\n", 1},
         {"a scanner fault", {"2x"}, nullptr, "", "ovcalc: Invalid character found. (column 2)\n2x\n ^\n", 1},
-        {"the others are still answered", {"1/0", "7"}, nullptr,
-         "Decimal: 7\nHexadecimal: 7\nOctal: 7\nBinary: 111\n", "ovcalc: Division by zero. (column 2)\n1/0\n ^\n", 1},
+        {"the others are still answered",
+         {"1/0", "7"},
+         nullptr,
+         "Decimal: 7\nHexadecimal: 7\nOctal: 7\nBinary: 111\n",
+         "ovcalc: Division by zero. (column 2)\n1/0\n ^\n",
+         1},
         {"the empty equation is no failure", {""}, nullptr, "", "", 0},
-        {"beyond 64 bits, exact", {"18446744073709551615+1"}, nullptr,
+        {"beyond 64 bits, exact",
+         {"18446744073709551615+1"},
+         nullptr,
          "Decimal: 18446744073709551616\nHexadecimal: 10000000000000000\nOctal: 2000000000000000000000\nBinary: 1"
-         "0000000000000000000000000000000000000000000000000000000000000000\n", "", 0},
-        {"a lone number beyond 96 bits", {"-99999999999999999999999999999999"}, nullptr,
+         "0000000000000000000000000000000000000000000000000000000000000000\n",
+         "",
+         0},
+        {"a lone number beyond 96 bits",
+         {"-99999999999999999999999999999999"},
+         nullptr,
          "Decimal: -99999999999999999999999999999999\nHexadecimal: beyond 96 bits\nOctal: beyond 96 bits\n"
-         "Binary: beyond 96 bits\n", "", 0},
-        {"a leading sign is no option", {"-5+2"}, nullptr,
-         "Decimal: -3\nHexadecimal: -3\nOctal: -3\nBinary: -11\n", "", 0},
-        {"changes", {"--changes", "-(2+3)*2"}, nullptr,
-         "-(2+3)*2\n2: 2+3 -> 5\n0: -(5) -> -5\n0: -5*2 -> -10\nDecimal: -10\nHexadecimal: -A\nOctal: -12\nBinary: -1010\n",
-         "", 0},
-        {"control characters shown", {"1+2\x1b[31m"}, nullptr, "",
-         "ovcalc: Invalid character found. (column 4)\n1+2\\x1B[31m\n   ^\n", 1},
-        {"-- ends the options", {"--", "--json"}, nullptr, "", "ovcalc: Invalid character found. (column 3)\n--json\n  ^\n", 1},
-        {"an argument outside ASCII arrives whole", {"3\xC3\x97" "4"}, nullptr, "",
-         "ovcalc: Invalid character found. (column 2)\n3\xC3\x97" "4\n ^\n", 1},
-        {"blanks and a final backslash in an argument", {"1 + 2\\"}, nullptr, "",
-         "ovcalc: Invalid character found. (column 6)\n1 + 2\\\n     ^\n", 1},
+         "Binary: beyond 96 bits\n",
+         "",
+         0},
+        {"a leading sign is no option",
+         {"-5+2"},
+         nullptr,
+         "Decimal: -3\nHexadecimal: -3\nOctal: -3\nBinary: -11\n",
+         "",
+         0},
+        {"changes",
+         {"--changes", "-(2+3)*2"},
+         nullptr,
+         "-(2+3)*2\n2: 2+3 -> 5\n0: -(5) -> -5\n0: -5*2 -> -10\nDecimal: -10\nHexadecimal: -A\nOctal: -12\nBinary: "
+         "-1010\n",
+         "",
+         0},
+        {"control characters shown",
+         {"1+2\x1b[31m"},
+         nullptr,
+         "",
+         "ovcalc: Invalid character found. (column 4)\n1+2\\x1B[31m\n   ^\n",
+         1},
+        {"-- ends the options",
+         {"--", "--json"},
+         nullptr,
+         "",
+         "ovcalc: Invalid character found. (column 3)\n--json\n  ^\n",
+         1},
+        {"an argument outside ASCII arrives whole",
+         {"3\xC3\x97"
+          "4"},
+         nullptr,
+         "",
+         "ovcalc: Invalid character found. (column 2)\n3\xC3\x97"
+         "4\n ^\n",
+         1},
+        {"blanks and a final backslash in an argument",
+         {"1 + 2\\"},
+         nullptr,
+         "",
+         "ovcalc: Invalid character found. (column 6)\n1 + 2\\\n     ^\n",
+         1},
     };
     for (const auto& row : Rows) {
         Check(row);
@@ -85,34 +131,56 @@ TEST(Ovcalc, PlainOutput)
 TEST(Ovcalc, JsonOutput)
 {
     static const TRow Rows[] = {
-        {"result", {"--json", "2(3)"}, nullptr,
+        {"result",
+         {"--json", "2(3)"},
+         nullptr,
          "{\"equation\": \"2(3)\", \"steps\": [\"2(3)\", \"23\"], \"ok\": true, \"decimal\": \"23\", "
          "\"hexadecimal\": \"17\", \"octal\": \"27\", \"binary\": \"10111\"}\n",
-         "", 0},
-        {"changes", {"--json", "--changes", "2*(3)"}, nullptr,
+         "",
+         0},
+        {"changes",
+         {"--json", "--changes", "2*(3)"},
+         nullptr,
          "{\"equation\": \"2*(3)\", \"first\": \"2*(3)\", \"changes\": [{\"at\": 2, \"from\": \"(3)\", \"to\": \"3\"}, "
          "{\"at\": 0, \"from\": \"2*3\", \"to\": \"6\"}], \"ok\": true, \"decimal\": \"6\", \"hexadecimal\": \"6\", "
          "\"octal\": \"6\", \"binary\": \"110\"}\n",
-         "", 0},
-        {"refused, with changes", {"--json", "--changes", "2x"}, nullptr,
+         "",
+         0},
+        {"refused, with changes",
+         {"--json", "--changes", "2x"},
+         nullptr,
          "{\"equation\": \"2x\", \"first\": null, \"changes\": [], \"ok\": false, "
          "\"error\": {\"message\": \"Invalid character found.\", \"position\": 1}}\n",
-         "", 1},
-        {"fault", {"--json", "1/0"}, nullptr,
+         "",
+         1},
+        {"fault",
+         {"--json", "1/0"},
+         nullptr,
          "{\"equation\": \"1/0\", \"steps\": [\"1/0\"], \"ok\": false, "
          "\"error\": {\"message\": \"Division by zero.\", \"position\": 1}}\n",
-         "", 1},
-        {"beyond 96 bits", {"--json", "99999999999999999999999999999999"}, nullptr,
+         "",
+         1},
+        {"beyond 96 bits",
+         {"--json", "99999999999999999999999999999999"},
+         nullptr,
          "{\"equation\": \"99999999999999999999999999999999\", \"steps\": [\"99999999999999999999999999999999\"], "
          "\"ok\": true, \"decimal\": \"99999999999999999999999999999999\", \"hexadecimal\": null, \"octal\": null, "
          "\"binary\": null}\n",
-         "", 0},
-        {"empty", {"--json", ""}, nullptr, "{\"equation\": \"\", \"steps\": [], \"ok\": false, \"error\": null}\n", "",
+         "",
          0},
-        {"escaping", {"--json", "2\xff\"\\"}, nullptr,
+        {"empty",
+         {"--json", ""},
+         nullptr,
+         "{\"equation\": \"\", \"steps\": [], \"ok\": false, \"error\": null}\n",
+         "",
+         0},
+        {"escaping",
+         {"--json", "2\xff\"\\"},
+         nullptr,
          "{\"equation\": \"2\xEF\xBF\xBD\\\"\\\\\", \"steps\": [], \"ok\": false, "
          "\"error\": {\"message\": \"Invalid character found.\", \"position\": 1}}\n",
-         "", 1},
+         "",
+         1},
     };
     for (const auto& row : Rows) {
         Check(row);
@@ -223,7 +291,9 @@ TEST(Ovcalc, OutOfMemory)
     };
     const TMemoryRow rows[] = {
         {"plain", {}, false, "Decimal: 4\nHexadecimal: 4\nOctal: 4\nBinary: 100\n"},
-        {"json", {"--json", "--changes"}, true,
+        {"json",
+         {"--json", "--changes"},
+         true,
          "{\"equation\": \"2+2\", \"first\": \"2+2\", \"changes\": [{\"at\": 0, \"from\": \"2+2\", \"to\": \"4\"}], "
          "\"ok\": true, \"decimal\": \"4\", \"hexadecimal\": \"4\", \"octal\": \"4\", \"binary\": \"100\"}\n"},
     };
@@ -247,17 +317,29 @@ TEST(Ovcalc, OutOfMemory)
 TEST(Ovcalc, StandardInput)
 {
     static const TRow Rows[] = {
-        {"lines", {}, "1+1\r\n\n7/2", "Decimal: 2\nHexadecimal: 2\nOctal: 2\nBinary: 10\n"
-                                     "Decimal: 3.5\nHexadecimal: 3\nOctal: 3\nBinary: 11\n", "", 0},
-        {"a failing line", {"--json"}, "(1\n2^10\n",
+        {"lines",
+         {},
+         "1+1\r\n\n7/2",
+         "Decimal: 2\nHexadecimal: 2\nOctal: 2\nBinary: 10\n"
+         "Decimal: 3.5\nHexadecimal: 3\nOctal: 3\nBinary: 11\n",
+         "",
+         0},
+        {"a failing line",
+         {"--json"},
+         "(1\n2^10\n",
          "{\"equation\": \"(1\", \"steps\": [], \"ok\": false, \"error\": {\"message\": "
          "\"Opening parenthesis with no matching closing parenthesis found.\", \"position\": 0}}\n"
          "{\"equation\": \"2^10\", \"steps\": [\"2^10\", \"1024\"], \"ok\": true, \"decimal\": \"1024\", "
          "\"hexadecimal\": \"400\", \"octal\": \"2000\", \"binary\": \"10000000000\"}\n",
-         "", 1},
+         "",
+         1},
         {"no input", {}, "", "", "", 0},
-        {"a Ctrl-Z byte is a character, not the end", {}, "2\x1a\n3\n", "Decimal: 3\nHexadecimal: 3\nOctal: 3\nBinary: 11\n",
-         "ovcalc: Invalid character found. (line 1, column 2)\n2\\x1A\n ^\n", 1},
+        {"a Ctrl-Z byte is a character, not the end",
+         {},
+         "2\x1a\n3\n",
+         "Decimal: 3\nHexadecimal: 3\nOctal: 3\nBinary: 11\n",
+         "ovcalc: Invalid character found. (line 1, column 2)\n2\\x1A\n ^\n",
+         1},
     };
     for (const auto& row : Rows) {
         Check(row);

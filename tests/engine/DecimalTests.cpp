@@ -31,34 +31,37 @@ TEST(DecimalVectors, EveryRowMatches)
     int rows = 0;
     bool header = true;
     while (std::getline(file, line)) {
-        if (line.empty() || line[0] == '#')
+        if (line.empty() || line[0] == '#') {
             continue;
+        }
         if (header) {
             header = false; // column names
             continue;
         }
         std::vector<std::string> field;
         std::stringstream columns(line);
-        for (std::string cell; std::getline(columns, cell, '\t');)
+        for (std::string cell; std::getline(columns, cell, '\t');) {
             field.push_back(cell);
+        }
         field.resize(5);
         const std::string& op = field[0];
         SCOPED_TRACE(line);
         const TDecimal a = DecimalFromText(field[1]);
         const TDecimal b = DecimalFromText(field[2]);
         std::string actual;
-        if (op == "add")
+        if (op == "add") {
             actual = Show(DecimalAdd(a, b));
-        else if (op == "sub")
+        } else if (op == "sub") {
             actual = Show(DecimalSubtract(a, b));
-        else if (op == "mul")
+        } else if (op == "mul") {
             actual = Show(DecimalMultiply(a, b));
-        else if (op == "div")
+        } else if (op == "div") {
             actual = Show(DecimalDivide(a, b));
-        else if (op == "fromtext" || op == "totext")
+        } else if (op == "fromtext" || op == "totext") {
             actual = Show(a);
-        else
+        } else {
             ADD_FAILURE() << "unknown op " << op;
+        }
         EXPECT_EQ(actual, field[3]);
         ++rows;
     }
@@ -75,12 +78,25 @@ TEST(DecimalText, ReadsAndWritesBack)
 {
     static const TextRow rows[] = {
         // numbers as typed
-        {"007", "7"}, {"+5", "5"}, {".5", "0.5"}, {"5.", "5"}, {"-.5", "-0.5"}, {"1.50", "1.5"}, {"3.0", "3"},
+        {"007", "7"},
+        {"+5", "5"},
+        {".5", "0.5"},
+        {"5.", "5"},
+        {"-.5", "-0.5"},
+        {"1.50", "1.5"},
+        {"3.0", "3"},
         // any zero is "0"
-        {"-0", "0"}, {"-0.000", "0"}, {"+.0", "0"}, {"0E+999999999", "0"},
+        {"-0", "0"},
+        {"-0.000", "0"},
+        {"+.0", "0"},
+        {"0E+999999999", "0"},
         // exponent forms of power results
-        {"1E+20", "100000000000000000000"}, {"1.5E-07", "0.00000015"}, {"1e1", "10"}, {"2.5e0", "2.5"},
-        {"9.5367431640625E-07", "0.00000095367431640625"}, {"-1.4142135623731E+05", "-141421.35623731"},
+        {"1E+20", "100000000000000000000"},
+        {"1.5E-07", "0.00000015"},
+        {"1e1", "10"},
+        {"2.5e0", "2.5"},
+        {"9.5367431640625E-07", "0.00000095367431640625"},
+        {"-1.4142135623731E+05", "-141421.35623731"},
         // the 96-bit boundary
         {"79228162514264337593543950335", "79228162514264337593543950335"},
         {"-79228162514264337593543950335", "-79228162514264337593543950335"},
@@ -102,9 +118,22 @@ TEST(DecimalText, ReadsAndWritesBack)
         {"3.14159265358979323846264338327950288419716939937510", "3.1415926535897932384626433833"},
         {"12345678901234567890123456789.5", "12345678901234567890123456790"},
         // not numbers
-        {"", "FAIL"}, {"-", "FAIL"}, {"+", "FAIL"}, {"-.", "FAIL"}, {"+.", "FAIL"}, {".", "FAIL"},
-        {"2-3", "FAIL"}, {"1.2.3", "FAIL"}, {"1e", "FAIL"}, {"1E+", "FAIL"}, {"E5", "FAIL"},
-        {" 1", "FAIL"}, {"1 ", "FAIL"}, {"0x10", "FAIL"}, {"1,5", "FAIL"}, {"--1", "FAIL"},
+        {"", "FAIL"},
+        {"-", "FAIL"},
+        {"+", "FAIL"},
+        {"-.", "FAIL"},
+        {"+.", "FAIL"},
+        {".", "FAIL"},
+        {"2-3", "FAIL"},
+        {"1.2.3", "FAIL"},
+        {"1e", "FAIL"},
+        {"1E+", "FAIL"},
+        {"E5", "FAIL"},
+        {" 1", "FAIL"},
+        {"1 ", "FAIL"},
+        {"0x10", "FAIL"},
+        {"1,5", "FAIL"},
+        {"--1", "FAIL"},
     };
     for (const TextRow& row : rows) {
         SCOPED_TRACE(row.Text);
@@ -152,8 +181,9 @@ TEST(DecimalText, DoubleKindAsFifteenSignificantDigits)
         EXPECT_EQ(Show(DecimalFromText(row.Plain)), Show(DecimalFromText(row.Expected)));
     }
     // What is no number in exponent form comes back as it is.
-    for (const char* text : {"2-3", "1e", "E5", "1.2.3E4", "1E+99999"})
+    for (const char* text : {"2-3", "1e", "E5", "1.2.3E4", "1E+99999"}) {
         EXPECT_EQ(DecimalTextWithoutExponent(text), text);
+    }
 }
 
 struct ArithmeticRow {
@@ -168,12 +198,18 @@ std::string Apply(const ArithmeticRow& row)
     const TDecimal a = Dec(row.A);
     const TDecimal b = Dec(row.B);
     switch (row.Op) {
-    case '+': return Show(DecimalAdd(a, b));
-    case '-': return Show(DecimalSubtract(a, b));
-    case '*': return Show(DecimalMultiply(a, b));
-    case '/': return Show(DecimalDivide(a, b));
-    case '^': return Show(DecimalPower(a, b));
-    case '&': return Show(DecimalPower(a, DecimalReciprocal(b)));
+    case '+':
+        return Show(DecimalAdd(a, b));
+    case '-':
+        return Show(DecimalSubtract(a, b));
+    case '*':
+        return Show(DecimalMultiply(a, b));
+    case '/':
+        return Show(DecimalDivide(a, b));
+    case '^':
+        return Show(DecimalPower(a, b));
+    case '&':
+        return Show(DecimalPower(a, DecimalReciprocal(b)));
     }
     return "bad op";
 }
@@ -267,11 +303,21 @@ TEST(DecimalFailures, CarryTheirReason)
         const TDecimal b = Dec(row.B);
         TDecimal result;
         switch (row.Op) {
-        case '+': result = DecimalAdd(a, b); break;
-        case '*': result = DecimalMultiply(a, b); break;
-        case '/': result = DecimalDivide(a, b); break;
-        case '^': result = DecimalPower(a, b); break;
-        case '&': result = DecimalPower(a, DecimalReciprocal(b)); break;
+        case '+':
+            result = DecimalAdd(a, b);
+            break;
+        case '*':
+            result = DecimalMultiply(a, b);
+            break;
+        case '/':
+            result = DecimalDivide(a, b);
+            break;
+        case '^':
+            result = DecimalPower(a, b);
+            break;
+        case '&':
+            result = DecimalPower(a, DecimalReciprocal(b));
+            break;
         }
         EXPECT_EQ(result.Status, row.Expected);
         EXPECT_EQ(DecimalToText(result), "");

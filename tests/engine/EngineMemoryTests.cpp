@@ -48,7 +48,10 @@ void operator delete(void* p) noexcept
     }
 }
 
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept
+{
+    operator delete(p);
+}
 
 namespace {
 

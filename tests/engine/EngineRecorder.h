@@ -28,8 +28,9 @@ inline void RecordError(std::string message, int position)
 inline void RecordStep(const std::string& equation)
 {
     ++Recorder.StepCount;
-    if (Recorder.KeepSteps)
+    if (Recorder.KeepSteps) {
         Recorder.Steps.push_back(equation);
-    else
+    } else {
         Recorder.LastStep = equation;
+    }
 }

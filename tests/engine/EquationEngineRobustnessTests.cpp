@@ -140,8 +140,8 @@ TEST(EquationEngineRobustness, LimitsAreFaultsNotExceptions)
         std::string_view Message;
         int Position;
     } rows[] = {
-        {&small, Repeat("1+", 30) + "1", MessageEquationTooLong, 0},      // the first step
-        {&small, "10+20+30+40+50+60+70+80", MessageEquationTooLong, 2},   // the steps after it
+        {&small, Repeat("1+", 30) + "1", MessageEquationTooLong, 0},    // the first step
+        {&small, "10+20+30+40+50+60+70+80", MessageEquationTooLong, 2}, // the steps after it
         {&throwing, "1+2", MessageOutOfMemory, -1},
     };
     for (const TRow& row : rows) {

@@ -101,13 +101,11 @@ TEST(EquationScanner, SplitsIntoTokensAsTyped)
         {"2--5", {{tkNumber, "2", 0}, {tkOperator, "-", 1}, {tkNumber, "-5", 2}}},
         {"(-5)", {{tkOpenParenthesis, "(", 0}, {tkNumber, "-5", 1}, {tkCloseParenthesis, ")", 3}}},
         {"--5", {{tkNumber, "-", 0}, {tkOperator, "-", 1}, {tkNumber, "5", 2}}},
-        {"-(3)",
-         {{tkNumber, "-", 0}, {tkOpenParenthesis, "(", 1}, {tkNumber, "3", 2}, {tkCloseParenthesis, ")", 3}}},
-        {"2(3)",
-         {{tkNumber, "2", 0}, {tkOpenParenthesis, "(", 1}, {tkNumber, "3", 2}, {tkCloseParenthesis, ")", 3}}},
+        {"-(3)", {{tkNumber, "-", 0}, {tkOpenParenthesis, "(", 1}, {tkNumber, "3", 2}, {tkCloseParenthesis, ")", 3}}},
+        {"2(3)", {{tkNumber, "2", 0}, {tkOpenParenthesis, "(", 1}, {tkNumber, "3", 2}, {tkCloseParenthesis, ")", 3}}},
         {"-.", {{tkNumber, "-.", 0}}},
-        {"5. ^ .5 & 007", {{tkNumber, "5.", 0}, {tkOperator, "^", 3}, {tkNumber, ".5", 5},
-                           {tkOperator, "&", 8}, {tkNumber, "007", 10}}},
+        {"5. ^ .5 & 007",
+         {{tkNumber, "5.", 0}, {tkOperator, "^", 3}, {tkNumber, ".5", 5}, {tkOperator, "&", 8}, {tkNumber, "007", 10}}},
         {"3.14159265358979", {{tkNumber, "3.14159265358979", 0}}},
     };
     for (const auto& row : Rows) {
@@ -198,8 +196,7 @@ TEST(EquationEvaluator, ReducesStepByStep)
         {"5.", {"5."}, "5."},
         {"(5)", {"(5)", "5"}, "5"},
         {"(007)", {"(007)", "007"}, "007"},
-        {"99999999999999999999999999999999", {"99999999999999999999999999999999"},
-         "99999999999999999999999999999999"},
+        {"99999999999999999999999999999999", {"99999999999999999999999999999999"}, "99999999999999999999999999999999"},
     };
     for (const auto& row : Rows) {
         ExpectReduction(row);
@@ -235,8 +232,7 @@ TEST(EquationEvaluator, ReportsArithmeticFailures)
         {{"+.+1", MessageInvalidNumber, 0}, {"+.+1"}},
         // The left operand is checked before the right one and before computing.
         {{"-/0", MessageInvalidNumber, 0}, {"-/0"}},
-        {{"99999999999999999999999999999999/-", MessageNumberTooLarge, 32},
-         {"99999999999999999999999999999999/-"}},
+        {{"99999999999999999999999999999999/-", MessageNumberTooLarge, 32}, {"99999999999999999999999999999999/-"}},
         {{"5/-", MessageInvalidNumber, 2}, {"5/-"}},
         // Positions count the spaces of the text as typed.
         {{"1 + 2 * -", MessageInvalidNumber, 8}, {"1+2*-"}},

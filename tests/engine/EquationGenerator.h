@@ -32,8 +32,9 @@ private:
 
     void Term(std::string& text, int depth)
     {
-        static const char* const Numbers[] = {"0", "1", "2", "3", "7", "10", "0.5", ".25", "5.", "007", "12.125",
-                                              "-1", "+2", "-0.5", "-", "+", "-.", "1000000000000", "3.3"};
+        static const char* const Numbers[] = {"0",   "1",      "2",  "3",  "7",    "10", "0.5", ".25", "5.",
+                                              "007", "12.125", "-1", "+2", "-0.5", "-",  "+",   "-.",  "1000000000000",
+                                              "3.3"};
         Space(text);
         if (depth < 6 && Pick(4) == 0) {
             static const char* const Prefixes[] = {"", "", "-", "+", "2", "-1"};

@@ -128,7 +128,7 @@ private:
                     const TDecimal value = DecimalFromText(text);
                     if (!value.IsOk()) {
                         return Fail(value.Status == TDecimalStatus::Overflow ? MessageNumberTooLarge
-                                                                            : MessageInvalidNumber,
+                                                                             : MessageInvalidNumber,
                                     groupPosition);
                     }
                     T[i].Text = DecimalToText(value);
@@ -159,20 +159,37 @@ private:
         }
         TDecimal result;
         switch (T[k].Text[0]) {
-        case '+': result = DecimalAdd(l, r); break;
-        case '-': result = DecimalSubtract(l, r); break;
-        case '*': result = DecimalMultiply(l, r); break;
-        case '/': result = DecimalDivide(l, r); break;
-        case '^': result = DecimalPower(l, r); break;
-        default: result = DecimalPower(l, DecimalReciprocal(r)); break;
+        case '+':
+            result = DecimalAdd(l, r);
+            break;
+        case '-':
+            result = DecimalSubtract(l, r);
+            break;
+        case '*':
+            result = DecimalMultiply(l, r);
+            break;
+        case '/':
+            result = DecimalDivide(l, r);
+            break;
+        case '^':
+            result = DecimalPower(l, r);
+            break;
+        default:
+            result = DecimalPower(l, DecimalReciprocal(r));
+            break;
         }
         switch (result.Status) {
-        case TDecimalStatus::Ok: break;
-        case TDecimalStatus::DivisionByZero: return Fail(MessageDivisionByZero, T[k].Position);
-        case TDecimalStatus::NotReal: return Fail(MessageNotReal, T[k].Position);
-        default: return Fail(MessageNumberTooLarge, T[k].Position);
+        case TDecimalStatus::Ok:
+            break;
+        case TDecimalStatus::DivisionByZero:
+            return Fail(MessageDivisionByZero, T[k].Position);
+        case TDecimalStatus::NotReal:
+            return Fail(MessageNotReal, T[k].Position);
+        default:
+            return Fail(MessageNumberTooLarge, T[k].Position);
         }
-        T.insert(T.begin() + static_cast<std::ptrdiff_t>(k + 2), TToken{tkNumber, DecimalToText(result), T[k - 1].Position});
+        T.insert(T.begin() + static_cast<std::ptrdiff_t>(k + 2),
+                 TToken{tkNumber, DecimalToText(result), T[k - 1].Position});
         for (int n = 0; n < 3; ++n) {
             T.erase(T.begin() + static_cast<std::ptrdiff_t>(k - 1));
         }

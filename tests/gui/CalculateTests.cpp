@@ -36,17 +36,32 @@ const TCalculation Calculations[] = {
     // a lone number keeps its typed text
     {".5", {".5"}, ".5", "0", "0", "0"},
     // beyond 64 bits the base fields are as exact
-    {"9223372036854775807+1", {"9223372036854775807+1", "9223372036854775808"}, "9223372036854775808",
-     "8000000000000000", "1000000000000000000000", "1000000000000000000000000000000000000000000000000000000000000000"},
-    {"-9223372036854775807-2", {"-9223372036854775807-2", "-9223372036854775809"}, "-9223372036854775809",
-     "-8000000000000001", "-1000000000000000000001",
+    {"9223372036854775807+1",
+     {"9223372036854775807+1", "9223372036854775808"},
+     "9223372036854775808",
+     "8000000000000000",
+     "1000000000000000000000",
+     "1000000000000000000000000000000000000000000000000000000000000000"},
+    {"-9223372036854775807-2",
+     {"-9223372036854775807-2", "-9223372036854775809"},
+     "-9223372036854775809",
+     "-8000000000000001",
+     "-1000000000000000000001",
      "-1000000000000000000000000000000000000000000000000000000000000001"},
     // the 96-bit edge: every digit, scrolling where the field is too narrow
-    {"79228162514264337593543950335", {"79228162514264337593543950335"}, "79228162514264337593543950335",
-     "FFFFFFFFFFFFFFFFFFFFFFFF", "77777777777777777777777777777777", Ones96.c_str()},
+    {"79228162514264337593543950335",
+     {"79228162514264337593543950335"},
+     "79228162514264337593543950335",
+     "FFFFFFFFFFFFFFFFFFFFFFFF",
+     "77777777777777777777777777777777",
+     Ones96.c_str()},
     // exponent forms are read by value, not by their leading digits
     {"2^-20", {"2^-20", "9.5367431640625E-07"}, "9.5367431640625E-07", "0", "0", "0"},
-    {"10^20", {"10^20", "1E+20"}, "1E+20", "56BC75E2D63100000", "12657072742654304000000",
+    {"10^20",
+     {"10^20", "1E+20"},
+     "1E+20",
+     "56BC75E2D63100000",
+     "12657072742654304000000",
      "1010110101111000111010111100010110101100011000100000000000000000000"},
 };
 
@@ -89,8 +104,9 @@ TEST_F(CalculatorTest, SecondCalculation_ReplacesTheStepsOfTheFirst)
 TEST_F(CalculatorTest, KeysOtherThanEnter_DoNotCalculate)
 {
     Equation()->SetValue("2+3");
-    for (int key : {int('5'), int(WXK_TAB), int(WXK_ESCAPE), int(WXK_SPACE)})
+    for (int key : {int('5'), int(WXK_TAB), int(WXK_ESCAPE), int(WXK_SPACE)}) {
         PressKey(key);
+    }
     EXPECT_EQ(FieldText(ids::txtDecimal), "");
     EXPECT_EQ(StepsText(), "");
     EXPECT_EQ(RecentEquations(), std::vector<std::string>(10, ""));
@@ -106,8 +122,9 @@ TEST_F(CalculatorTest, KeypadEnter_Calculates)
 TEST_F(CalculatorTest, ManySteps_OneLineEach)
 {
     std::string equation = "1";
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < 300; ++i) {
         equation += "+1";
+    }
     Calculate(equation);
     const std::vector<std::string> lines = StepLines();
     ASSERT_EQ(lines.size(), 301u);
@@ -125,8 +142,9 @@ TEST_F(CalculatorTest, ManySteps_OneLineEach)
 TEST_F(CalculatorTest, LongEquation_EveryStepInTheBox)
 {
     std::string equation = "1";
-    for (int i = 0; i < 20000; ++i)
+    for (int i = 0; i < 20000; ++i) {
         equation += "+1";
+    }
     Calculate(equation);
     ASSERT_EQ(Steps()->GetLineCount(), 20001u);
     EXPECT_EQ(Steps()->GetLines(10000, 10001), "10001" + equation.substr(20001));
@@ -168,8 +186,9 @@ TEST_F(CalculatorTest, CopySelectedSteps)
 
     // 12,000 operators: some 140 MB of step text.
     std::string equation = "1";
-    for (int i = 0; i < 12000; ++i)
+    for (int i = 0; i < 12000; ++i) {
         equation += "+1";
+    }
     Calculate(equation);
     Steps()->SelectLines(0, Steps()->GetLineCount());
     bool copied = true;
@@ -188,12 +207,13 @@ TEST_F(CalculatorTest, RecentList_StartsWithTenEmptyItems)
 
 TEST_F(CalculatorTest, RecentList_NewestFirstAtMostTenDuplicatesKept)
 {
-    const char* const equations[] = {"1+1", "2+2", "2+2", "3+3", "4+4", "5+5",
+    const char* const equations[] = {"1+1", "2+2", "2+2", "3+3", "4+4",   "5+5",
                                      "6+6", "7+7", "8+8", "9+9", "10+10", "11+11"};
-    for (const char* equation : equations)
+    for (const char* equation : equations) {
         Calculate(equation);
-    EXPECT_EQ(RecentEquations(), (std::vector<std::string>{"11+11", "10+10", "9+9", "8+8", "7+7", "6+6", "5+5",
-                                                           "4+4", "3+3", "2+2"}));
+    }
+    EXPECT_EQ(RecentEquations(),
+              (std::vector<std::string>{"11+11", "10+10", "9+9", "8+8", "7+7", "6+6", "5+5", "4+4", "3+3", "2+2"}));
 }
 
 TEST_F(CalculatorTest, RecentList_KeepsTheEquationAsTyped)
@@ -258,8 +278,9 @@ TEST_F(CalculatorTest, Fault_ClearsTheResultsAndLeavesTheRecentList)
     Calculate("2+3*4");
     wxTEST_DIALOG(Calculate("2*/3"), ExpectEngineMessage("Unexpected character."));
 
-    for (wxWindowID id : {ids::txtDecimal, ids::txtHexadecimal, ids::txtOctal, ids::txtBinary})
+    for (wxWindowID id : {ids::txtDecimal, ids::txtHexadecimal, ids::txtOctal, ids::txtBinary}) {
         EXPECT_EQ(FieldText(id), "") << "no result of another equation beside this one";
+    }
     EXPECT_EQ(RecentEquations().front(), "2+3*4");
     EXPECT_EQ(RecentEquations()[1], "");
     EXPECT_EQ(EquationText(), "2*/3");
@@ -289,8 +310,7 @@ private:
 TEST_F(CalculatorTest, ArithmeticFault_StepsSoFarShowBeforeTheMessage)
 {
     Calculate("1+1");
-    wxTEST_DIALOG(Calculate("2*3+1/0"),
-                  ExpectMessageOverSteps("Division by zero.", Steps(), "2*3+1/0\n6+1/0\n"));
+    wxTEST_DIALOG(Calculate("2*3+1/0"), ExpectMessageOverSteps("Division by zero.", Steps(), "2*3+1/0\n6+1/0\n"));
     EXPECT_EQ(StepsText(), "2*3+1/0\n6+1/0\n");
     const TStepHistory::TMark failed = Steps()->GetHistory().MarkOf(1);
     EXPECT_EQ(std::make_pair(failed.Start, failed.Length), std::make_pair(std::size_t{2}, std::size_t{3})) << "1/0";

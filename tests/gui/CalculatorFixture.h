@@ -75,8 +75,9 @@ protected:
     void SetUp() override
     {
         RemoveSettingsFile();
-        if (OpenOnSetUp)
+        if (OpenOnSetUp) {
             Open();
+        }
     }
 
     void TearDown() override
@@ -87,16 +88,17 @@ protected:
 
     void Open()
     {
-        Window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition,
-                                    wxDefaultSize, MainWindowStyle);
+        Window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition, wxDefaultSize,
+                                    MainWindowStyle);
         frmCalculator = Window;
     }
 
     // Destroys the window, which saves the settings.
     void Close()
     {
-        if (Window != nullptr)
+        if (Window != nullptr) {
             Window->Destroy();
+        }
         Window = nullptr;
         frmCalculator = nullptr;
         // Top-level windows are deleted when the application next goes idle.
@@ -178,8 +180,9 @@ protected:
     std::vector<std::string> RecentEquations() const
     {
         std::vector<std::string> items;
-        for (unsigned i = 0; i < Equation()->GetCount(); ++i)
+        for (unsigned i = 0; i < Equation()->GetCount(); ++i) {
             items.push_back(Equation()->GetString(i).utf8_string());
+        }
         return items;
     }
 
@@ -197,8 +200,9 @@ protected:
         std::vector<std::string> lines;
         const std::string text = StepsText();
         std::size_t start = 0;
-        for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
             lines.push_back(text.substr(start, end - start));
+        }
         EXPECT_EQ(start, text.size()) << "every step line ends in a line break";
         return lines;
     }
@@ -224,8 +228,9 @@ protected:
         EXPECT_TRUE(dialog->GetMessageDialogStyle() & wxOK);
         // The icon of its kind, and the whole caption in the title bar.
         bool icon = false;
-        for (wxWindow* child : dialog->GetChildren())
+        for (wxWindow* child : dialog->GetChildren()) {
             icon = icon || dynamic_cast<wxStaticBitmap*>(child) != nullptr;
+        }
         EXPECT_TRUE(icon);
         EXPECT_GE(dialog->GetSize().x, dialog->GetTextExtent(dialog->GetCaption()).x + 100);
         return wxExpectDismissableModal<TMessageBox>::OnInvoked(dialog);

@@ -74,8 +74,8 @@ const TStore Stores[] = {
     {"12*(3+4)", 0, 8, "12*(3+4)"}, // all selected
     {"12*(3+4)", 8, 8, "12*(3+4)"}, // nothing selected: the whole text
     {"12*(3+4)", 2, 2, "12*(3+4)"},
-    {"12*(3+4)", 4, 7, "3+4"},      // the selection only
-    {"", 0, 0, ""},                 // an empty box empties the memory
+    {"12*(3+4)", 4, 7, "3+4"}, // the selection only
+    {"", 0, 0, ""},            // an empty box empties the memory
 };
 
 class StoreTest : public CalculatorTest, public ::testing::WithParamInterface<TStore> {};
@@ -239,10 +239,11 @@ TEST_F(CalculatorTest, Exit_ClosesAgainstAVetoAndSaves)
 {
     // A close handler that would keep the window if it could.
     Window->Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent& event) {
-        if (event.CanVeto())
+        if (event.CanVeto()) {
             event.Veto();
-        else
+        } else {
             event.Skip();
+        }
     });
     Calculate("6*7");
     SendCommand(ids::mnuExit);

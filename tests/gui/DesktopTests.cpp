@@ -25,8 +25,9 @@ bool DeliverUntil(Condition condition)
 {
     for (int round = 0; round < 200 && !condition(); ++round) {
         wxYield();
-        if (!condition())
+        if (!condition()) {
             wxMilliSleep(10);
+        }
     }
     return condition();
 }
@@ -58,8 +59,9 @@ protected:
 std::string ClipboardText()
 {
     wxTextDataObject data;
-    if (!wxTheClipboard->Open())
+    if (!wxTheClipboard->Open()) {
         return "<no clipboard>";
+    }
     const bool got = wxTheClipboard->GetData(data);
     wxTheClipboard->Close();
     return got ? data.GetText().utf8_string() : "";
@@ -144,8 +146,8 @@ std::string Screenshot(const wxWindow* window, int& stride)
     std::string pixels;
 #ifdef __WXGTK__
     const wxRect rect = window->GetScreenRect();
-    GdkPixbuf* image = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), rect.x, rect.y, rect.width,
-                                                  rect.height);
+    GdkPixbuf* image =
+        gdk_pixbuf_get_from_window(gdk_get_default_root_window(), rect.x, rect.y, rect.width, rect.height);
     if (image != nullptr) {
         stride = gdk_pixbuf_get_rowstride(image);
         pixels.assign(reinterpret_cast<const char*>(gdk_pixbuf_read_pixels(image)),
@@ -167,8 +169,9 @@ std::vector<std::string> DrawnRows(TStepsView* steps)
     const std::string image = Screenshot(steps->GetList(), stride);
     const std::size_t rowBytes = static_cast<std::size_t>(stride) * steps->GetRowHeight();
     std::vector<std::string> rows;
-    for (int row = 0; row < steps->GetVisibleRows() && rowBytes * (row + 1) <= image.size(); ++row)
+    for (int row = 0; row < steps->GetVisibleRows() && rowBytes * (row + 1) <= image.size(); ++row) {
         rows.push_back(image.substr(rowBytes * row, rowBytes));
+    }
     return rows;
 }
 
@@ -183,8 +186,9 @@ TEST_F(DesktopTest, StepsScrollSidewaysEveryRowAtOnce)
     Window->Raise();
     ASSERT_TRUE(DeliverUntil([&] { return Steps()->IsShownOnScreen(); }));
     wxString equation = "1";
-    for (int i = 2; i < 60; ++i)
+    for (int i = 2; i < 60; ++i) {
         equation << "+" << i;
+    }
     Calculate(equation);
     const int rows = Steps()->GetVisibleRows();
     ASSERT_GE(rows, 7);
@@ -260,8 +264,9 @@ TEST_F(CalculatorTest, FieldDigitsAreAtLeastAsTallAsTheLabels)
 {
     wxStaticText* label = nullptr;
     for (wxWindow* child : Find<wxPanel>(ids::pnlMain)->GetChildren()) {
-        if (auto* text = dynamic_cast<wxStaticText*>(child); text && text->GetLabel() == "Decimal:")
+        if (auto* text = dynamic_cast<wxStaticText*>(child); text && text->GetLabel() == "Decimal:") {
             label = text;
+        }
     }
     ASSERT_NE(label, nullptr);
     EXPECT_GE(InkHeight(Field(ids::txtDecimal)->GetFont(), "0123456789"), InkHeight(label->GetFont(), "D"));

@@ -45,9 +45,11 @@ protected:
     // Each character as a key, then put in as the box would.
     void Type(const wxString& text)
     {
-        for (wxUniChar c : text)
-            if (!SendKey({static_cast<int>(c.GetValue())}))
+        for (wxUniChar c : text) {
+            if (!SendKey({static_cast<int>(c.GetValue())})) {
                 Equation()->WriteText(wxString(c));
+            }
+        }
     }
 
     // The caret where keys move it, the anchor where a selection started.
@@ -108,13 +110,15 @@ TEST_F(EditingTest, EditingKeysActAlikeAtAnyLength)
 {
     Equation()->Set(wxArrayString(4, std::vector<const char*>{"7*6", "", " ", "1+2"}.data()));
     wxString filler; // long enough for GTK's own caret motion to take seconds a key
-    while (filler.length() < 60000)
+    while (filler.length() < 60000) {
         filler += "+1";
+    }
     // Windows' own caret keys are as quick in a long text as in a short one,
     // and under Wine the edit control takes seconds to be given one.
     std::vector<wxString> tails{wxString()};
-    if (TEquationEditor::MovesCaretItself())
+    if (TEquationEditor::MovesCaretItself()) {
         tails.push_back(filler);
+    }
     for (const wxString& tail : tails) {
         const wxString text = "12.5 + (3*4)-6.7" + tail;
         const auto at = [&](long position) { return position == End ? long(text.length()) : position; };
@@ -122,14 +126,18 @@ TEST_F(EditingTest, EditingKeysActAlikeAtAnyLength)
             const auto caretKey = [](TKey key) {
                 return key.Code == WXK_LEFT || key.Code == WXK_RIGHT || key.Code == WXK_HOME || key.Code == WXK_END;
             };
-            if (!TEquationEditor::MovesCaretItself() && std::any_of(row.Keys.begin(), row.Keys.end(), caretKey))
+            if (!TEquationEditor::MovesCaretItself() && std::any_of(row.Keys.begin(), row.Keys.end(), caretKey)) {
                 continue; // the system's edit control moves the caret by its own rules
+            }
             SCOPED_TRACE(std::string(row.Name) + (tail.empty() ? "" : " (long)"));
             Equation()->SetValue(text);
             Select(row.Caret, row.Anchor);
-            for (const TKey& key : row.Keys)
+            for (const TKey& key : row.Keys) {
                 EXPECT_TRUE(SendKey(key)) << "the box's own handling would take the key";
-            EXPECT_EQ(Equation()->GetValue(), !row.After ? text : row.FromList ? wxString(row.After) : row.After + tail);
+            }
+            EXPECT_EQ(Equation()->GetValue(), !row.After     ? text
+                                              : row.FromList ? wxString(row.After)
+                                                             : row.After + tail);
             EXPECT_EQ(CaretAndAnchor(), std::make_pair(at(row.CaretAfter), at(row.AnchorAfter)));
         }
     }
@@ -156,17 +164,20 @@ struct TUndo {
 
 const TUndo Undos[] = {
     {"typing, a word at a time", {{TOp::Type, "12+345"}}, {"12+", "12", ""}},
-    {"typing over a selection", {{TOp::Type, "2+3"}, {TOp::Select, "", 2, 3}, {TOp::Type, "56"}},
+    {"typing over a selection",
+     {{TOp::Type, "2+3"}, {TOp::Select, "", 2, 3}, {TOp::Type, "56"}},
      {"2+3", "2+", "2", ""}},
-    {"Backspace, a word at a time", {{TOp::Type, "2+34"}, {TOp::Backspace}, {TOp::Backspace}, {TOp::Backspace}},
+    {"Backspace, a word at a time",
+     {{TOp::Type, "2+34"}, {TOp::Backspace}, {TOp::Backspace}, {TOp::Backspace}},
      {"2+", "2+34", "2+", "2", ""}},
     {"calculating is no change", {{TOp::Type, "6*7"}, {TOp::Enter}, {TOp::Type, "1"}}, {"6*7", "6*", "6", ""}},
-    {"an insert and Clear", {{TOp::Type, "2*"}, {TOp::Tool, "", ids::ToolPi}, {TOp::Tool, "", ids::ToolClear}},
+    {"an insert and Clear",
+     {{TOp::Type, "2*"}, {TOp::Tool, "", ids::ToolPi}, {TOp::Tool, "", ids::ToolClear}},
      {"2*3.14159265358979", "2*", "2", ""}},
-    {"a paste and a cut", {{TOp::Type, "1+"}, {TOp::Paste, "2+3\n"}, {TOp::Select, "", 0, 2}, {TOp::Cut}},
+    {"a paste and a cut",
+     {{TOp::Type, "1+"}, {TOp::Paste, "2+3\n"}, {TOp::Select, "", 0, 2}, {TOp::Cut}},
      {"1+2+3", "1+", "1", ""}},
-    {"the memory over a selection", {{TOp::Type, "8"}, {TOp::Select, "", 0, 1}, {TOp::Retrieve, "40"}},
-     {"8", ""}},
+    {"the memory over a selection", {{TOp::Type, "8"}, {TOp::Select, "", 0, 1}, {TOp::Retrieve, "40"}}, {"8", ""}},
     {"walking and picking from the list", {{TOp::Type, "5"}, {TOp::Up}, {TOp::Pick, "", 3}}, {"7*6", "5", ""}},
 };
 
@@ -175,24 +186,37 @@ protected:
     void Do(const TEdit& edit)
     {
         switch (edit.Op) {
-        case TOp::Type: Type(edit.Text); break;
-        case TOp::Backspace:
-            if (!SendKey({WXK_BACK}))
-                Equation()->Remove(Caret() - 1, Caret());
+        case TOp::Type:
+            Type(edit.Text);
             break;
-        case TOp::Select: Select(edit.Number, edit.Anchor); break;
-        case TOp::Enter: PressKey(WXK_RETURN); break;
+        case TOp::Backspace:
+            if (!SendKey({WXK_BACK})) {
+                Equation()->Remove(Caret() - 1, Caret());
+            }
+            break;
+        case TOp::Select:
+            Select(edit.Number, edit.Anchor);
+            break;
+        case TOp::Enter:
+            PressKey(WXK_RETURN);
+            break;
         case TOp::Paste:
             SetClipboardText(edit.Text);
             Equation()->Paste();
             break;
-        case TOp::Cut: Equation()->Cut(); break;
-        case TOp::Tool: ClickTool(static_cast<wxWindowID>(edit.Number)); break;
+        case TOp::Cut:
+            Equation()->Cut();
+            break;
+        case TOp::Tool:
+            ClickTool(static_cast<wxWindowID>(edit.Number));
+            break;
         case TOp::Retrieve:
             Field(ids::txtMemory)->SetValue(edit.Text);
             ClickTool(ids::ToolMemoryRetrieve);
             break;
-        case TOp::Up: SendKey({WXK_UP}); break;
+        case TOp::Up:
+            SendKey({WXK_UP});
+            break;
         case TOp::Pick: {
             Equation()->SetSelection(static_cast<int>(edit.Number));
             wxCommandEvent picked(wxEVT_COMBOBOX, ids::cboEquation);
@@ -209,8 +233,9 @@ TEST_P(UndoTest, EveryChangeIsUndoneAndRedoneStepByStep)
 {
     const TUndo& row = GetParam();
     Equation()->Set(wxArrayString(4, std::vector<const char*>{"7*6", "", "", "1+2"}.data()));
-    for (const TEdit& edit : row.Edits)
+    for (const TEdit& edit : row.Edits) {
         Do(edit);
+    }
     std::vector<wxString> redone{Equation()->GetValue()};
     for (const char* expected : row.Undone) {
         SendKey({'Z', Ctrl});
@@ -231,8 +256,9 @@ TEST(EditHistory, HoldsChangesNotCopiesAndForgetsTheOldest)
 {
     TEditHistory history;
     const wxString full(wxUniChar('1'), TEquationEditor::Capacity);
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 100; ++i) {
         history.Record({0, full, ""}, TChangeKind::Command);
+    }
     EXPECT_LE(history.UndoCount() * full.length(), TEditHistory::Budget);
     EXPECT_GE(history.UndoCount(), 10u);
 }
@@ -257,7 +283,8 @@ struct TInsertAtCapacity {
 const TInsertAtCapacity InsertsAtCapacity[] = {
     {"PI past the capacity", Capacity - 10, 0, TAction::Tool, ids::ToolPi, "",
      "With the inserted text the equation would be 65540 characters long, and the equation box holds at most "
-     "65534 characters.", Capacity - 10},
+     "65534 characters.",
+     Capacity - 10},
     {"PI in place of as much", Capacity, 16, TAction::Tool, ids::ToolPi, "", nullptr, Capacity},
     {"a parenthesis into a full box", Capacity, 0, TAction::Tool, ids::ToolLeftParenthesis, "",
      "With the inserted text the equation would be 65535 characters", Capacity},
@@ -299,16 +326,25 @@ TEST_P(CapacityTest, NothingIsEverCutToFit)
     SetClipboardText(row.Text);
     const auto act = [&] {
         switch (row.Action) {
-        case TAction::Tool: ClickTool(row.Tool); break;
-        case TAction::Retrieve: ClickTool(ids::ToolMemoryRetrieve); break;
-        case TAction::Paste: Equation()->Paste(); break;
-        case TAction::DoubleClickResult: DoubleClick(ids::txtDecimal); break;
+        case TAction::Tool:
+            ClickTool(row.Tool);
+            break;
+        case TAction::Retrieve:
+            ClickTool(ids::ToolMemoryRetrieve);
+            break;
+        case TAction::Paste:
+            Equation()->Paste();
+            break;
+        case TAction::DoubleClickResult:
+            DoubleClick(ids::txtDecimal);
+            break;
         }
     };
-    if (row.Refusal == nullptr)
+    if (row.Refusal == nullptr) {
         act();
-    else
+    } else {
         wxTEST_DIALOG(act(), ExpectRefusal(row.Refusal));
+    }
     EXPECT_EQ(Equation()->GetValue().length(), row.LengthAfter);
     EXPECT_TRUE(row.Refusal == nullptr || Equation()->GetValue() == before) << "the box as it was";
 }

@@ -16,8 +16,9 @@ protected:
 std::string Equations(int operators)
 {
     std::string equation = "1";
-    for (int i = 0; i < operators; ++i)
+    for (int i = 0; i < operators; ++i) {
         equation += "+1";
+    }
     return equation;
 }
 
@@ -34,8 +35,9 @@ TEST_F(SettingsTest, FirstRun_DefaultsThenTheFileIsWrittenOnDestroy)
     const TProfileFile saved(SettingsFile());
     EXPECT_EQ(saved.ReadString("Settings", "ViewSteps", "missing"), "1");
     EXPECT_EQ(saved.ReadString("MRUEquation", "0", "missing"), "1+2");
-    for (int key = 1; key <= 9; ++key)
+    for (int key = 1; key <= 9; ++key) {
         EXPECT_EQ(saved.ReadString("MRUEquation", std::to_string(key), "missing"), "") << "key " << key;
+    }
     EXPECT_EQ(saved.ReadString("MRUEquation", "10", "missing"), "missing");
 }
 
@@ -83,12 +85,13 @@ TEST_F(SettingsTest, LongEquation_ComesBackWhole)
 TEST_F(SettingsTest, ElevenCalculations_TheTenNewestAreSavedNewestFirst)
 {
     Open();
-    for (int i = 1; i <= 11; ++i)
+    for (int i = 1; i <= 11; ++i) {
         Calculate(std::to_string(i) + "*1");
+    }
     Close();
     Open();
-    EXPECT_EQ(RecentEquations(), (std::vector<std::string>{"11*1", "10*1", "9*1", "8*1", "7*1", "6*1", "5*1", "4*1",
-                                                           "3*1", "2*1"}));
+    EXPECT_EQ(RecentEquations(),
+              (std::vector<std::string>{"11*1", "10*1", "9*1", "8*1", "7*1", "6*1", "5*1", "4*1", "3*1", "2*1"}));
 }
 
 TEST_F(SettingsTest, OtherSectionsKeysAndCommentsStay)

@@ -17,8 +17,9 @@ bool DeliverUntil(Condition condition)
 {
     for (int round = 0; round < 200 && !condition(); ++round) {
         wxYield();
-        if (!condition())
+        if (!condition()) {
             wxMilliSleep(10);
+        }
     }
     return condition();
 }

@@ -57,7 +57,8 @@ TEST_F(CalculatorTest, Theme_OpensInsideTheDisplaysWorkArea)
         Calculate(text);
         for (wxWindowID id : {ids::txtDecimal, ids::txtBinary}) {
             wxTextCtrl* field = Field(id);
-            const bool whole = field->GetSize().x >= field->GetSizeFromTextSize(field->GetTextExtent(field->GetValue()).x).x;
+            const bool whole =
+                field->GetSize().x >= field->GetSizeFromTextSize(field->GetTextExtent(field->GetValue()).x).x;
             EXPECT_TRUE(whole || HasScrollCue(field)) << text;
         }
     }

@@ -17,8 +17,8 @@ inline bool RunningUnderWine()
 #endif
 }
 
-#define OV_SKIP_UNDER_WINE(reason)                                                                                   \
-    do {                                                                                                              \
-        if (RunningUnderWine())                                                                                       \
-            GTEST_SKIP() << "under Wine: " << reason;                                                                 \
+#define OV_SKIP_UNDER_WINE(reason)                                                                                     \
+    do {                                                                                                               \
+        if (RunningUnderWine())                                                                                        \
+            GTEST_SKIP() << "under Wine: " << reason;                                                                  \
     } while (false)

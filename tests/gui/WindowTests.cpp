@@ -142,8 +142,8 @@ TEST_F(CalculatorTest, ToolbarTools)
 // Images
 
 const char* const ToolImageKeys[] = {
-    "Images/clear.xpm", "Images/exponent.xpm", "Images/root.xpm", "Images/pi.xpm", "Images/lparenthesis.xpm",
-    "Images/rparenthesis.xpm", "Images/ms.xpm", "Images/mr.xpm", "Images/mc.xpm",
+    "Images/clear.xpm",        "Images/exponent.xpm", "Images/root.xpm", "Images/pi.xpm", "Images/lparenthesis.xpm",
+    "Images/rparenthesis.xpm", "Images/ms.xpm",       "Images/mr.xpm",   "Images/mc.xpm",
 };
 
 TEST(Images, FindBitmap_EveryToolKeyGivesItsSixteenPixelImage)
@@ -166,8 +166,9 @@ TEST(Images, FindBitmap_EveryKeyGivesADifferentImage)
         pixels.emplace_back(reinterpret_cast<const char*>(image.GetData()), 16 * 16 * 3);
     }
     for (std::size_t i = 0; i < pixels.size(); ++i) {
-        for (std::size_t j = i + 1; j < pixels.size(); ++j)
+        for (std::size_t j = i + 1; j < pixels.size(); ++j) {
             EXPECT_NE(pixels[i], pixels[j]) << ToolImageKeys[i] << " and " << ToolImageKeys[j];
+        }
     }
 }
 
@@ -184,22 +185,25 @@ TEST(Images, ToolImagesAtTwiceTheSizeAndInTheThemeColour)
         const wxImage large = DrawnToolImage(glyph, 32, ink);
         ASSERT_EQ(large.GetSize(), wxSize(32, 32));
         int opaque = 0;
-        for (int p = 0; p < 32 * 32; ++p)
+        for (int p = 0; p < 32 * 32; ++p) {
             opaque += large.GetAlpha()[p] > 128;
+        }
         EXPECT_GT(opaque, 12);
         drawn.emplace_back(reinterpret_cast<const char*>(large.GetAlpha()), 32 * 32);
 
         const wxImage recoloured = RecolouredImage(sixteen.ConvertToImage(), ink);
         ASSERT_TRUE(recoloured.IsOk());
         bool black = false;
-        for (int p = 0; p < 16 * 16 * 3; p += 3)
-            black |= recoloured.GetData()[p] == 0 && recoloured.GetData()[p + 1] == 0 &&
-                     recoloured.GetData()[p + 2] == 0;
+        for (int p = 0; p < 16 * 16 * 3; p += 3) {
+            black |=
+                recoloured.GetData()[p] == 0 && recoloured.GetData()[p + 1] == 0 && recoloured.GetData()[p + 2] == 0;
+        }
         EXPECT_FALSE(black) << "black left in the image";
     }
     for (std::size_t i = 0; i < drawn.size(); ++i) {
-        for (std::size_t j = i + 1; j < drawn.size(); ++j)
+        for (std::size_t j = i + 1; j < drawn.size(); ++j) {
             EXPECT_NE(drawn[i], drawn[j]) << ToolImageKeys[i] << " and " << ToolImageKeys[j];
+        }
     }
 }
 
@@ -214,8 +218,15 @@ TEST(Images, FindIcon_TheWindowIcon)
 TEST(Images, OtherKeysGiveNullImages)
 {
     const char* const bitmapMisses[] = {
-        "Images/Clear.xpm", "images/clear.xpm", "IMAGES/CLEAR.XPM", "Images/clear.XPM", "clear.xpm",
-        "Images/clear.xpm ", "", "Images/calculator.xpm", "Images/mx.xpm",
+        "Images/Clear.xpm",
+        "images/clear.xpm",
+        "IMAGES/CLEAR.XPM",
+        "Images/clear.XPM",
+        "clear.xpm",
+        "Images/clear.xpm ",
+        "",
+        "Images/calculator.xpm",
+        "Images/mx.xpm",
     };
     for (const char* key : bitmapMisses) {
         SCOPED_TRACE(key);
@@ -237,13 +248,13 @@ void ExpectResultColumnVisible(const wxPanel* panel)
 {
     const wxRect area(panel->GetClientSize());
     for (wxWindow* child : panel->GetChildren()) {
-        if (child->GetId() == ids::txtSteps)
+        if (child->GetId() == ids::txtSteps) {
             continue;
+        }
         SCOPED_TRACE(child->GetClassInfo()->GetClassName());
         const wxRect rect = child->GetRect();
-        EXPECT_TRUE(area.Contains(rect)) << "control at " << rect.x << "," << rect.y << " size " << rect.width
-                                         << "x" << rect.height << " outside " << area.width << "x"
-                                         << area.height;
+        EXPECT_TRUE(area.Contains(rect)) << "control at " << rect.x << "," << rect.y << " size " << rect.width << "x"
+                                         << rect.height << " outside " << area.width << "x" << area.height;
         EXPECT_GE(rect.height, child->GetBestSize().y);
         if (dynamic_cast<wxStaticText*>(child) != nullptr) {
             EXPECT_GE(rect.width, child->GetBestSize().x);
@@ -280,8 +291,9 @@ TEST_F(CalculatorTest, StepsHidden_TheWindowIsExactlyTheResultColumn)
     // No more than the outer border right of the result column.
     int right = 0;
     for (wxWindow* child : panel->GetChildren()) {
-        if (child->GetId() != ids::txtSteps)
+        if (child->GetId() != ids::txtSteps) {
             right = std::max(right, child->GetRect().GetRight() + 1);
+        }
     }
     EXPECT_LE(panel->GetClientSize().x - right, 7 + 2 + 5 + 8);
 }

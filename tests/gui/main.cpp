@@ -27,8 +27,8 @@ public:
 // A wxWidgets assertion is a test failure, not a message box nobody answers.
 void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
 {
-    ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string()
-                                          << " " << msg.utf8_string();
+    ADD_FAILURE_AT(file.utf8_str(), line)
+        << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string() << " " << msg.utf8_string();
 }
 
 // A modal dialog that no test expects would wait for a click forever: fail
@@ -55,8 +55,9 @@ bool StartWindowSystem(int& argc, char** argv)
     for (int attempt = 0; attempt < 5; ++attempt) {
         delete wxLog::SetActiveTarget(new wxLogStderr);
         wxApp::SetInstance(new TestApp);
-        if (wxEntryStart(argc, argv))
+        if (wxEntryStart(argc, argv)) {
             return wxTheApp->CallOnInit();
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     return false;

@@ -10,8 +10,9 @@ public:
     // value null: the variable is removed.
     TScopedEnvironment(std::string name, const char* value) : FName(std::move(name))
     {
-        if (const char* old = std::getenv(FName.c_str()))
+        if (const char* old = std::getenv(FName.c_str())) {
             FOld = old;
+        }
         Set(value);
     }
     ~TScopedEnvironment() { Set(FOld ? FOld->c_str() : nullptr); }
@@ -24,10 +25,11 @@ private:
 #ifdef _WIN32
         ::_putenv_s(FName.c_str(), value ? value : ""); // "" removes it
 #else
-        if (value)
+        if (value) {
             ::setenv(FName.c_str(), value, 1);
-        else
+        } else {
             ::unsetenv(FName.c_str());
+        }
 #endif
     }
 

@@ -27,8 +27,9 @@ TLoaded LoadLikeTheWindow(const std::string& path)
 {
     TProfileFile ini(path);
     TLoaded loaded{ini.ReadInt("Settings", "ViewSteps", 1), {}};
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         loaded.Recent.push_back(ini.ReadString("MRUEquation", std::to_string(i), ""));
+    }
     return loaded;
 }
 
@@ -36,16 +37,18 @@ void SaveLikeTheWindow(const std::string& path, int viewSteps, const std::vector
 {
     TProfileFile ini(path);
     ini.WriteString("Settings", "ViewSteps", std::to_string(viewSteps));
-    for (std::size_t i = 0; i < recent.size(); ++i)
+    for (std::size_t i = 0; i < recent.size(); ++i) {
         ini.WriteString("MRUEquation", std::to_string(i), recent[i]);
+    }
     ASSERT_TRUE(ini.Save());
 }
 
 std::vector<std::string> Entries(const std::string& path)
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(PathOf(path)))
+    for (const auto& entry : fs::directory_iterator(PathOf(path))) {
         names.push_back(Utf8Of(entry.path().filename()));
+    }
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -116,8 +119,9 @@ TEST(ProfileFile, ValuesRoundTripExactly)
 {
     const std::string longEquation = [] {
         std::string text = "1";
-        while (text.size() < 499)
+        while (text.size() < 499) {
             text += "+1";
+        }
         return text + "0";
     }();
     ASSERT_EQ(longEquation.size(), 500u);
@@ -156,43 +160,41 @@ TEST(ProfileFile, LineBreaksInValuesCannotInjectEntries)
 
 TEST(ProfileFile, OtherSectionsKeysAndCommentsAreKept)
 {
-    const std::string before =
-        "; Orvandale Calculator settings\n"
-        "[Window]\n"
-        "Left=10\n"
-        "\n"
-        "[Settings]\n"
-        "  ViewSteps = 1   ; shown\n"
-        "Font=Courier\n"
-        "# a note\n"
-        "\n"
-        "[MRUEquation]\n"
-        "1=old one\n"
-        "10=eleventh\n"
-        "junk line without equals\n"
-        "[Other]\n"
-        "0=not an equation\n";
+    const std::string before = "; Orvandale Calculator settings\n"
+                               "[Window]\n"
+                               "Left=10\n"
+                               "\n"
+                               "[Settings]\n"
+                               "  ViewSteps = 1   ; shown\n"
+                               "Font=Courier\n"
+                               "# a note\n"
+                               "\n"
+                               "[MRUEquation]\n"
+                               "1=old one\n"
+                               "10=eleventh\n"
+                               "junk line without equals\n"
+                               "[Other]\n"
+                               "0=not an equation\n";
     TTempDir dir;
     WriteFile(dir / "a.ini", before);
     SaveLikeTheWindow(dir / "a.ini", 0, {"new0", "new1", "new2"});
-    EXPECT_EQ(ReadFile(dir / "a.ini"),
-              "; Orvandale Calculator settings\n"
-              "[Window]\n"
-              "Left=10\n"
-              "\n"
-              "[Settings]\n"
-              "ViewSteps=0\n"
-              "Font=Courier\n"
-              "# a note\n"
-              "\n"
-              "[MRUEquation]\n"
-              "1=new1\n"
-              "10=eleventh\n"
-              "0=new0\n"
-              "2=new2\n"
-              "junk line without equals\n"
-              "[Other]\n"
-              "0=not an equation\n");
+    EXPECT_EQ(ReadFile(dir / "a.ini"), "; Orvandale Calculator settings\n"
+                                       "[Window]\n"
+                                       "Left=10\n"
+                                       "\n"
+                                       "[Settings]\n"
+                                       "ViewSteps=0\n"
+                                       "Font=Courier\n"
+                                       "# a note\n"
+                                       "\n"
+                                       "[MRUEquation]\n"
+                                       "1=new1\n"
+                                       "10=eleventh\n"
+                                       "0=new0\n"
+                                       "2=new2\n"
+                                       "junk line without equals\n"
+                                       "[Other]\n"
+                                       "0=not an equation\n");
 }
 
 TEST(ProfileFile, SectionAndKeyNamesIgnoreLetterCase)
@@ -241,8 +243,9 @@ TEST(ProfileFile, MalformedFilesGiveDefaults)
 {
     std::mt19937 random(12345);
     std::string garbage(4096, '\0');
-    for (char& c : garbage)
+    for (char& c : garbage) {
         c = static_cast<char>(random());
+    }
     const std::string hugeLine(3u * 1024u * 1024u, 'x');
     const std::string cases[] = {
         garbage,
@@ -258,8 +261,9 @@ TEST(ProfileFile, MalformedFilesGiveDefaults)
         WriteFile(dir / "a.ini", text);
         TLoaded loaded = LoadLikeTheWindow(dir / "a.ini");
         EXPECT_TRUE(loaded.ViewSteps == 1 || loaded.ViewSteps == 0);
-        for (const std::string& item : loaded.Recent)
+        for (const std::string& item : loaded.Recent) {
             EXPECT_LE(item.size(), text.size());
+        }
         SaveLikeTheWindow(dir / "a.ini", 1, {"2+2"}); // and it can be saved over
         EXPECT_EQ(LoadLikeTheWindow(dir / "a.ini").Recent[0], "2+2");
     }
@@ -328,8 +332,9 @@ TEST(ProfileFile, SaveWritesThroughASymbolicLink)
     std::error_code error;
     fs::create_symlink(PathOf("real/a.ini"), PathOf(dir / "link.ini"), error);
 #ifdef _WIN32
-    if (error)
+    if (error) {
         GTEST_SKIP() << "no symbolic link can be made here: " << error.message();
+    }
 #endif
     ASSERT_FALSE(error) << error.message();
     SaveLikeTheWindow(dir / "link.ini", 1, {});
@@ -354,8 +359,9 @@ TEST(ProfileFile, FailedSaveKeepsTheOldFile)
     fs::permissions(PathOf(dir.Path()), fs::perms(0555));
     int status = RunUnprivileged([&] {
         TProfileFile ini(dir / "a.ini");
-        if (ini.ReadInt("Settings", "ViewSteps", 1) != 0)
+        if (ini.ReadInt("Settings", "ViewSteps", 1) != 0) {
             return 1;
+        }
         ini.WriteString("Settings", "ViewSteps", "1");
         return ini.Save() ? 2 : 0;
     });
@@ -423,8 +429,9 @@ TEST(ProfileFile, SpecialPathsAreNeverReplaced)
         if (*c.Target) {
             EXPECT_EQ(ReadFile(dir / c.Target), "[Settings]\nViewSteps=0\n");
         }
-        for (const auto& name : Entries(dir.Path()))
+        for (const auto& name : Entries(dir.Path())) {
             EXPECT_EQ(name.find(".new"), std::string::npos) << name;
+        }
     }
 #endif
 }
@@ -450,9 +457,12 @@ TEST(ProfileFile, KilledAndConcurrentSavesLeaveOneWholeFile)
 {
     TTempDir dir;
     const std::string path = dir / "a.ini";
-    const auto text = [](char fill) { return "[Settings]\nViewSteps=1\n[Big]\nFill=" + std::string(1 << 20, fill) + "\n"; };
+    const auto text = [](char fill) {
+        return "[Settings]\nViewSteps=1\n[Big]\nFill=" + std::string(1 << 20, fill) + "\n";
+    };
     const auto save = [&](char fill, int times, long lifetime) {
-        const std::string orders = path + "\n" + fill + "\n" + std::to_string(times) + "\n" + std::to_string(lifetime) + "\n";
+        const std::string orders =
+            path + "\n" + fill + "\n" + std::to_string(times) + "\n" + std::to_string(lifetime) + "\n";
         return RunChild(ExecutablePath(), {"--save-repeatedly"}, orders);
     };
     WriteFile(path, text('a'));
@@ -471,8 +481,9 @@ TEST(ProfileFile, KilledAndConcurrentSavesLeaveOneWholeFile)
     std::thread second([&] { writers[1] = save('y', 20, 0); });
     writers[0] = save('x', 20, 0);
     second.join();
-    for (const TChildRun& writer : writers)
+    for (const TChildRun& writer : writers) {
         EXPECT_EQ(writer.Status, 0) << writer.Err;
+    }
     EXPECT_LE(Entries(dir.Path()).size(), 2u);
     const std::string saved = ReadFile(path);
     EXPECT_TRUE(saved == text('x') || saved == text('y')) << saved.substr(0, 40);
@@ -486,10 +497,11 @@ TEST(ProfileFile, TextThatIsNotUtf8IsReadAsWindows1252)
         {"caf\xE9", "caf\xC3\xA9"},
         {"\x80 5", "\xE2\x82\xAC 5"},
         {"\x81\x9F\xFF", "\xC2\x81\xC5\xB8\xC3\xBF"},
-        {"\xC3", "\xC3\x83"},                          // cut sequence
-        {"\xC0\xAF", "\xC3\x80\xC2\xAF"},              // overlong
+        {"\xC3", "\xC3\x83"},                             // cut sequence
+        {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                 // overlong
         {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"}, // surrogate
     };
-    for (const auto& [text, expected] : cases)
+    for (const auto& [text, expected] : cases) {
         EXPECT_EQ(Utf8FromProfileText(text), expected) << text;
+    }
 }

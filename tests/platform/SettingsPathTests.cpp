@@ -28,9 +28,10 @@ TEST(SettingsPath, Choice)
         {"/usr/bin", false, "relative/cfg", "/home/ann", "/home/ann/.config/ovCalculator/ovCalculator.ini"},
         {"/usr/bin", false, "/", "/home/ann", "/ovCalculator/ovCalculator.ini"},
     };
-    for (const TCase& c : cases)
+    for (const TCase& c : cases) {
         EXPECT_EQ(ChooseSettingsFilePath(c.ExecutableDirectory, c.Writable, c.XdgConfigHome, c.Home), c.Expected)
             << c.ExecutableDirectory << " " << c.XdgConfigHome;
+    }
 }
 
 TEST(SettingsPath, AppDataChoice)
@@ -52,9 +53,10 @@ TEST(SettingsPath, AppDataChoice)
          "\\\\server\\profiles\\ann\\ovCalculator\\ovCalculator.ini"},
         {"C:\\Program Files\\Orvandale", false, "", "C:\\Program Files\\Orvandale\\ovCalculator.ini"},
     };
-    for (const TCase& c : cases)
+    for (const TCase& c : cases) {
         EXPECT_EQ(ChooseAppDataSettingsFilePath(c.ExecutableDirectory, c.Writable, c.AppData), c.Expected)
             << c.ExecutableDirectory << " " << c.AppData;
+    }
 }
 
 namespace {
@@ -143,11 +145,15 @@ TEST(SettingsPath, FolderNameOutsideAscii)
     const std::string path = SettingsFilePath(folder);
     ASSERT_EQ(path, folder + Separator + "ovCalculator.ini");
     TProfileFile ini(path);
-    ini.WriteString("MRUEquation", "0", "3\xC3\x97" "4");
+    ini.WriteString("MRUEquation", "0",
+                    "3\xC3\x97"
+                    "4");
     ASSERT_TRUE(ini.Save());
     EXPECT_TRUE(fs::is_regular_file(PathOf(folder) / "ovCalculator.ini"));
-    EXPECT_EQ(TProfileFile(path).ReadString("MRUEquation", "0", ""), "3\xC3\x97" "4");
-    EXPECT_EQ(ReadFile(path), "[MRUEquation]\n0=3\xC3\x97" "4\n");
+    EXPECT_EQ(TProfileFile(path).ReadString("MRUEquation", "0", ""), "3\xC3\x97"
+                                                                     "4");
+    EXPECT_EQ(ReadFile(path), "[MRUEquation]\n0=3\xC3\x97"
+                              "4\n");
 }
 
 TEST(ExecutablePath, IsThisTestProgram)
@@ -181,6 +187,7 @@ TEST(ExecutablePath, DirectoryOf)
         {"\\\\server\\share\\ovCalculator.exe", "\\\\server\\share"},
 #endif
     };
-    for (const auto& [path, directory] : cases)
+    for (const auto& [path, directory] : cases) {
         EXPECT_EQ(DirectoryOf(path), directory) << path;
+    }
 }

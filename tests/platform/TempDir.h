@@ -35,10 +35,11 @@ public:
         for (int attempt = 0; attempt < 100 && FPath.empty(); ++attempt) {
             const std::filesystem::path candidate = base / ("ovtest." + std::to_string(random()));
             std::error_code error;
-            if (std::filesystem::create_directory(candidate, error))
+            if (std::filesystem::create_directory(candidate, error)) {
                 FPath = Utf8Of(candidate);
-            else if (error)
+            } else if (error) {
                 break;
+            }
         }
     }
     ~TTempDir()
@@ -55,9 +56,11 @@ public:
     const std::string& Path() const { return FPath; }
     std::string operator/(std::string name) const
     {
-        for (char& c : name)
-            if (c == '/')
+        for (char& c : name) {
+            if (c == '/') {
                 c = Separator;
+            }
+        }
         return FPath + Separator + name;
     }
 
@@ -67,12 +70,15 @@ private:
         namespace fs = std::filesystem;
         std::error_code error;
         const fs::file_status status = fs::symlink_status(path, error);
-        if (error || fs::is_symlink(status))
+        if (error || fs::is_symlink(status)) {
             return;
+        }
         fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, error);
-        if (fs::is_directory(status))
-            for (const fs::directory_entry& entry : fs::directory_iterator(path, error))
+        if (fs::is_directory(status)) {
+            for (const fs::directory_entry& entry : fs::directory_iterator(path, error)) {
                 MakeWritable(entry.path());
+            }
+        }
     }
 
     std::string FPath;
@@ -109,16 +115,19 @@ template <typename TCheck>
 int RunUnprivileged(TCheck check)
 {
     pid_t child = ::fork();
-    if (child < 0)
+    if (child < 0) {
         return -1;
+    }
     if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
             ::_exit(100);
+        }
         ::_exit(check());
     }
     int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
         return -1;
+    }
     return WEXITSTATUS(status);
 }
 #endif

@@ -22,13 +22,15 @@ int SaveRepeatedly()
 {
     std::string path, fill, count, lifetime;
     if (!std::getline(std::cin, path) || !std::getline(std::cin, fill) || fill.empty() ||
-        !std::getline(std::cin, count) || !std::getline(std::cin, lifetime))
+        !std::getline(std::cin, count) || !std::getline(std::cin, lifetime)) {
         return 2;
-    if (const long microseconds = std::stol(lifetime); microseconds > 0)
+    }
+    if (const long microseconds = std::stol(lifetime); microseconds > 0) {
         std::thread([microseconds] {
             std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
             std::_Exit(9);
         }).detach();
+    }
     for (int i = 0, times = std::stoi(count); i < times; ++i) {
         TProfileFile ini(path);
         ini.WriteString("Big", "Fill", std::string(1 << 20, fill.front()));
@@ -45,8 +47,9 @@ int SaveRepeatedly()
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::string(argv[1]) == "--save-repeatedly")
+    if (argc == 2 && std::string(argv[1]) == "--save-repeatedly") {
         return SaveRepeatedly();
+    }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -20,8 +20,9 @@ std::string Beside(const std::string& name)
 std::size_t ResourceKeyAt(const std::string& file)
 {
     std::string key;
-    for (char c : std::string("VS_VERSION_INFO"))
+    for (char c : std::string("VS_VERSION_INFO")) {
         key += std::string{c, '\0'};
+    }
     return file.find(key);
 }
 #endif
@@ -67,8 +68,10 @@ TEST(VersionInfo, FilesWithoutVersionInformation)
     // text holds one too).
     const std::string start("OVVI1\0ProductName", 18);
     int copies = 0;
-    for (std::size_t at = corrupted.find(start); at != std::string::npos; at = corrupted.find(start, at + 1), ++copies)
+    for (std::size_t at = corrupted.find(start); at != std::string::npos;
+         at = corrupted.find(start, at + 1), ++copies) {
         corrupted[at] = 'X';
+    }
     ASSERT_GE(copies, 1);
     std::string wrongByteOrder = self;
     wrongByteOrder[5] = 2; // EI_DATA: big-endian
@@ -77,7 +80,8 @@ TEST(VersionInfo, FilesWithoutVersionInformation)
     const std::pair<const char*, std::string> files[] = {
         {"empty", ""},
         {"text", "[Settings]\nViewSteps=1\n"},
-        {"elf magic only", "\x7f" "ELF"},
+        {"elf magic only", "\x7f"
+                           "ELF"},
         {"header only", self.substr(0, 64)},
 #ifdef _WIN32
         {"cut inside its version resource", self.substr(0, keyAt + 8)},
@@ -114,10 +118,10 @@ TEST(VersionInfo, ParseBlock)
         {magic + std::string("A\0x\0B\0\0\0", 8), true, {{"A", "x"}, {"B", ""}}},
         {magic + std::string("A\0x\0A\0y\0\0", 9), true, {{"A", "x"}}},
         {magic + std::string("A\0x\0\0padding", 12), true, {{"A", "x"}}},
-        {magic + std::string("A\0x\0", 4), false, {}},   // no closing name
-        {magic + std::string("A\0x", 3), false, {}},     // unterminated value
-        {magic + std::string("A\0", 2), false, {}},      // name without value
-        {std::string("OVVI2\0\0", 7), false, {}},        // another format
+        {magic + std::string("A\0x\0", 4), false, {}}, // no closing name
+        {magic + std::string("A\0x", 3), false, {}},   // unterminated value
+        {magic + std::string("A\0", 2), false, {}},    // name without value
+        {std::string("OVVI2\0\0", 7), false, {}},      // another format
         {std::string("OVVI", 4), false, {}},
         {std::string(), false, {}},
     };

@@ -14,8 +14,9 @@ namespace {
 
 void CloseFd(int& fd)
 {
-    if (fd >= 0)
+    if (fd >= 0) {
         ::close(fd);
+    }
     fd = -1;
 }
 
@@ -23,12 +24,14 @@ void CloseFd(int& fd)
 [[noreturn]] void StartChild(const std::string& program, char* const argv[], int in, int out, int err,
                              std::size_t memoryLimit)
 {
-    if (::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
+    if (::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
         ::_exit(127);
+    }
     if (memoryLimit > 0) {
         const rlimit limit{memoryLimit, memoryLimit};
-        if (::setrlimit(RLIMIT_AS, &limit) != 0)
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) {
             ::_exit(127);
+        }
     }
     ::execv(program.c_str(), argv);
     const char* why = std::strerror(errno);
@@ -47,16 +50,18 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
 
     TChildRun run;
     int in[2], out[2], err[2];
-    if (::pipe2(in, O_CLOEXEC) != 0)
+    if (::pipe2(in, O_CLOEXEC) != 0) {
         return run;
+    }
     if (::pipe2(out, O_CLOEXEC) != 0) {
         ::close(in[0]);
         ::close(in[1]);
         return run;
     }
     if (::pipe2(err, O_CLOEXEC) != 0) {
-        for (int fd : {in[0], in[1], out[0], out[1]})
+        for (int fd : {in[0], in[1], out[0], out[1]}) {
             ::close(fd);
+        }
         return run;
     }
     int outputFile = -1;
@@ -64,8 +69,9 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
         outputFile = ::open(options.OutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (outputFile < 0) {
             run.Err = "cannot open " + options.OutputFile + ": " + std::strerror(errno);
-            for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+            for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
                 ::close(fd);
+            }
             return run;
         }
     }
@@ -73,63 +79,76 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
     std::vector<std::string> texts{program};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    for (std::string& text : texts)
+    for (std::string& text : texts) {
         argv.push_back(text.data());
+    }
     argv.push_back(nullptr);
 
     const pid_t child = ::fork();
-    if (child == 0)
+    if (child == 0) {
         StartChild(program, argv.data(), in[0], outputFile >= 0 ? outputFile : out[1], err[1], options.MemoryLimit);
-    for (int* fd : {&in[0], &out[1], &err[1], &outputFile})
+    }
+    for (int* fd : {&in[0], &out[1], &err[1], &outputFile}) {
         CloseFd(*fd);
+    }
     if (child < 0) {
-        for (int* fd : {&in[1], &out[0], &err[0]})
+        for (int* fd : {&in[1], &out[0], &err[0]}) {
             CloseFd(*fd);
+        }
         run.Err = std::string("cannot start the program: ") + std::strerror(errno);
         return run;
     }
-    if (!options.OutputFile.empty())
+    if (!options.OutputFile.empty()) {
         CloseFd(out[0]); // nothing comes through the pipe
+    }
     ::fcntl(in[1], F_SETFL, O_NONBLOCK);
-    if (input.empty())
+    if (input.empty()) {
         CloseFd(in[1]);
+    }
 
     std::size_t written = 0;
     char buffer[65536];
     while (in[1] >= 0 || out[0] >= 0 || err[0] >= 0) {
         pollfd fds[3] = {{in[1], POLLOUT, 0}, {out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
         if (::poll(fds, 3, -1) < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             break;
         }
         if (fds[0].revents != 0) {
             const ssize_t n = ::write(in[1], input.data() + written, input.size() - written);
-            if (n > 0)
+            if (n > 0) {
                 written += static_cast<std::size_t>(n);
-            if ((n < 0 && errno != EAGAIN && errno != EINTR) || written == input.size())
+            }
+            if ((n < 0 && errno != EAGAIN && errno != EINTR) || written == input.size()) {
                 CloseFd(in[1]); // done, or the program stopped reading
+            }
         }
         for (int stream = 1; stream <= 2; ++stream) {
-            if (fds[stream].revents == 0)
+            if (fds[stream].revents == 0) {
                 continue;
+            }
             int& fd = stream == 1 ? out[0] : err[0];
             std::string& text = stream == 1 ? run.Out : run.Err;
             const std::size_t room = stream == 1 ? options.OutputLimit - text.size() : sizeof buffer;
             const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, room));
-            if (n > 0)
+            if (n > 0) {
                 text.append(buffer, static_cast<std::size_t>(n));
-            else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
                 CloseFd(fd);
+            }
             if (stream == 1 && fd >= 0 && text.size() == options.OutputLimit) {
                 CloseFd(fd);
-                if (options.KillAtOutputLimit)
+                if (options.KillAtOutputLimit) {
                     ::kill(child, SIGKILL);
+                }
             }
         }
     }
-    for (int* fd : {&in[1], &out[0], &err[0]})
+    for (int* fd : {&in[1], &out[0], &err[0]}) {
         CloseFd(*fd);
+    }
 
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {

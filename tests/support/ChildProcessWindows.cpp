@@ -15,8 +15,9 @@ namespace {
 // doubled only before a quote, whether one of the text or the closing one.
 std::wstring QuotedArgument(const std::wstring& argument)
 {
-    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos)
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
         return argument;
+    }
     std::wstring quoted = L"\"";
     std::size_t backslashes = 0;
     for (const wchar_t c : argument) {
@@ -39,16 +40,18 @@ std::string LastErrorText()
 
 void CloseHandleOnce(HANDLE& handle)
 {
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE)
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
         ::CloseHandle(handle);
+    }
     handle = nullptr;
 }
 
 // A pipe whose end for the child (read or write) can be inherited.
 bool MakePipe(HANDLE& read, HANDLE& write, bool childReads)
 {
-    if (!::CreatePipe(&read, &write, nullptr, 0))
+    if (!::CreatePipe(&read, &write, nullptr, 0)) {
         return false;
+    }
     return ::SetHandleInformation(childReads ? read : write, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT) != 0;
 }
 
@@ -56,8 +59,9 @@ void ReadAll(HANDLE pipe, std::string& text)
 {
     char buffer[65536];
     DWORD n = 0;
-    while (::ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0)
+    while (::ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) {
         text.append(buffer, n);
+    }
 }
 
 } // namespace
@@ -74,8 +78,9 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
     HANDLE inRead = nullptr, inWrite = nullptr, outRead = nullptr, outWrite = nullptr, errRead = nullptr,
            errWrite = nullptr;
     const auto closeAll = [&] {
-        for (HANDLE* handle : {&inRead, &inWrite, &outRead, &outWrite, &errRead, &errWrite})
+        for (HANDLE* handle : {&inRead, &inWrite, &outRead, &outWrite, &errRead, &errWrite}) {
             CloseHandleOnce(*handle);
+        }
     };
     if (!MakePipe(inRead, inWrite, true) || !MakePipe(errRead, errWrite, false)) {
         run.Err = "cannot make a pipe: " + LastErrorText();
@@ -101,8 +106,9 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
 
     const std::wstring application = WideFromUtf8(program);
     std::wstring commandLine = QuotedArgument(application);
-    for (const std::string& argument : arguments)
+    for (const std::string& argument : arguments) {
         commandLine += L" " + QuotedArgument(WideFromUtf8(argument));
+    }
 
     // A job, so that a memory limit binds the child from its start.
     HANDLE job = nullptr;
@@ -153,8 +159,9 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
         while (written < input.size()) {
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(input.size() - written, 1 << 16));
             DWORD n = 0;
-            if (!::WriteFile(inWrite, input.data() + written, chunk, &n, nullptr))
+            if (!::WriteFile(inWrite, input.data() + written, chunk, &n, nullptr)) {
                 break; // the program stopped reading
+            }
             written += n;
         }
         CloseHandleOnce(inWrite);
@@ -164,14 +171,17 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
         char buffer[65536];
         DWORD n = 0;
         while (run.Out.size() < options.OutputLimit) {
-            const DWORD room = static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, options.OutputLimit - run.Out.size()));
-            if (!::ReadFile(outRead, buffer, room, &n, nullptr) || n == 0)
+            const DWORD room =
+                static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, options.OutputLimit - run.Out.size()));
+            if (!::ReadFile(outRead, buffer, room, &n, nullptr) || n == 0) {
                 break;
+            }
             run.Out.append(buffer, n);
         }
         CloseHandleOnce(outRead);
-        if (run.Out.size() == options.OutputLimit && options.KillAtOutputLimit)
+        if (run.Out.size() == options.OutputLimit && options.KillAtOutputLimit) {
             ::TerminateProcess(process.hProcess, 1);
+        }
     }
     writer.join();
     errors.join();
