@@ -69,6 +69,8 @@ install_missing() {
 }
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# CI sets OV_WARNINGS_AS_ERRORS=ON: a warning then fails the build.
+werror=${OV_WARNINGS_AS_ERRORS:-OFF}
 
 # wxWidgets linked statically: a program on Debian's shared libraries
 # spends about 20 ms of every start resolving their symbols. Built once,
@@ -79,7 +81,7 @@ configure() {
     wx_prefix=$(dist/wxwidgets.sh gtk)
     say "wxWidgets ready after $(since "$started") s"
     say "configuring build/"
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOV_WARNINGS_AS_ERRORS="$werror" \
         -DwxWidgets_CONFIG_EXECUTABLE="$wx_prefix/bin/wx-config" >/dev/null
 }
 
@@ -100,7 +102,7 @@ build_all() {
 # then a short libFuzzer run over the equation engine.
 sanitizer_tests() {
     say "sanitizer build (build-san) and its tests"
-    cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug \
+    cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DOV_WARNINGS_AS_ERRORS="$werror" \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DOV_SANITIZE=ON -DOV_FUZZ=ON -DOV_GUI=OFF -DOV_BENCH=OFF >/dev/null
     cmake --build build-san -j"$jobs"
@@ -132,7 +134,7 @@ windows() {
     local step
     step=$(date +%s)
     say "configuring build-win/"
-    cmake -S . -B build-win -DCMAKE_BUILD_TYPE=Release \
+    cmake -S . -B build-win -DCMAKE_BUILD_TYPE=Release -DOV_WARNINGS_AS_ERRORS="$werror" \
         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DOV_BENCH=OFF \
         -DwxWidgets_CONFIG_EXECUTABLE="$wx_prefix/bin/wx-config" \
         -Dnlohmann_json_DIR="$PWD/$deps/share/cmake/nlohmann_json" >/dev/null
