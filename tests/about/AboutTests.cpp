@@ -2,6 +2,7 @@
 // carries (CMakeLists.txt builds it three times: with every value, without
 // ProductName, and without any version information). Run under a display
 // (xvfb-run).
+#include "GuiTestMain.h"
 #include "frmAbout.h"
 #include "ids.h"
 
@@ -111,6 +112,7 @@ protected:
             }
         });
         guard.StartOnce(15000);
+        const TModalDialogsShow showing;
         return dialog.ShowModal();
     }
 

@@ -1,38 +1,42 @@
 #!/usr/bin/env bash
-# Starts the calculator with a session bus and the accessibility bus of its
-# own, calculates an equation, and lets a check script walk what a screen
-# reader sees. Needs a display.
-#   run.sh PROGRAM CHECK.py
-set -euo pipefail
-program=$1
-check=$2
+# Starts a copy of the calculator with a session bus and an accessibility
+# bus of its own, waits for its window, and runs a check script that reads
+# what a screen reader sees over AT-SPI. Needs a display (xvfb-run).
+#   run.sh PROGRAM CHECK.py     (the check gets the window id and program name)
+# Exit 77 (skipped) without python3-pyatspi, at-spi2-core, dbus or xdotool.
+set -uo pipefail
+program=$(realpath "$1")
+check=$(realpath "$2")
+python=/usr/bin/python3
+launcher=/usr/libexec/at-spi-bus-launcher
+"$python" -c "import pyatspi" 2>/dev/null || { echo "python3-pyatspi is not installed"; exit 77; }
+[ -x "$launcher" ] || { echo "at-spi2-core is not installed"; exit 77; }
+for tool in dbus-daemon xdotool; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 77; }
+done
 
-work=$(mktemp -d)
+scratch=$(mktemp -d)
 pids=()
 groups=()
+# Nothing started here may hold the caller's output open after the check.
 cleanup() {
-    kill -KILL "${pids[@]}" 2>/dev/null || true
-    for group in "${groups[@]}"; do kill -KILL -- "-$group" 2>/dev/null || true; done
-    rm -rf "$work"
+    kill -KILL "${pids[@]}" 2>/dev/null
+    for group in "${groups[@]}"; do kill -KILL -- "-$group" 2>/dev/null; done
+    rm -rf "$scratch"
 }
 trap cleanup EXIT
 
-# A copy of the program keeps its settings file away from the real one.
-cp "$program" "$work/ovCalculator"
-
-# Nothing started here may hold the caller's output open after the check.
-dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$work/address" 4>"$work/pid" >/dev/null 2>&1
-pids+=("$(cat "$work/pid")")
-DBUS_SESSION_BUS_ADDRESS=$(cat "$work/address")
-export DBUS_SESSION_BUS_ADDRESS
-setsid /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$scratch/address" 4>"$scratch/pid" >/dev/null 2>&1
+pids+=("$(cat "$scratch/pid")")
+export DBUS_SESSION_BUS_ADDRESS=$(cat "$scratch/address")
+export NO_AT_BRIDGE=0 GTK_A11Y=atk GTK_MODULES=gail:atk-bridge HOME=$scratch XDG_CONFIG_HOME=$scratch/config
+setsid "$launcher" --launch-immediately >/dev/null 2>&1 &
 groups+=($!)
-disown
 sleep 1
-
-export NO_AT_BRIDGE=0 GTK_MODULES=gail:atk-bridge
-"$work/ovCalculator" >"$work/log" 2>&1 </dev/null &
+# A copy of the program: its settings file goes beside it, not into the build.
+cp "$program" "$scratch/ovCalculator"
+"$scratch/ovCalculator" >"$scratch/log" 2>&1 </dev/null &
 pids+=($!)
 window=$(timeout 20 xdotool search --sync --name "Orvandale Calculator" | head -1)
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-/usr/bin/python3 "$check" "$window"
+"$python" "$check" "$window" ovCalculator

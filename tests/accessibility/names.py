@@ -45,7 +45,7 @@ def find(app, predicate, wait=10.0):
 
 
 def main():
-    app = application(sys.argv[1])
+    app = application(sys.argv[2])
     if app is None:
         print("the program did not appear on the accessibility bus")
         return 1
