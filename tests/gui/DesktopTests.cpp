@@ -141,7 +141,7 @@ TEST_F(DesktopTest, DoubleClickLeavesTheFocusInTheEquationBoxAtItsEnd)
 }
 
 // What the screen shows of a window: its pixels, read back from the X server.
-std::string Screenshot(const wxWindow* window, int& stride)
+std::string Screenshot([[maybe_unused]] const wxWindow* window, [[maybe_unused]] int& stride)
 {
     std::string pixels;
 #ifdef __WXGTK__
