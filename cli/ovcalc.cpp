@@ -209,20 +209,13 @@ void OnEngineStep(const std::string& equation)
 // slices of the first step, computed numbers in a store of their own.
 class TChangeWriter final : public TStepSink {
 public:
-    bool OnFirstStep(std::string_view equation, const TTokenList& tokens) override
+    bool OnFirstStep(std::string_view equation, std::span<const TTokenSpan> tokens) override
     {
         if (equation.size() > TextLimit) {
             return false;
         }
         Texts.assign(equation);
-        Starts.resize(tokens.IndexLimit());
-        Lengths.resize(tokens.IndexLimit());
-        std::uint32_t offset = 0;
-        for (TTokenList::TIndex i = 0; i < tokens.IndexLimit(); ++i) {
-            Starts[i] = offset;
-            Lengths[i] = static_cast<std::uint32_t>(tokens[i].Text.size());
-            offset += Lengths[i];
-        }
+        Tokens.assign(tokens.begin(), tokens.end());
         if (Report.Mode == TMode::Changes) {
             Out.Put(equation);
             Out.Put('\n');
@@ -241,7 +234,7 @@ public:
         }
         // The span a step replaces is its keeper and the tokens it removed,
         // side by side: their old texts in list order are what stood there.
-        std::array<TTokenList::TIndex, 4> span{change.Keeper};
+        std::array<TTokenIndex, 4> span{change.Keeper};
         std::size_t count = 1;
         for (std::size_t i = 0; i < change.GoneCount && i < 3; ++i) {
             std::size_t k = count++;
@@ -252,7 +245,7 @@ public:
         }
         From.clear();
         for (std::size_t i = 0; i < count; ++i) {
-            From.append(Texts, Starts[span[i]], Lengths[span[i]]);
+            From.append(Texts, Tokens[span[i]].Start, Tokens[span[i]].Length);
         }
         const std::string at = std::to_string(change.At);
         if (Report.Mode == TMode::Changes) {
@@ -275,14 +268,14 @@ public:
         }
         // Where the keeper's old text was long enough the new one takes its
         // place, so the store grows only as results grow.
-        const TTokenList::TIndex keeper = change.Keeper;
-        if (change.Text.size() > Lengths[keeper]) {
-            Starts[keeper] = static_cast<std::uint32_t>(Texts.size());
+        TTokenSpan& keeper = Tokens[change.Keeper];
+        if (change.Text.size() > keeper.Length) {
+            keeper.Start = static_cast<std::uint32_t>(Texts.size());
             Texts.append(change.Text);
         } else {
-            Texts.replace(Starts[keeper], change.Text.size(), change.Text);
+            Texts.replace(keeper.Start, change.Text.size(), change.Text);
         }
-        Lengths[keeper] = static_cast<std::uint32_t>(change.Text.size());
+        keeper.Length = static_cast<std::uint32_t>(change.Text.size());
         return true;
     }
 
@@ -291,10 +284,9 @@ public:
     {
         Separator = "";
         Texts.clear();
-        if (Starts.size() > 4096) {
+        if (Tokens.size() > 4096) {
             Texts.shrink_to_fit();
-            Starts = {};
-            Lengths = {};
+            Tokens = {};
         }
     }
 
@@ -305,8 +297,7 @@ private:
     static constexpr std::size_t TextLimit = 0xFFFFFFFF;
 
     std::string Texts;
-    std::vector<std::uint32_t> Starts;  // by token: where its current text starts in Texts
-    std::vector<std::uint32_t> Lengths; // by token
+    std::vector<TTokenSpan> Tokens; // by token: where its current text lies in Texts
     std::string From;
     std::string_view Separator;
 };

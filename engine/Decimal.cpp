@@ -1078,3 +1078,8 @@ TDecimal DecimalReciprocal(TDecimal x)
 {
     return DecimalDivide(Pack(1, 0, false), x);
 }
+
+TDecimal DecimalRoot(TDecimal a, TDecimal b)
+{
+    return DecimalPower(a, DecimalReciprocal(b));
+}

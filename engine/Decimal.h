@@ -83,3 +83,4 @@ TDecimal DecimalMultiply(TDecimal a, TDecimal b);
 TDecimal DecimalDivide(TDecimal a, TDecimal b);
 TDecimal DecimalPower(TDecimal a, TDecimal b); // a^b of the nearest doubles, by AccuratePow
 TDecimal DecimalReciprocal(TDecimal x);        // 1 / x, decimal
+TDecimal DecimalRoot(TDecimal a, TDecimal b);  // the b-th root of a: a^(1/b), 1/b decimal

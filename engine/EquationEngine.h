@@ -44,11 +44,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-struct TDecimal;
 
 // Scanner messages.
 // A character outside the table (letter, tab, byte above 127); at that character.
@@ -99,100 +98,19 @@ struct TToken {
     std::size_t Position = 0;
 };
 
-// A token as the list holds it. Text views the list's storage: it stays
-// valid until the list next changes.
-struct TTokenView {
-    TTokenKind Kind = tkNumber;
-    std::string_view Text;
-    std::size_t Position = 0;
-
-    operator TToken() const { return TToken{Kind, std::string(Text), Position}; }
-};
-
-// The engine's ordered token list. Tokens are linked rather than packed so
-// that an operation removes its operator and right operand in constant time;
-// an index names one token for as long as it stays in the list, and indices
-// follow the order of the list.
-//
-// Memory: 17 bytes per token and one per byte of the equation. A token is
-// an offset and a length into a copy of the equation; a token given a text
-// of its own (a computed number) gets a record with its position, and the
-// text goes to a second store, in place of its former text where that was
-// long enough. Equations are limited to 4 GiB.
-class TTokenList {
-public:
-    using TIndex = std::uint32_t;
-    static constexpr TIndex None = ~TIndex{0};     // "nothing found" and the end of the list
-    static constexpr std::size_t KeptNodes = 4096; // storage Clear keeps for the next equation
-
-    // Empties the list and takes a copy of the text the tokens will come from.
-    void Start(std::string_view source);
-    void Clear() { Start({}); }
-    [[nodiscard]] std::size_t Count() const { return Size; }
-    // The token at source[position, position + length).
-    TIndex Append(TTokenKind kind, std::size_t position, std::size_t length);
-    void Erase(TIndex index);
-
-    [[nodiscard]] TTokenView operator[](TIndex index) const
-    {
-        return TTokenView{KindOf(index), TextOf(index), PositionOf(index)};
-    }
-    [[nodiscard]] TTokenKind KindOf(TIndex index) const { return static_cast<TTokenKind>(Kinds[index] & KindMask); }
-    [[nodiscard]] std::string_view TextOf(TIndex index) const
-    {
-        const TNode& node = Nodes[index];
-        return (Kinds[index] & HasRecord) != 0
-                   ? std::string_view(Computed).substr(Records[node.Start].Start, node.Length)
-                   : std::string_view(Source).substr(node.Start, node.Length);
-    }
-    [[nodiscard]] std::size_t PositionOf(TIndex index) const
-    {
-        return (Kinds[index] & HasRecord) != 0 ? Records[Nodes[index].Start].Position : Nodes[index].Start;
-    }
-    // Gives the token a text of its own.
-    void SetText(TIndex index, std::string_view text);
-    // A number for the token, below RecordCount(), that stays its own while
-    // it is in the list; made on first use.
-    std::uint32_t Record(TIndex index);
-    [[nodiscard]] std::size_t RecordCount() const { return Records.size(); }
-    // The record of a token that has one.
-    [[nodiscard]] std::uint32_t RecordOf(TIndex index) const { return Nodes[index].Start; }
-
-    [[nodiscard]] TIndex First() const { return Head; }
-    [[nodiscard]] TIndex Next(TIndex index) const { return Nodes[index].Next; }
-    [[nodiscard]] TIndex Prev(TIndex index) const { return Nodes[index].Prev; }
-    // One past the highest index handed out since the last Clear.
-    [[nodiscard]] TIndex IndexLimit() const { return static_cast<TIndex>(Nodes.size()); }
-
-private:
-    static constexpr std::uint8_t KindMask = 0x7F;
-    static constexpr std::uint8_t HasRecord = 0x80;
-
-    // Start is an offset in Source, or with HasRecord the token's record.
-    struct TNode {
-        std::uint32_t Start;
-        std::uint32_t Length;
-        TIndex Prev;
-        TIndex Next;
-    };
-    struct TRecord {
-        std::uint32_t Position;
-        std::uint32_t Start;    // in Computed
-        std::uint32_t Capacity; // room at Start
-    };
-
-    std::vector<TNode> Nodes;
-    std::vector<std::uint8_t> Kinds; // the kind, and HasRecord
-    std::vector<TRecord> Records;
-    std::string Source;
-    std::string Computed;
-    TIndex Head = None;
-    TIndex Tail = None;
-    std::size_t Size = 0;
-};
-
 using TErrorCallback = void (*)(std::string Message, int Position);
 using TStepCallback = void (*)(const std::string& Equation);
+
+// Tokens are numbered from 0 in the order the scanner found them; a number
+// stays a token's own for as long as the token is in the working.
+using TTokenIndex = std::uint32_t;
+inline constexpr TTokenIndex NoToken = ~TTokenIndex{0};
+
+// Where a scanned token's text lies in the first step.
+struct TTokenSpan {
+    std::uint32_t Start;
+    std::uint32_t Length;
+};
 
 // One step of the working, as an edit of the step before it.
 struct TStepChange {
@@ -202,8 +120,8 @@ struct TStepChange {
     // The token that holds Text now, and the tokens the step removed (an
     // operator and its right operand; or a group's parentheses, and its
     // value when the number before the group took it).
-    TTokenList::TIndex Keeper = TTokenList::None;
-    std::array<TTokenList::TIndex, 3> Gone{TTokenList::None, TTokenList::None, TTokenList::None};
+    TTokenIndex Keeper = NoToken;
+    std::array<TTokenIndex, 3> Gone{NoToken, NoToken, NoToken};
     std::size_t GoneCount = 0;
 };
 
@@ -213,11 +131,10 @@ struct TStepChange {
 class TStepSink {
 public:
     virtual ~TStepSink() = default;
-    // The first step: the token texts joined, and the tokens themselves, by
-    // index (every index below tokens.IndexLimit() is in the list). Both
-    // return false when the sink cannot keep the step: the evaluation then
-    // fails with MessageEquationTooLong.
-    virtual bool OnFirstStep(std::string_view equation, const TTokenList& tokens) = 0;
+    // The first step: the token texts joined, and where each token's text
+    // lies in it, by token number. Both return false when the sink cannot
+    // keep the step: the evaluation then fails with MessageEquationTooLong.
+    virtual bool OnFirstStep(std::string_view equation, std::span<const TTokenSpan> tokens) = 0;
     virtual bool OnChange(const TStepChange& change) = 0;
     // The operation that failed, as the span of the last step it would have
     // replaced (an operator with its operands, a group with the number
@@ -227,7 +144,7 @@ public:
 
 class TEquationEngine {
 public:
-    // The longest equation the token list can index; longer ones are refused.
+    // The longest equation the engine can index; longer ones are refused.
     static constexpr std::size_t EquationLengthLimit = std::size_t{0xFFFFFFFE};
 
     // onStep may be null: then no step text is built at all.
@@ -243,59 +160,20 @@ public:
     // evaluation starts afresh.
     bool Evaluate(std::string& equation);
 
-    // The first stage of Evaluate: appends the tokens of a valid equation
-    // to the token list, which it clears first, or reports its first fault.
+    // The first stage of Evaluate: scans a valid equation into tokens, or
+    // reports its first fault.
     bool Scan(std::string_view equation);
 
     // Where the working goes as changes, beside the step callback; null for
     // none. The sink must outlive every Evaluate it is set for.
-    void SetStepSink(TStepSink* sink) { Sink = sink; }
+    void SetStepSink(TStepSink* sink);
 
     // The scanned tokens after Scan; after Evaluate, what the reduction left
     // (or, for an equation without groups evaluated without steps or sink,
-    // the scanned tokens).
-    [[nodiscard]] const TTokenList& GetTokens() const { return Tokens; }
+    // the scanned tokens). A copy, in order.
+    [[nodiscard]] std::vector<TToken> Tokens() const;
 
 private:
-    using TIndex = TTokenList::TIndex;
-    struct TWorkspace;
-
-    std::string_view ScanNumber(std::string_view equation, std::size_t& position, bool& failed);
-
-    bool EvaluateUnguarded(std::string& equation);
-    bool ScanUnguarded(std::string_view equation);
-    // Runs work, turning memory that runs out into a report.
-    template <class Body>
-    bool Guarded(Body body);
-    bool Reduce();
-    bool EvaluateFlat(std::string& equation);
-    bool TakeResult(std::string& equation);
-    TIndex FindGroup(TIndex from, TIndex close) const;
-    TIndex FindTokenOfKind(TIndex from, TIndex last, TTokenKind kind) const;
-    TIndex FindNextOperator(TIndex open, TIndex close) const;
-    TIndex FindOperatorToken(TIndex open, std::size_t level, TIndex close) const;
-    // 0 for "^" and "&", 1 for "*" and "/", 2 for "+" and "-", by Operators.
-    [[nodiscard]] std::size_t LevelOf(char op) const;
-    bool ApplyOperator(TIndex k);
-    [[nodiscard]] TDecimal ValueOf(TIndex number) const;
-    std::string_view TextOf(TIndex number);
-    void SetValue(TIndex number, TDecimal value);
-    void RemoveParentheses(TIndex open, TIndex close);
-    bool JoinAdjacentNumbers(TIndex value, std::size_t groupPosition, TIndex& joined);
-    void ReportStep();
-    // Whether token texts and their offsets are kept up to date.
-    [[nodiscard]] bool Textual() const { return OnStep != nullptr || Sink != nullptr; }
-    std::size_t ReplaceText(TIndex first, TIndex last, std::string_view text);
-    bool Fail(std::string_view message, std::size_t position);
-    // Tells the sink which span of the last step failed (first to last
-    // token, and the group's parentheses when grouped), then fails.
-    bool FailAt(std::string_view message, std::size_t position, TIndex first, TIndex last, bool grouped = false);
-
-    std::array<char, 6> Operators;
-    TTokenList Tokens;
-    TErrorCallback OnError;
-    TStepCallback OnStep;
-    TStepSink* Sink = nullptr;
-    bool ScannedGroups = false;
-    std::unique_ptr<TWorkspace> Work;
+    struct TImpl;
+    std::unique_ptr<TImpl> Impl;
 };

@@ -27,39 +27,29 @@ TStepHistory::TNodeIndex TStepHistory::NewNode(TNode node)
     return static_cast<TNodeIndex>(Nodes.size() - 1);
 }
 
-bool TStepHistory::OnFirstStep(std::string_view equation, const TTokenList& tokens)
+bool TStepHistory::OnFirstStep(std::string_view equation, std::span<const TTokenSpan> tokens)
 {
     Clear();
     // A tree of 2n - 1 nodes over n tokens.
-    if (!Fits(equation.size()) || !Fits(std::size_t{2} * tokens.IndexLimit())) {
+    if (!Fits(equation.size()) || !Fits(std::size_t{2} * tokens.size())) {
         return false;
     }
     Texts.assign(equation);
-    Slots = static_cast<std::uint32_t>(tokens.IndexLimit());
-    std::vector<std::uint32_t> starts(Slots);
-    std::vector<std::uint32_t> lengths(Slots);
-    std::uint32_t offset = 0;
-    for (std::uint32_t slot = 0; slot < Slots; ++slot) {
-        starts[slot] = offset;
-        lengths[slot] = static_cast<std::uint32_t>(tokens[slot].Text.size());
-        offset += lengths[slot];
-    }
+    Slots = static_cast<std::uint32_t>(tokens.size());
     Nodes.reserve(std::size_t{2} * Slots);
-    Roots.push_back(Slots == 0 ? NewNode({0, 0, 0}) : Build(0, Slots, starts, lengths));
+    Roots.push_back(Slots == 0 ? NewNode({0, 0, 0}) : Build(0, Slots, tokens));
     Longest = equation.size();
     return true;
 }
 
-TStepHistory::TNodeIndex TStepHistory::Build(std::uint32_t low, std::uint32_t high,
-                                             const std::vector<std::uint32_t>& starts,
-                                             const std::vector<std::uint32_t>& lengths)
+TStepHistory::TNodeIndex TStepHistory::Build(std::uint32_t low, std::uint32_t high, std::span<const TTokenSpan> tokens)
 {
     if (high - low == 1) {
-        return NewNode({starts[low], 0, lengths[low]});
+        return NewNode({tokens[low].Start, 0, tokens[low].Length});
     }
     const std::uint32_t middle = low + (high - low) / 2;
-    const TNodeIndex left = Build(low, middle, starts, lengths);
-    const TNodeIndex right = Build(middle, high, starts, lengths);
+    const TNodeIndex left = Build(low, middle, tokens);
+    const TNodeIndex right = Build(middle, high, tokens);
     return NewNode({left, right, Nodes[left].Sum + Nodes[right].Sum});
 }
 

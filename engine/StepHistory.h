@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,7 +56,7 @@ public:
     // Bytes held, for measurement.
     [[nodiscard]] std::size_t MemoryUsed() const;
 
-    bool OnFirstStep(std::string_view equation, const TTokenList& tokens) override;
+    bool OnFirstStep(std::string_view equation, std::span<const TTokenSpan> tokens) override;
     bool OnChange(const TStepChange& change) override;
     void OnFailure(std::size_t at, std::size_t length) override;
 
@@ -75,8 +76,7 @@ private:
         std::uint32_t Length;
     };
 
-    TNodeIndex Build(std::uint32_t low, std::uint32_t high, const std::vector<std::uint32_t>& starts,
-                     const std::vector<std::uint32_t>& lengths);
+    TNodeIndex Build(std::uint32_t low, std::uint32_t high, std::span<const TTokenSpan> tokens);
     TNodeIndex Update(TNodeIndex node, std::uint32_t low, std::uint32_t high, const TLeafUpdate* first,
                       const TLeafUpdate* last);
     std::size_t Collect(TNodeIndex node, std::uint32_t low, std::uint32_t high, std::size_t column, std::size_t width,

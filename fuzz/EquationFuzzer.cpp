@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // short inputs keep the fuzzer fast, and long ones are checked above.
     TEquationEngine scanner(nullptr, nullptr);
     if (size <= 512 && scanner.Scan(equation)) {
-        TReferenceReduction reference(scanner.GetTokens());
+        TReferenceReduction reference(scanner.Tokens());
         std::string expected;
         Check(reference.Run(expected) == ok, "the outcome differs from the plain reduction");
         Check(reference.Steps == Steps, "the steps differ from the plain reduction");

@@ -1,4 +1,5 @@
 #include "Decimal.h"
+#include "Operators.h"
 
 #include <gtest/gtest.h>
 
@@ -197,21 +198,7 @@ std::string Apply(const ArithmeticRow& row)
 {
     const TDecimal a = Dec(row.A);
     const TDecimal b = Dec(row.B);
-    switch (row.Op) {
-    case '+':
-        return Show(DecimalAdd(a, b));
-    case '-':
-        return Show(DecimalSubtract(a, b));
-    case '*':
-        return Show(DecimalMultiply(a, b));
-    case '/':
-        return Show(DecimalDivide(a, b));
-    case '^':
-        return Show(DecimalPower(a, b));
-    case '&':
-        return Show(DecimalPower(a, DecimalReciprocal(b)));
-    }
-    return "bad op";
+    return Show(FindOperator(row.Op)->Apply(a, b));
 }
 
 TEST(DecimalArithmetic, ExactOrRoundedToTheLargestScaleThatFits)
@@ -301,24 +288,7 @@ TEST(DecimalFailures, CarryTheirReason)
         SCOPED_TRACE(std::string(row.A) + " " + row.Op + " " + row.B);
         const TDecimal a = Dec(row.A);
         const TDecimal b = Dec(row.B);
-        TDecimal result;
-        switch (row.Op) {
-        case '+':
-            result = DecimalAdd(a, b);
-            break;
-        case '*':
-            result = DecimalMultiply(a, b);
-            break;
-        case '/':
-            result = DecimalDivide(a, b);
-            break;
-        case '^':
-            result = DecimalPower(a, b);
-            break;
-        case '&':
-            result = DecimalPower(a, DecimalReciprocal(b));
-            break;
-        }
+        const TDecimal result = FindOperator(row.Op)->Apply(a, b);
         EXPECT_EQ(result.Status, row.Expected);
         EXPECT_EQ(DecimalToText(result), "");
         EXPECT_FALSE(DecimalFromText(DecimalToText(result)).IsOk());

@@ -28,7 +28,7 @@ TEST(EquationEngineRobustness, AgreesWithPlainReductionOnRandomEquations)
         SCOPED_TRACE(equation);
         TEquationEngine scanner(nullptr, nullptr);
         ASSERT_TRUE(scanner.Scan(equation));
-        TReferenceReduction reference(scanner.GetTokens());
+        TReferenceReduction reference(scanner.Tokens());
         std::string expected;
         const bool expectedOk = reference.Run(expected);
 
@@ -129,7 +129,7 @@ TEST(EquationEngineRobustness, HugeInputs)
 TEST(EquationEngineRobustness, LimitsAreFaultsNotExceptions)
 {
     struct TThrowingSink final : TStepSink {
-        bool OnFirstStep(std::string_view, const TTokenList&) override { return true; }
+        bool OnFirstStep(std::string_view, std::span<const TTokenSpan>) override { return true; }
         bool OnChange(const TStepChange&) override { throw std::bad_alloc(); }
     };
     TStepHistory small(40); // 40 characters of step texts

@@ -82,7 +82,7 @@ TEST(EquationScanner, EmptyTextFailsSilently)
     EXPECT_FALSE(engine.Evaluate(equation));
     EXPECT_EQ(Recorder.ErrorCount, 0);
     EXPECT_TRUE(Recorder.Steps.empty());
-    EXPECT_EQ(engine.GetTokens().Count(), 0U);
+    EXPECT_TRUE(engine.Tokens().empty());
 }
 
 // Numbers keep their text as typed; a sign leads a number except right after
@@ -113,13 +113,12 @@ TEST(EquationScanner, SplitsIntoTokensAsTyped)
         Recorder = {};
         TEquationEngine engine(RecordError, RecordStep);
         ASSERT_TRUE(engine.Scan(row.Equation));
-        const TTokenList& tokens = engine.GetTokens();
-        ASSERT_EQ(tokens.Count(), row.Tokens.size());
-        std::size_t n = 0;
-        for (auto i = tokens.First(); i != TTokenList::None; i = tokens.Next(i), ++n) {
-            EXPECT_EQ(tokens[i].Kind, row.Tokens[n].Kind) << "token " << n;
-            EXPECT_EQ(tokens[i].Text, row.Tokens[n].Text) << "token " << n;
-            EXPECT_EQ(tokens[i].Position, row.Tokens[n].Position) << "token " << n;
+        const std::vector<TToken> tokens = engine.Tokens();
+        ASSERT_EQ(tokens.size(), row.Tokens.size());
+        for (std::size_t n = 0; n < tokens.size(); ++n) {
+            EXPECT_EQ(tokens[n].Kind, row.Tokens[n].Kind) << "token " << n;
+            EXPECT_EQ(tokens[n].Text, row.Tokens[n].Text) << "token " << n;
+            EXPECT_EQ(tokens[n].Position, row.Tokens[n].Position) << "token " << n;
         }
         EXPECT_EQ(Recorder.ErrorCount, 0);
     }

@@ -1,6 +1,8 @@
 // Random equations for the engine tests.
 #pragma once
 
+#include "Operators.h"
+
 #include <random>
 #include <string>
 
@@ -52,7 +54,7 @@ private:
     {
         Term(text, depth);
         for (unsigned n = Pick(5); n > 0; --n) {
-            text += "+-*/^&"[Pick(6)];
+            text += Operators[Pick(Operators.size())].Symbol;
             Term(text, depth);
         }
     }

@@ -6,6 +6,7 @@
 
 #include "Decimal.h"
 #include "EquationEngine.h"
+#include "Operators.h"
 
 #include <algorithm>
 #include <string>
@@ -14,12 +15,7 @@
 
 class TReferenceReduction {
 public:
-    explicit TReferenceReduction(const TTokenList& scanned)
-    {
-        for (auto i = scanned.First(); i != TTokenList::None; i = scanned.Next(i)) {
-            T.push_back(scanned[i]);
-        }
-    }
+    explicit TReferenceReduction(std::vector<TToken> scanned) : T(std::move(scanned)) {}
 
     std::vector<std::string> Steps;
     std::string Message;
@@ -50,10 +46,10 @@ private:
 
     std::size_t End(std::size_t last) const { return last == 0 ? T.size() : last; }
 
-    std::size_t FindOperatorToken(std::size_t first, char c, std::size_t last) const
+    std::size_t FindOperatorToken(std::size_t first, std::size_t level, std::size_t last) const
     {
         for (std::size_t i = first; i < End(last); ++i) {
-            if (T[i].Kind != tkNumber && T[i].Text[0] == c) {
+            if (T[i].Kind == tkOperator && FindOperator(T[i].Text[0])->Level == level) {
                 return i;
             }
         }
@@ -72,8 +68,8 @@ private:
             }
             Steps.push_back(step);
             std::size_t k = NotFound;
-            for (const char* level : {"^&", "*/", "+-"}) {
-                k = std::min(FindOperatorToken(first, level[0], last), FindOperatorToken(first, level[1], last));
+            for (std::size_t level = 0; level < OperatorLevels; ++level) {
+                k = FindOperatorToken(first, level, last);
                 if (k != NotFound) {
                     break;
                 }
@@ -157,27 +153,7 @@ private:
         if (!CheckOperand(r, k + 1, k)) {
             return false;
         }
-        TDecimal result;
-        switch (T[k].Text[0]) {
-        case '+':
-            result = DecimalAdd(l, r);
-            break;
-        case '-':
-            result = DecimalSubtract(l, r);
-            break;
-        case '*':
-            result = DecimalMultiply(l, r);
-            break;
-        case '/':
-            result = DecimalDivide(l, r);
-            break;
-        case '^':
-            result = DecimalPower(l, r);
-            break;
-        default:
-            result = DecimalPower(l, DecimalReciprocal(r));
-            break;
-        }
+        const TDecimal result = FindOperator(T[k].Text[0])->Apply(l, r);
         switch (result.Status) {
         case TDecimalStatus::Ok:
             break;

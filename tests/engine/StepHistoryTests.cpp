@@ -26,7 +26,7 @@ TEST(StepHistory, AgreesWithStepCallbackOnRandomEquations)
         // Now and then several equations in one, for deeper trees.
         std::string equation = generator.Next();
         for (int more = n % 10 == 0 ? 20 : 0; more > 0; --more) {
-            equation += "+-*/"[more % 4] + generator.Next();
+            equation += Operators[more % Operators.size()].Symbol + generator.Next();
         }
         SCOPED_TRACE(equation);
         Recorder = {};
