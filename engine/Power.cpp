@@ -16,6 +16,8 @@
 // approximation below 2^-101: 2^-48 of a unit in the last place.
 #include "Power.h"
 
+#include "WideInteger.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -24,8 +26,13 @@ namespace {
 
 using u64 = std::uint64_t;
 using i64 = std::int64_t;
-__extension__ typedef unsigned __int128 u128;
-__extension__ typedef __int128 i128;
+using wide::Abs;
+using wide::CountLeadingZeros;
+using wide::i128;
+using wide::Multiply;
+using wide::MultiplyHighTruncated;
+using wide::TU256;
+using wide::u128;
 
 // 128-bit table constants from their halves, most significant first.
 constexpr u128 Word(u64 hi, u64 lo)
@@ -45,47 +52,6 @@ constexpr u64 InfBits = 0x7FFULL << 52;
 constexpr u64 OneBits = 0x3FFULL << 52;
 constexpr u64 MantissaMask = (1ULL << 52) - 1;
 constexpr u64 QuietNaNBits = 0x7FF8ULL << 48;
-
-int CountLeadingZeros(u128 v)
-{
-    const u64 hi = static_cast<u64>(v >> 64);
-    return hi ? std::countl_zero(hi) : 64 + std::countl_zero(static_cast<u64>(v));
-}
-
-u128 Abs(i128 v)
-{
-    return v < 0 ? -static_cast<u128>(v) : static_cast<u128>(v);
-}
-
-struct TU256 {
-    u128 Hi;
-    u128 Lo;
-};
-
-[[gnu::always_inline]] inline TU256 Multiply(u128 a, u128 b)
-{
-    const u64 a0 = static_cast<u64>(a);
-    const u64 a1 = static_cast<u64>(a >> 64);
-    const u64 b0 = static_cast<u64>(b);
-    const u64 b1 = static_cast<u64>(b >> 64);
-    const u128 p00 = static_cast<u128>(a0) * b0;
-    const u128 p01 = static_cast<u128>(a0) * b1;
-    const u128 p10 = static_cast<u128>(a1) * b0;
-    const u128 p11 = static_cast<u128>(a1) * b1;
-    const u128 middle = (p00 >> 64) + static_cast<u64>(p01) + static_cast<u64>(p10);
-    return {p11 + (p01 >> 64) + (p10 >> 64) + (middle >> 64), (middle << 64) | static_cast<u64>(p00)};
-}
-
-// a * b / 2^128, from the three products that reach the upper half: at
-// most 2 below floor(a * b / 2^128).
-[[gnu::always_inline]] inline u128 MultiplyHigh(u128 a, u128 b)
-{
-    const u64 a0 = static_cast<u64>(a);
-    const u64 a1 = static_cast<u64>(a >> 64);
-    const u64 b0 = static_cast<u64>(b);
-    const u64 b1 = static_cast<u64>(b >> 64);
-    return static_cast<u128>(a1) * b1 + ((static_cast<u128>(a0) * b1) >> 64) + ((static_cast<u128>(a1) * b0) >> 64);
-}
 
 // The bits of the double nearest to m * 2^e (m > 0), ties to even, with
 // subnormals, and infinity beyond the largest double.
@@ -283,13 +249,13 @@ bool TryExact(u64 ax, u64 ay, bool yNegative, u64& bits)
 }
 
 // |v| = Mantissa * 2^Exp with the top bit of Mantissa set.
-struct TWide {
+struct TBinaryFloat {
     u128 Mantissa;
     int Exp;
     bool Negative;
 };
 
-TWide WideFromFixed(i128 v, int scale) // v / 2^scale, v != 0
+TBinaryFloat BinaryFloatFromFixed(i128 v, int scale) // v / 2^scale, v != 0
 {
     const u128 m = Abs(v);
     const int zeros = CountLeadingZeros(m);
@@ -319,7 +285,7 @@ i128 RoundShift(i128 v, int shift) // v / 2^shift rounded
 }
 
 // ln x for finite x > 0, x != 1, given as the bits of x.
-TWide Log(u64 ax)
+TBinaryFloat Log(u64 ax)
 {
     // x = M * 2^(E - 52) with M in [2^52, 2^53).
     const TNormal xn = Normalize(ax);
@@ -356,18 +322,19 @@ TWide Log(u64 ax)
     K = static_cast<i64>(LogSeriesTail[0]) + static_cast<i64>((static_cast<i128>(v64) * K) >> 83);
     const u128 vK = MultiplyShift64(v, static_cast<u64>(K), 84);
     u128 acc = LogSeries[1] + (vNegative ? -vK : vK);
-    const u128 vAcc = MultiplyHigh(v, acc) >> 20;
+    const u128 vAcc = MultiplyHighTruncated(v, acc) >> 20;
     acc = LogSeries[0] + (vNegative ? -vAcc : vAcc);
     const u128 halfV = v >> 22;
-    const u128 vSquared = MultiplyHigh(v, v) >> 20; // v^2 * 2^148
-    const u128 q = (static_cast<u128>(1) << 127) + (vNegative ? -halfV : halfV) + (MultiplyHigh(vSquared, acc) >> 21);
+    const u128 vSquared = MultiplyHighTruncated(v, v) >> 20; // v^2 * 2^148
+    const u128 q =
+        (static_cast<u128>(1) << 127) + (vNegative ? -halfV : halfV) + (MultiplyHighTruncated(vSquared, acc) >> 21);
     const TU256 product = Multiply(Abs(z3), q); // |ln(1 + z3)| * 2^240
     const bool productNegative = z3 < 0;
 
     const bool centre = R1[j] == (1U << R1Bits); // r1 = 1: m within 2^-8 of 1
     if (e == 0 && centre && k2 == 0 && k3 == 0) {
         // |x - 1| < 2^-21: ln x = ln(1 + z3) with all the product's precision.
-        TWide result;
+        TBinaryFloat result;
         if (product.Hi != 0) {
             const int zeros = CountLeadingZeros(product.Hi);
             result.Mantissa = zeros ? (product.Hi << zeros) | (product.Lo >> (128 - zeros)) : product.Hi;
@@ -386,14 +353,14 @@ TWide Log(u64 ax)
     };
     if (e == 0 && centre) {
         // 2^-21 <= |ln x| < 2^-7.8: the finer scale keeps 2^-111 of relative precision.
-        return WideFromFixed(LogR2[k2 + Z1Cells] + RoundShift(LogR3[k3 + Z2Cells], 6) + signedPart(134), 134);
+        return BinaryFloatFromFixed(LogR2[k2 + Z1Cells] + RoundShift(LogR3[k3 + Z2Cells], 6) + signedPart(134), 134);
     }
     const i128 sum =
         LogR1[j] + RoundShift(LogR2[k2 + Z1Cells], 7) + RoundShift(LogR3[k3 + Z2Cells], 13) + signedPart(127);
     if (e == 0) {
-        return WideFromFixed(sum, 127); // |ln x| >= 2^-9
+        return BinaryFloatFromFixed(sum, 127); // |ln x| >= 2^-9
     }
-    return WideFromFixed(e * Ln2Scaled117 + RoundShift(sum, 10), 117);
+    return BinaryFloatFromFixed(e * Ln2Scaled117 + RoundShift(sum, 10), 117);
 }
 
 // x^y = exp(y ln x) ~ Mantissa * 2^Exp, or a t = y ln x beyond +-2^10,
@@ -407,7 +374,7 @@ struct TApproximation {
 // For |x| != 0, 1, inf and finite y != 0.
 TApproximation ApproximatePower(u64 ax, u64 ay, bool yNegative)
 {
-    const TWide logX = Log(ax);
+    const TBinaryFloat logX = Log(ax);
 
     // |t| = |y ln x| = T * 2^tExp, T with its top bit set, truncated.
     const TNormal yn = Normalize(ay);
@@ -446,20 +413,20 @@ TApproximation ApproximatePower(u64 ax, u64 ay, bool yNegative)
     const int b = static_cast<int>(F >> 116) & 63;
     const int c = static_cast<int>(F >> 110) & 63;
     const u128 g = F & ((static_cast<u128>(1) << 110) - 1);
-    const u128 w = MultiplyHigh(g, Ln2Scaled128) << 18;
+    const u128 w = MultiplyHighTruncated(g, Ln2Scaled128) << 18;
     const u64 w64 = static_cast<u64>(w >> 64); // w * 2^82
     u64 K = ExpSeriesTail[3];
     for (int i = 2; i >= 0; --i) {
         K = ExpSeriesTail[i] + static_cast<u64>((static_cast<u128>(w64) * K) >> 82);
     }
     u128 acc = ExpSeries[1] + MultiplyShift64(w, K, 82);
-    acc = ExpSeries[0] + (MultiplyHigh(w, acc) >> 18);
-    const u128 expm1 = w + MultiplyHigh(MultiplyHigh(w, w) >> 18, acc); // (exp(w) - 1) * 2^146
+    acc = ExpSeries[0] + (MultiplyHighTruncated(w, acc) >> 18);
+    const u128 expm1 = w + MultiplyHighTruncated(MultiplyHighTruncated(w, w) >> 18, acc); // (exp(w) - 1) * 2^146
     // 2^(a/64) (1 + beta) (1 + gamma) (1 + expm1), * 2^127.
     u128 result = Exp2A[a];
-    result += MultiplyHigh(result, Exp2B[b]);
-    result += MultiplyHigh(result, Exp2C[c]);
-    result += MultiplyHigh(result, expm1) >> 18;
+    result += MultiplyHighTruncated(result, Exp2B[b]);
+    result += MultiplyHighTruncated(result, Exp2C[c]);
+    result += MultiplyHighTruncated(result, expm1) >> 18;
     return {result, n - 127, 0};
 }
 
