@@ -1,8 +1,11 @@
 // What the toolkit underneath needs told and wxWidgets has no call for:
 // names and roles that screen readers read (GTK's tool buttons without
 // labels have no name, and a generic window has no role), the width of a
-// combo box's drop-down list, and commands of the program's own in the
-// context menu of its text field.
+// combo box's drop-down list, commands of the program's own in the context
+// menu of its text field, and a list whose rows are never measured. One
+// implementation per toolkit: NativeWidgetsGtk.cpp holds every GTK call,
+// NativeWidgetsPlain.cpp the rest. Each call costs O(1) but those on lists
+// and toolbars, O(items).
 #pragma once
 
 #include <wx/string.h>
@@ -11,6 +14,7 @@
 #include <vector>
 
 class wxComboBox;
+class wxDataViewCtrl;
 class wxTextCtrl;
 class wxToolBar;
 class wxWindow;
@@ -50,3 +54,17 @@ void KeepFocusOnButtonClick(wxComboBox* comboBox);
 // the menu opens. Where the system's own menu cannot take them (Windows),
 // it stays as it is.
 void PrependToContextMenu(wxComboBox* comboBox, std::function<std::vector<TMenuCommand>()> commands);
+
+// The style bits the equation box needs beside wxCB_DROPDOWN for Enter to
+// reach it, and the longest text the toolkit allows in it.
+[[nodiscard]] long EquationBoxStyle();
+void AllowLongestText(wxComboBox* comboBox);
+
+// A one-column list whose rows all have one height, so that it never
+// measures rows it does not draw, whatever their number; name is what a
+// screen reader calls it, and onVerticalScroll runs after each move up or
+// down. SetUniformRowHeight fixes the text cell's height and returns the
+// height of a whole row; RedrawAllRows has every row in view drawn again.
+void UseUniformRows(wxDataViewCtrl* list, const wxString& name, std::function<void()> onVerticalScroll);
+int SetUniformRowHeight(wxDataViewCtrl* list, int cellHeight);
+void RedrawAllRows(wxDataViewCtrl* list);

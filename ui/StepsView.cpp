@@ -1,6 +1,7 @@
 #include "StepsView.h"
 
 #include "MessageBox.h"
+#include "NativeWidgets.h"
 
 #include <wx/clipbrd.h>
 #include <wx/dataview.h>
@@ -10,10 +11,6 @@
 #include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/toplevel.h>
-
-#ifdef __WXGTK__
-#include <gtk/gtk.h>
-#endif
 
 #include <algorithm>
 #include <vector>
@@ -99,27 +96,11 @@ TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     Model->DecRef(); // the list holds the model now
     auto* renderer = new wxDataViewTextRenderer("string", wxDATAVIEW_CELL_INERT);
     renderer->EnableMarkup();
-#ifdef __WXGTK__
-    Cell = renderer->GetGtkHandle();
-#endif
     auto* column = new wxDataViewColumn(wxEmptyString, renderer, 0, 100, wxALIGN_LEFT, 0);
     List->AppendColumn(column);
     List->SetName("Steps");
-#ifdef __WXGTK__
-    // One row height for all and a fixed column width: the list then never
-    // measures rows it does not draw, whatever their number.
-    GtkTreeView* tree = GTK_TREE_VIEW(List->GtkGetTreeView());
-    gtk_tree_view_column_set_sizing(gtk_tree_view_get_column(tree, 0), GTK_TREE_VIEW_COLUMN_FIXED);
-    gtk_tree_view_set_fixed_height_mode(tree, TRUE);
-    gtk_tree_view_set_rubber_banding(tree, TRUE);
-    gtk_tree_view_set_enable_search(tree, FALSE);
-    // What a screen reader calls the list.
-    atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(tree)), "Steps");
     // Moving up or down may bring only lines shorter than the column in view.
-    g_signal_connect_swapped(
-        gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(tree)), "value-changed",
-        G_CALLBACK(+[](TStepsView* view) { view->CallAfter([view] { view->KeepLinesInView(); }); }), this);
-#endif
+    UseUniformRows(List, "Steps", [this] { CallAfter([this] { KeepLinesInView(); }); });
 
     Sideways = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
     Sideways->Hide();
@@ -193,16 +174,7 @@ bool TStepsView::SetFont(const wxFont& font)
     const bool done = List->SetFont(font);
     // The text and a little room above and below it, as GTK pads its rows.
     const int cellHeight = List->GetCharHeight() + List->FromDIP(4);
-    RowHeight = cellHeight;
-#ifdef __WXGTK__
-    // GTK's row: its cell, fixed here, and the separator below it.
-    gint separator = 0;
-    gtk_widget_style_get(List->GtkGetTreeView(), "vertical-separator", &separator, nullptr);
-    gtk_cell_renderer_set_fixed_size(Cell, -1, cellHeight);
-    RowHeight += separator;
-#else
-    List->SetRowHeight(RowHeight);
-#endif
+    RowHeight = SetUniformRowHeight(List, cellHeight);
     LayOut();
     UpdateColumns();
     return done;
@@ -297,11 +269,7 @@ void TStepsView::ScrollToColumn(std::size_t column)
     Sideways->SetThumbPosition(static_cast<int>(column));
     // Every row in view at once: the list's own refresh leaves the rows as
     // drawn, and only those redrawn for another reason would move.
-#ifdef __WXGTK__
-    gtk_widget_queue_draw(List->GtkGetTreeView());
-#else
-    List->Refresh();
-#endif
+    RedrawAllRows(List);
 }
 
 // Scrolled sideways past every line in view (End after Right, say), the

@@ -99,7 +99,4 @@ private:
     std::size_t FirstColumn = 0;
     std::size_t VisibleColumns = 1;
     int RowHeight = 1;
-#ifdef __WXGTK__
-    struct _GtkCellRenderer* Cell = nullptr;
-#endif
 };

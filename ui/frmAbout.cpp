@@ -17,6 +17,7 @@
 
 #include <algorithm>
 
+#include "Fonts.h"
 #include "NativeWidgets.h"
 #include "ExecutablePath.h"
 #include "VersionInfo.h"
@@ -81,14 +82,6 @@ wxColour LinkColour(const wxColour& background)
 // The panel's size as designed; at larger system fonts and buttons the
 // panel grows to what its controls need instead of clipping them.
 const wxSize DesignedPanelSize(255, 89);
-
-wxFont DialogFont(bool underlined)
-{
-    // The desktop's own text size, as the main window uses it.
-    const wxFont desktop = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-    const double points = desktop.IsOk() ? desktop.GetFractionalPointSize() : 10.0;
-    return wxFont(wxFontInfo(points).Family(wxFONTFAMILY_SWISS).Underlined(underlined).FaceName("MS Sans Serif"));
-}
 
 } // namespace
 

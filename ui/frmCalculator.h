@@ -97,6 +97,12 @@ private:
     // Makes the window no larger than area (a client area), where the
     // result column allows.
     void FitInto(const wxSize& area);
+    // The same for the work area of the display the window is on.
+    void FitIntoScreen();
+    // The result fields' colours, and their scroll cues kept up to date.
+    void StyleResultFields();
+    // Centred in the work area at the size the view state gave.
+    void PlaceOnScreen();
     void LoadSettings();
     void SaveSettings();
 
