@@ -14,9 +14,6 @@ public:
     // equations read left to right. Asking the locale instead makes the
     // library build its whole table of languages at start-up.
     wxLayoutDirection GetLayoutDirection() const override { return wxLayout_LeftToRight; }
-
-private:
-    bool GlProbeDisabled = false;
 };
 
 wxDECLARE_APP(Application);
