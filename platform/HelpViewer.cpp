@@ -9,6 +9,7 @@
 #include <wx/fileconf.h>
 #include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
+#include <wx/imaggif.h>
 #include <wx/html/helpfrm.h>
 #include <wx/notebook.h>
 #include <wx/log.h>
@@ -147,6 +148,11 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
     static bool archivesReadable = false;
     if (!archivesReadable) {
         wxFileSystem::AddHandler(new wxArchiveFSHandler);
+        // The start page shows the window: a GIF, which every build of the
+        // library reads without an image library of the system's.
+        if (wxImage::FindHandler(wxBITMAP_TYPE_GIF) == nullptr) {
+            wxImage::AddHandler(new wxGIFHandler);
+        }
         archivesReadable = true;
     }
     if (Controller && ControllerOwner != owner) {

@@ -349,7 +349,7 @@ TEST(Ovcalc, StandardInput)
 TEST(Ovcalc, Options)
 {
     static const TRow Rows[] = {
-        {"version", {"--version"}, nullptr, "ovcalc 3.3.0\n", "", 0},
+        {"version", {"--version"}, nullptr, "ovcalc " OV_PROJECT_VERSION "\n", "", 0},
         {"bad option", {"--frobnicate", "1+1"}, nullptr, "", "ovcalc: unknown option '--frobnicate'\n", 2},
     };
     for (const auto& row : Rows) {

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Takes the pictures of the window that the README, the help's start page and
+# the AppStream metadata show, from a real run: the calculator from build/
+# under Xvfb with openbox, light theme, an equation typed and calculated
+# through the X server. Look at the images before committing them.
+#   dist/screenshots.sh [path/to/ovCalculator]
+# Writes dist/screenshot.png (README, AppStream) and Help/screenshot.gif
+# (the help viewer reads GIF on every system). Needs xvfb-run, openbox,
+# xdotool and ImageMagick.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+program=$(realpath "${1:-build/bin/ovCalculator}")
+[ -x "$program" ] || { echo "no executable at $program (build first)" >&2; exit 1; }
+
+if [ -z "${OV_SCREENSHOT_INNER:-}" ]; then
+    exec env OV_SCREENSHOT_INNER=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$program"
+fi
+
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+# A fresh settings folder and a copy of the program: no recent equations of
+# anyone's, and the steps shown.
+cp -r "$(dirname "$program")/." "$work/bin"
+rm -f "$work/bin/ovCalculator.ini"
+export HOME=$work XDG_CONFIG_HOME=$work/config GTK_THEME=Adwaita LANG=C.UTF-8
+openbox >/dev/null 2>&1 &
+sleep 1
+"$work/bin/ovCalculator" >/dev/null 2>&1 &
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Orvandale Calculator$' | head -n 1)
+# A size that shows the steps and the results without empty space.
+xdotool windowsize "$window" 1100 340
+sleep 1
+xdotool windowactivate --sync "$window"
+xdotool type --delay 20 '(2+3)*4^2-10/4'
+xdotool key Return
+sleep 1
+# The window's own area (the title bar is the desktop's).
+import -window "$window" dist/screenshot.png
+convert dist/screenshot.png -dither None -colors 128 Help/screenshot.gif
+echo "wrote dist/screenshot.png and Help/screenshot.gif ($(identify -format '%wx%h' dist/screenshot.png))"
