@@ -28,12 +28,14 @@ package_packages=(cmake make g++ pkg-config nlohmann-json3-dev libgtk-3-dev libf
     zlib1g-dev libsm-dev libxtst-dev dpkg-dev fakeroot file xvfb xauth xdotool openbox)
 # The tests and benchmarks: libraries, a virtual display with a window manager
 # and the accessibility bus for the window tests, screenshots, the sanitizer
-# and fuzzer runtime, and the tools that build and check the .deb package.
+# and fuzzer runtime, the tools that build and check the .deb package and
+# its metadata, and a headless Wayland compositor with its tools.
 test_packages=(libgtest-dev libbenchmark-dev
     xvfb xauth xdotool xclip openbox imagemagick
     python3-pyatspi at-spi2-core dbus-daemon
     clang libclang-rt-14-dev
-    desktop-file-utils dpkg-dev file)
+    desktop-file-utils appstream dpkg-dev file
+    sway grim wl-clipboard wtype x11-utils)
 
 # The Windows build: the MinGW-w64 cross compilers and resource compiler,
 # zlib for them, Wine to run the tests, NSIS for the installer, and what

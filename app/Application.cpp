@@ -4,6 +4,7 @@
 #include <wx/image.h>
 #include <wx/imagxpm.h>
 
+#include "NativeWidgets.h"
 #include "ToolkitStart.h"
 #include "frmCalculator.h"
 #include "ids.h"
@@ -16,6 +17,9 @@ Application::Application()
     // The toolkit's own messages and the desktop name the product, not the
     // executable's file name.
     SetAppDisplayName(MainWindowCaption);
+    // One id for the desktop entry, the icon, the software centres and the
+    // window: the desktop ties the window to its launcher by it.
+    SetApplicationId(OV_APP_ID);
     // Runs before the toolkit starts, which happens after the application
     // object is made.
     PrepareToolkitStart();
@@ -29,12 +33,14 @@ bool Application::OnInit()
     wxDISABLE_ASSERTS_IN_RELEASE_BUILD();
 
     FinishToolkitStart();
+    SetApplicationId(OV_APP_ID);
 
     // The window's toolbar images and icon are XPM data.
     wxImage::AddHandler(new wxXPMHandler);
 
     auto* window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition, wxDefaultSize,
                                       MainWindowStyle);
+    SetWindowClass(window, OV_APP_ID);
     window->Show(true);
     frmCalculator = window;
     return true;

@@ -21,8 +21,10 @@ foreach(entry
         "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/lib/ovCalculator/ovCalculator.installed\n"
         "lrwxrwxrwx root/root 0 [-0-9]+ [:0-9]+ ./usr/bin/ovCalculator -> ../lib/ovCalculator/ovCalculator\n"
         "-rwxr-xr-x root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/bin/ovcalc\n"
-        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/applications/ovcalculator.desktop\n"
-        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/icons/hicolor/64x64/apps/ovcalculator.png\n"
+        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/applications/${APP_ID}.desktop\n"
+        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/metainfo/${APP_ID}.metainfo.xml\n"
+        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/icons/hicolor/64x64/apps/${APP_ID}.png\n"
+        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/icons/hicolor/scalable/apps/${APP_ID}.svg\n"
         "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/doc/ovcalculator/copyright\n"
         "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/man/man1/ovcalc.1.gz\n")
     string(REGEX REPLACE " +" " " flattened "${listing}")
@@ -45,9 +47,9 @@ endforeach()
 
 # The desktop entry starts the installed program, not the staging copy.
 execute_process(COMMAND dpkg-deb --fsys-tarfile "${deb}" OUTPUT_FILE "${SCRATCH}/files.tar")
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf files.tar ./usr/share/applications/ovcalculator.desktop
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf files.tar ./usr/share/applications/${APP_ID}.desktop
                 WORKING_DIRECTORY "${SCRATCH}")
-file(READ "${SCRATCH}/usr/share/applications/ovcalculator.desktop" desktop)
+file(READ "${SCRATCH}/usr/share/applications/${APP_ID}.desktop" desktop)
 if(NOT desktop MATCHES "\nExec=/usr/bin/ovCalculator\n")
     message(FATAL_ERROR "desktop entry:\n${desktop}")
 endif()

@@ -1,9 +1,12 @@
 // Converts an XPM image (the C source form compiled into the program) into
-// a PNG file, optionally enlarged by a whole factor without smoothing, for
-// the desktop's icon theme. Needs nothing but the C++ library: the PNG is
-// written with uncompressed deflate blocks.
+// a PNG file, optionally enlarged by a whole factor without smoothing, or
+// into an SVG file of the same pixels as squares (the scalable icon: the
+// same design at any size, edges kept sharp), for the desktop's icon theme.
+// Needs nothing but the C++ library: the PNG is written with uncompressed
+// deflate blocks; the SVG joins each row's runs of one colour.
 //
 //   xpm2png <input.xpm> <output.png> [scale]
+//   xpm2png <input.xpm> <output.svg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -148,6 +151,35 @@ std::vector<std::uint8_t> EncodePng(const std::vector<TRgba>& pixels, std::uint3
     return png;
 }
 
+std::string EncodeSvg(const std::vector<TRgba>& pixels, std::uint32_t width, std::uint32_t height)
+{
+    std::ostringstream svg;
+    svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
+        << "\" viewBox=\"0 0 " << width << ' ' << height << "\" shape-rendering=\"crispEdges\">\n";
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width;) {
+            const TRgba p = pixels[y * width + x];
+            std::uint32_t run = 1;
+            while (x + run < width) {
+                const TRgba q = pixels[y * width + x + run];
+                if (q.R != p.R || q.G != p.G || q.B != p.B || q.A != p.A) {
+                    break;
+                }
+                ++run;
+            }
+            if (p.A != 0) {
+                char colour[8];
+                std::snprintf(colour, sizeof colour, "#%02x%02x%02x", p.R, p.G, p.B);
+                svg << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << run << "\" height=\"1\" fill=\""
+                    << colour << "\"/>\n";
+            }
+            x += run;
+        }
+    }
+    svg << "</svg>\n";
+    return svg.str();
+}
+
 int Fail(const std::string& message)
 {
     std::cerr << "xpm2png: " << message << "\n";
@@ -159,7 +191,7 @@ int Fail(const std::string& message)
 int main(int argc, char** argv)
 {
     if (argc < 3 || argc > 4) {
-        return Fail("usage: xpm2png <input.xpm> <output.png> [scale]");
+        return Fail("usage: xpm2png <input.xpm> <output.png> [scale] | <output.svg>");
     }
     const int scale = argc == 4 ? std::atoi(argv[3]) : 1;
     if (scale < 1 || scale > 16) {
@@ -219,9 +251,14 @@ int main(int argc, char** argv)
         }
     }
 
-    const std::vector<std::uint8_t> png = EncodePng(pixels, outWidth, outHeight);
-    std::ofstream output(argv[2], std::ios::binary);
-    output.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    const std::string path = argv[2];
+    std::ofstream output(path, std::ios::binary);
+    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".svg") == 0) {
+        output << EncodeSvg(pixels, outWidth, outHeight);
+    } else {
+        const std::vector<std::uint8_t> png = EncodePng(pixels, outWidth, outHeight);
+        output.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    }
     if (!output) {
         return Fail(std::string("cannot write ") + argv[2]);
     }

@@ -148,10 +148,31 @@ void TfrmCalculator::PlaceOnScreen()
 {
     // Centred in the work area at the size the view state gave; a window
     // larger than the screen (a scaled desktop) gives way first.
+    // Where the compositor places windows, the place is its own.
     const wxRect screen = WorkArea(this);
     FitInto(screen.GetSize());
-    Move(screen.x + std::max(0, (screen.width - GetSize().x) / 2),
-         screen.y + std::max(0, (screen.height - GetSize().y) / 2));
+    if (!CompositorPlacesWindows()) {
+        Move(screen.x + std::max(0, (screen.width - GetSize().x) / 2),
+             screen.y + std::max(0, (screen.height - GetSize().y) / 2));
+    }
+    // Until it is shown, the window's screen is a guess (the first one): the
+    // compositor or the window manager may open it on another, smaller one,
+    // and says which only some time after the window is mapped. So for a
+    // moment after showing, its size is fitted to the screen it is on; its
+    // place is left alone. Fitting only ever shrinks it.
+    Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+        event.Skip();
+        if (event.IsShown() && ScreenFits == 0) {
+            CallAfter([this] { FitIntoScreen(); });
+            ScreenFitTimer.StartOnce(ScreenFitInterval);
+        }
+    });
+    ScreenFitTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+        FitIntoScreen();
+        if (++ScreenFits < ScreenFitRounds) {
+            ScreenFitTimer.StartOnce(ScreenFitInterval);
+        }
+    });
 }
 
 void TfrmCalculator::BuildControls()

@@ -68,3 +68,17 @@ void AllowLongestText(wxComboBox* comboBox);
 void UseUniformRows(wxDataViewCtrl* list, const wxString& name, std::function<void()> onVerticalScroll);
 int SetUniformRowHeight(wxDataViewCtrl* list, int cellHeight);
 void RedrawAllRows(wxDataViewCtrl* list);
+
+// The application's id as the desktop sees it (the Wayland app id, the X11
+// WM_CLASS): called before the toolkit starts, and again once it has
+// started, before the first window (wxWidgets names the class in between).
+void SetApplicationId(const char* id);
+// The X11 WM_CLASS of a top-level window not yet shown: the application id.
+void SetWindowClass(wxWindow* window, const char* id);
+// Whether the compositor places windows (Wayland): the program then never
+// moves its window, and reads no screen coordinates.
+[[nodiscard]] bool CompositorPlacesWindows();
+// Asks the system to keep what the program put on the open clipboard after
+// it ends, where it can without losing the data now (not on Wayland, where
+// that offers a selection without the text the first time).
+void KeepClipboardAfterExit();

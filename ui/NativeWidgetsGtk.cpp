@@ -4,12 +4,14 @@
 // popover instead of a menu, a toolbar of another shape).
 #include "NativeWidgets.h"
 
+#include <wx/clipbrd.h>
 #include <wx/combobox.h>
 #include <wx/dataview.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 #include <wx/window.h>
 
+#include <gdk/gdkwayland.h>
 #include <gtk/gtk.h>
 
 #include <utility>
@@ -211,4 +213,35 @@ int SetUniformRowHeight(wxDataViewCtrl* list, int cellHeight)
 void RedrawAllRows(wxDataViewCtrl* list)
 {
     gtk_widget_queue_draw(GTK_WIDGET(TreeOf(list)));
+}
+
+void SetApplicationId(const char* id)
+{
+    g_set_prgname(id);
+    gdk_set_program_class(id);
+}
+
+// wxWidgets names the window's class after the application's display name;
+// the hint is taken from the window when it is realized, on showing it.
+void SetWindowClass(wxWindow* window, const char* id)
+{
+    GtkWidget* widget = window->GetHandle();
+    if (widget != nullptr && GTK_IS_WINDOW(widget) && !gtk_widget_get_realized(widget)) {
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS // the only way to name it before it exists
+            gtk_window_set_wmclass(GTK_WINDOW(widget), id, id);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+    }
+}
+
+bool CompositorPlacesWindows()
+{
+    GdkDisplay* display = gdk_display_get_default();
+    return display != nullptr && GDK_IS_WAYLAND_DISPLAY(display);
+}
+
+void KeepClipboardAfterExit()
+{
+    if (!CompositorPlacesWindows()) {
+        wxTheClipboard->Flush();
+    }
 }

@@ -2,6 +2,7 @@
 // wxWidgets offers there, or nothing where the system does it itself.
 #include "NativeWidgets.h"
 
+#include <wx/clipbrd.h>
 #include <wx/combobox.h>
 #include <wx/dataview.h>
 #include <wx/textctrl.h>
@@ -61,4 +62,18 @@ int SetUniformRowHeight(wxDataViewCtrl* list, int cellHeight)
 void RedrawAllRows(wxDataViewCtrl* list)
 {
     list->Refresh();
+}
+
+void SetApplicationId(const char*) {}
+
+void SetWindowClass(wxWindow*, const char*) {}
+
+bool CompositorPlacesWindows()
+{
+    return false;
+}
+
+void KeepClipboardAfterExit()
+{
+    wxTheClipboard->Flush();
 }

@@ -24,6 +24,7 @@
 #include "Fonts.h"
 #include "HelpViewer.h"
 #include "MessageBox.h"
+#include "NativeWidgets.h"
 #include "ProfileFile.h"
 #include "SettingsPath.h"
 #include "StepsView.h"
@@ -445,7 +446,7 @@ void TfrmCalculator::OnCopyDecimal(wxCommandEvent&)
     const wxString result = txtDecimal->GetValue();
     if (!result.empty() && wxTheClipboard->Open()) {
         wxTheClipboard->SetData(new wxTextDataObject(result));
-        wxTheClipboard->Flush(); // still there after the program ends
+        KeepClipboardAfterExit();
         wxTheClipboard->Close();
     }
     Editor->Focus();

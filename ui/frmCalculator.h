@@ -9,6 +9,7 @@
 #include <wx/bitmap.h>
 #include <wx/frame.h>
 #include <wx/icon.h>
+#include <wx/timer.h>
 
 #include <cstddef>
 #include <memory>
@@ -125,6 +126,12 @@ private:
     int StepsBoxWidth = 0;
     // The result column (result box and memory row), for the steps-hidden size.
     wxSizer* ResultColumn = nullptr;
+    // Fits of the size to the screen the window was shown on: ScreenFitRounds,
+    // ScreenFitInterval ms apart, while the compositor tells where it is.
+    static constexpr int ScreenFitRounds = 5;
+    static constexpr int ScreenFitInterval = 200;
+    wxTimer ScreenFitTimer;
+    int ScreenFits = 0;
     // Its size before the window is widened by hand.
     wxSize NaturalColumnSize = wxDefaultSize;
 

@@ -2,11 +2,13 @@
 # Starts a copy of the calculator with a session bus and an accessibility
 # bus of its own, waits for its window, and runs a check script that reads
 # what a screen reader sees over AT-SPI. Needs a display (xvfb-run).
-#   run.sh PROGRAM CHECK.py     (the check gets the window id and program name)
+#   run.sh PROGRAM CHECK.py APP_ID  (the check gets the window id and the
+#   application's name on the accessibility bus: its application id)
 # Exit 77 (skipped) without python3-pyatspi, at-spi2-core, dbus or xdotool.
 set -uo pipefail
 program=$(realpath "$1")
 check=$(realpath "$2")
+app_id=$3
 python=/usr/bin/python3
 launcher=/usr/libexec/at-spi-bus-launcher
 "$python" -c "import pyatspi" 2>/dev/null || { echo "python3-pyatspi is not installed"; exit 77; }
@@ -39,4 +41,4 @@ cp "$program" "$scratch/ovCalculator"
 pids+=($!)
 window=$(timeout 20 xdotool search --sync --name "Orvandale Calculator" | head -1)
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-"$python" "$check" "$window" ovCalculator
+"$python" "$check" "$window" "$app_id"

@@ -44,7 +44,7 @@ def find(accessible, role, name=None):
 
 def in_program(role, name=None):
     for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "ovCalculator":
+        if app is not None and app.name == sys.argv[2]:
             return find(app, role, name)
     return None
 
