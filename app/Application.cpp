@@ -4,7 +4,9 @@
 #include <wx/image.h>
 #include <wx/imagxpm.h>
 
+#include "ExecutablePath.h"
 #include "NativeWidgets.h"
+#include "Translations.h"
 #include "ToolkitStart.h"
 #include "frmCalculator.h"
 #include "ids.h"
@@ -34,6 +36,7 @@ bool Application::OnInit()
 
     FinishToolkitStart();
     SetApplicationId(OV_APP_ID);
+    UseUserLanguage(DirectoryOf(ExecutablePath()));
 
     // The window's toolbar images and icon are XPM data.
     wxImage::AddHandler(new wxXPMHandler);

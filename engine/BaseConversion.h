@@ -3,6 +3,8 @@
 // a two's-complement pattern).
 #pragma once
 
+#include "EquationEngine.h" // OV_MESSAGE
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,7 +25,7 @@ struct TIntegerPart {
 
 inline constexpr unsigned IntegerPartBits = 96;
 // What the base fields say for an integer part beyond them.
-inline constexpr std::string_view MessageBeyondIntegerPartBits = "beyond 96 bits";
+inline constexpr std::string_view MessageBeyondIntegerPartBits = OV_MESSAGE("beyond 96 bits");
 
 // The integer part of a result text, as the hexadecimal, octal and binary
 // fields show it: the value truncated toward zero. Reads every form a result

@@ -49,38 +49,43 @@
 #include <string_view>
 #include <vector>
 
+// The messages are English; the window shows them translated, and the marker
+// lists them in its translators' catalog.
+#define OV_MESSAGE(text) text
+
 // Scanner messages.
 // A character outside the table (letter, tab, byte above 127); at that character.
-inline constexpr std::string_view MessageInvalidCharacter = "Invalid character found.";
+inline constexpr std::string_view MessageInvalidCharacter = OV_MESSAGE("Invalid character found.");
 // A character where it may not follow, or a text ending in an operator, "(" or spaces only; at it / at the last.
-inline constexpr std::string_view MessageUnexpectedCharacter = "Unexpected character.";
+inline constexpr std::string_view MessageUnexpectedCharacter = OV_MESSAGE("Unexpected character.");
 // A ")" that makes the closing count exceed the opening count; at that ")".
 inline constexpr std::string_view MessageNoOpeningParenthesis =
-    "Closing parenthesis with no matching opening parenthesis found.";
+    OV_MESSAGE("Closing parenthesis with no matching opening parenthesis found.");
 // More "(" than ")" at the end of the text; always at 0.
 inline constexpr std::string_view MessageNoClosingParenthesis =
-    "Opening parenthesis with no matching closing parenthesis found.";
+    OV_MESSAGE("Opening parenthesis with no matching closing parenthesis found.");
 // A number that is a lone "."; at that ".".
-inline constexpr std::string_view MessageLoneDecimalPoint = "Decimal point with no integer nor decimal part.";
+inline constexpr std::string_view MessageLoneDecimalPoint =
+    OV_MESSAGE("Decimal point with no integer nor decimal part.");
 // A number with two or more decimal points; at its second ".".
-inline constexpr std::string_view MessageSecondDecimalPoint = "More than one decimal point found.";
+inline constexpr std::string_view MessageSecondDecimalPoint = OV_MESSAGE("More than one decimal point found.");
 
 // Evaluator messages.
 // A division by zero, a root of index 0, 0 raised to a negative power; at the operator.
-inline constexpr std::string_view MessageDivisionByZero = "Division by zero.";
+inline constexpr std::string_view MessageDivisionByZero = OV_MESSAGE("Division by zero.");
 // A result beyond 96 bits, an infinite power or root, an operand beyond the range ("1E+30"); at the operator.
-inline constexpr std::string_view MessageNumberTooLarge = "Number too large.";
+inline constexpr std::string_view MessageNumberTooLarge = OV_MESSAGE("Number too large.");
 // A power or root with no real result ("-8&3"); at the operator.
-inline constexpr std::string_view MessageNotReal = "Result is not a real number.";
+inline constexpr std::string_view MessageNotReal = OV_MESSAGE("Result is not a real number.");
 // An operand or lone result that is no number ("-", "-."); at its first character, for a join at the "(".
-inline constexpr std::string_view MessageInvalidNumber = "Invalid number.";
+inline constexpr std::string_view MessageInvalidNumber = OV_MESSAGE("Invalid number.");
 
 // Limits.
 // An equation longer than EquationLengthLimit, at the first character past it; or steps the step sink
 // cannot keep, at the operator whose step it refused.
-inline constexpr std::string_view MessageEquationTooLong = "Equation too long.";
+inline constexpr std::string_view MessageEquationTooLong = OV_MESSAGE("Equation too long.");
 // Memory for the tokens or the working ran out; at -1.
-inline constexpr std::string_view MessageOutOfMemory = "Out of memory.";
+inline constexpr std::string_view MessageOutOfMemory = OV_MESSAGE("Out of memory.");
 
 enum TTokenKind : std::int32_t {
     tkNumber = 1,

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <memory>
 
+#include <wx/intl.h>
 #include <wx/filename.h>
 #include <wx/filesys.h>
 #include <wx/fileconf.h>
@@ -170,7 +171,7 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
         ControllerSettings->Write("hcH", std::min(660, screen.height * 9 / 10));
         ControllerSettings->Write("hcSashPos", 320);
         Controller->UseConfig(ControllerSettings);
-        Controller->SetTitleFormat("Orvandale Calculator Help: %s");
+        Controller->SetTitleFormat(_("Orvandale Calculator Help: %s"));
         ControllerOwner = owner;
         if (owner) {
             owner->Bind(wxEVT_DESTROY, &ForgetController);

@@ -5,6 +5,7 @@
 // out costs O(controls); nothing here depends on the equation or its steps.
 #include "frmCalculator.h"
 
+#include <wx/intl.h>
 #include <wx/combobox.h>
 #include <wx/display.h>
 #include <wx/menu.h>
@@ -60,19 +61,19 @@ struct TTool {
 };
 
 constexpr TTool Tools[] = {
-    {ids::ToolClear, "Images/clear.xpm", "Clears the current calculation"},
+    {ids::ToolClear, "Images/clear.xpm", wxTRANSLATE("Clears the current calculation")},
     {wxID_SEPARATOR, nullptr, nullptr},
-    {ids::ToolExponent, "Images/exponent.xpm", "Inserts an exponent operator"},
-    {ids::ToolRoot, "Images/root.xpm", "Inserts a root operator"},
+    {ids::ToolExponent, "Images/exponent.xpm", wxTRANSLATE("Inserts an exponent operator")},
+    {ids::ToolRoot, "Images/root.xpm", wxTRANSLATE("Inserts a root operator")},
     {wxID_SEPARATOR, nullptr, nullptr},
-    {ids::ToolPi, "Images/pi.xpm", "Inserts the constant PI"},
+    {ids::ToolPi, "Images/pi.xpm", wxTRANSLATE("Inserts the constant PI")},
     {wxID_SEPARATOR, nullptr, nullptr},
-    {ids::ToolLeftParenthesis, "Images/lparenthesis.xpm", "Inserts a left parenthesis"},
-    {ids::ToolRightParenthesis, "Images/rparenthesis.xpm", "Inserts a right parenthesis"},
+    {ids::ToolLeftParenthesis, "Images/lparenthesis.xpm", wxTRANSLATE("Inserts a left parenthesis")},
+    {ids::ToolRightParenthesis, "Images/rparenthesis.xpm", wxTRANSLATE("Inserts a right parenthesis")},
     {wxID_SEPARATOR, nullptr, nullptr},
-    {ids::ToolMemoryStore, "Images/ms.xpm", "Memory: store"},
-    {ids::ToolMemoryRetrieve, "Images/mr.xpm", "Memory: retrieve"},
-    {ids::ToolMemoryClear, "Images/mc.xpm", "Memory: clear"},
+    {ids::ToolMemoryStore, "Images/ms.xpm", wxTRANSLATE("Memory: store")},
+    {ids::ToolMemoryRetrieve, "Images/mr.xpm", wxTRANSLATE("Memory: retrieve")},
+    {ids::ToolMemoryClear, "Images/mc.xpm", wxTRANSLATE("Memory: clear")},
 };
 
 // The widest texts the result fields show: a 64-bit binary value with its
@@ -100,7 +101,7 @@ wxRect WorkArea(const wxWindow* window)
 }
 
 // A label at least as wide as designed and never narrower than its text.
-wxStaticText* NewLabel(wxWindow* parent, const char* text, int width)
+wxStaticText* NewLabel(wxWindow* parent, const wxString& text, int width)
 {
     auto* label = new wxStaticText(parent, wxID_STATIC, text);
     label->SetMinSize(wxSize(std::max(width, label->GetBestSize().x), wxDefaultCoord));
@@ -179,17 +180,17 @@ void TfrmCalculator::BuildControls()
 {
     auto* menuBar = new wxMenuBar;
     auto* fileMenu = new wxMenu;
-    fileMenu->Append(ids::mnuExit, "E&xit", wxEmptyString, wxITEM_NORMAL);
+    fileMenu->Append(ids::mnuExit, _("E&xit"), wxEmptyString, wxITEM_NORMAL);
     auto* viewMenu = new wxMenu;
-    viewMenu->Append(ids::mnuSteps, "&Steps", wxEmptyString, wxITEM_CHECK);
+    viewMenu->Append(ids::mnuSteps, _("&Steps"), wxEmptyString, wxITEM_CHECK);
     viewMenu->Check(ids::mnuSteps, true);
     auto* helpMenu = new wxMenu;
-    helpMenu->Append(ids::mnuHelpTopics, "&Help Topics\tF1", wxEmptyString, wxITEM_NORMAL);
+    helpMenu->Append(ids::mnuHelpTopics, _("&Help Topics\tF1"), wxEmptyString, wxITEM_NORMAL);
     helpMenu->AppendSeparator();
-    helpMenu->Append(ids::mnuAbout, wxString("&About ") + MainWindowCaption, wxEmptyString, wxITEM_NORMAL);
-    menuBar->Append(fileMenu, "&File");
-    menuBar->Append(viewMenu, "&View");
-    menuBar->Append(helpMenu, "&Help");
+    helpMenu->Append(ids::mnuAbout, wxString::Format(_("&About %s"), MainWindowCaption), wxEmptyString, wxITEM_NORMAL);
+    menuBar->Append(fileMenu, _("&File"));
+    menuBar->Append(viewMenu, _("&View"));
+    menuBar->Append(helpMenu, _("&Help"));
     SetMenuBar(menuBar);
 
     wxToolBar* toolBar = CreateToolBar(wxTB_FLAT | wxTB_HORIZONTAL, ids::Toolbar);
@@ -201,7 +202,8 @@ void TfrmCalculator::BuildControls()
         if (tool.Id == wxID_SEPARATOR) {
             toolBar->AddSeparator();
         } else {
-            toolBar->AddTool(tool.Id, wxEmptyString, ToolBundle(tool.ImageKey, ink), tool.ShortHelp, wxITEM_NORMAL);
+            toolBar->AddTool(tool.Id, wxEmptyString, ToolBundle(tool.ImageKey, ink), wxGetTranslation(tool.ShortHelp),
+                             wxITEM_NORMAL);
         }
     }
     toolBar->Realize();
@@ -227,7 +229,7 @@ void TfrmCalculator::BuildControls()
     s3->Add(s4, 0, wxRIGHT, ColumnGap);
     ResultColumn = s4;
 
-    auto* resultBox = new wxStaticBox(pnlMain, wxID_ANY, "Result");
+    auto* resultBox = new wxStaticBox(pnlMain, wxID_ANY, _("Result"));
     auto* s5 = new wxStaticBoxSizer(resultBox, wxVERTICAL);
     s4->Add(s5, 0, wxEXPAND | wxRIGHT, ResultRightBorder);
     // Two columns, label and field; rows are added as the cells come. The
@@ -244,20 +246,20 @@ void TfrmCalculator::BuildControls()
         field->SetFont(FieldFont());
         return field;
     };
-    auto addResultRow = [&](const char* label, int labelWidth, wxWindowID id) {
+    auto addResultRow = [&](const wxString& label, int labelWidth, wxWindowID id) {
         grid->Add(NewLabel(pnlMain, label, labelWidth), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 1);
         wxTextCtrl* field = newField(id);
         grid->Add(field, 0, wxEXPAND);
         return field;
     };
-    txtDecimal = addResultRow("Decimal:", 67, ids::txtDecimal);
-    txtHexadecimal = addResultRow("Hexadecimal:", wxDefaultCoord, ids::txtHexadecimal);
-    txtOctal = addResultRow("Octal:", wxDefaultCoord, ids::txtOctal);
-    txtBinary = addResultRow("Binary:", wxDefaultCoord, ids::txtBinary);
+    txtDecimal = addResultRow(_("Decimal:"), 67, ids::txtDecimal);
+    txtHexadecimal = addResultRow(_("Hexadecimal:"), wxDefaultCoord, ids::txtHexadecimal);
+    txtOctal = addResultRow(_("Octal:"), wxDefaultCoord, ids::txtOctal);
+    txtBinary = addResultRow(_("Binary:"), wxDefaultCoord, ids::txtBinary);
 
     auto* s6 = new wxBoxSizer(wxHORIZONTAL);
     s4->Add(s6, 0, wxEXPAND | wxTOP | wxRIGHT, ResultRightBorder);
-    s6->Add(NewLabel(pnlMain, "Memory:", 57), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, FieldGap);
+    s6->Add(NewLabel(pnlMain, _("Memory:"), 57), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, FieldGap);
     txtMemory = newField(ids::txtMemory);
     // Its right edge is the Result box's.
     s6->Add(txtMemory, 1, wxALIGN_CENTER_VERTICAL);
@@ -274,13 +276,14 @@ void TfrmCalculator::BuildControls()
     }
     txtMemory->SetMinSize(wxSize(wxDefaultCoord, height));
     // Screen readers say the labels' names for the fields.
-    SetAccessibleName(cboEquation, "Equation");
+    SetAccessibleName(cboEquation, _("Equation"));
     const std::pair<wxTextCtrl*, const char*> fieldNames[] = {
-        {txtDecimal, "Decimal"}, {txtHexadecimal, "Hexadecimal"}, {txtOctal, "Octal"},
-        {txtBinary, "Binary"},   {txtMemory, "Memory"},
+        {txtDecimal, wxTRANSLATE("Decimal")}, {txtHexadecimal, wxTRANSLATE("Hexadecimal")},
+        {txtOctal, wxTRANSLATE("Octal")},     {txtBinary, wxTRANSLATE("Binary")},
+        {txtMemory, wxTRANSLATE("Memory")},
     };
     for (const auto& [field, name] : fieldNames) {
-        SetAccessibleName(field, name);
+        SetAccessibleName(field, wxGetTranslation(name));
     }
 
     txtSteps = new TStepsView(pnlMain, ids::txtSteps, wxDefaultPosition, StepsBoxSize);

@@ -1,5 +1,6 @@
 #include "EquationEditor.h"
 
+#include <wx/intl.h>
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>
 #include <wx/dataobj.h>
@@ -13,15 +14,13 @@
 
 namespace {
 
-const char* const InsertTooLong =
+// Each takes the equation's length and the box's capacity.
+const char* const InsertTooLong = wxTRANSLATE(
     "With the inserted text the equation would be %zu characters long, and the equation box holds at most %zu "
-    "characters. Equations of any length can be calculated with the console calculator, ovcalc.";
-const char* const PasteTooLong =
+    "characters. Equations of any length can be calculated with the console calculator, ovcalc.");
+const char* const PasteTooLong = wxTRANSLATE(
     "With the pasted text the equation would be %zu characters long, and the equation box holds at most %zu "
-    "characters. Equations of any length can be calculated with the console calculator, ovcalc.";
-const char* const PasteHasLines =
-    "The pasted text has %zu lines, and the equation box takes one equation on one line. The console "
-    "calculator, ovcalc, calculates one equation per line.";
+    "characters. Equations of any length can be calculated with the console calculator, ovcalc.");
 
 bool IsLineEnd(wxUniChar c)
 {
@@ -45,8 +44,8 @@ TEquationEditor::TEquationEditor(wxComboBox* box, TWarning warn)
     Box->Bind(wxEVT_COMBOBOX, &TEquationEditor::OnPick, this);
     PrependToContextMenu(Box, [this] {
         return std::vector<TMenuCommand>{
-            {"&Undo", CanUndo(), [this] { Undo(); }},
-            {"&Redo", CanRedo(), [this] { Redo(); }},
+            {_("&Undo"), CanUndo(), [this] { Undo(); }},
+            {_("&Redo"), CanRedo(), [this] { Redo(); }},
         };
     });
     KeepFocusOnButtonClick(Box);
@@ -173,7 +172,7 @@ bool TEquationEditor::Fits(std::size_t added, const char* tooLong)
     if (length <= Capacity) {
         return true;
     }
-    Warn(wxString::Format(tooLong, length, Capacity));
+    Warn(wxString::Format(wxGetTranslation(tooLong), length, Capacity));
     return false;
 }
 
@@ -192,7 +191,7 @@ bool TEquationEditor::ReplaceAll(const wxString& text)
 {
     RecordPending();
     if (text.length() > Capacity) {
-        Warn(wxString::Format(InsertTooLong, text.length(), Capacity));
+        Warn(wxString::Format(wxGetTranslation(InsertTooLong), text.length(), Capacity));
         return false;
     }
     Box->SetValue(text);
@@ -227,7 +226,12 @@ void TEquationEditor::OnPaste(wxClipboardTextEvent&)
                 ++count;
             }
         }
-        Warn(wxString::Format(PasteHasLines, count));
+        Warn(wxString::Format(wxPLURAL("The pasted text has %zu line, and the equation box takes one equation on one "
+                                       "line. The console calculator, ovcalc, calculates one equation per line.",
+                                       "The pasted text has %zu lines, and the equation box takes one equation on "
+                                       "one line. The console calculator, ovcalc, calculates one equation per line.",
+                                       count),
+                              count));
         return;
     }
     RecordPending();
@@ -252,6 +256,15 @@ void TEquationEditor::OnKeyDown(wxKeyEvent& event)
     const bool control = (modifiers & wxMOD_CONTROL) != 0;
     const bool shift = (modifiers & wxMOD_SHIFT) != 0;
     switch (event.GetKeyCode()) {
+    // The keypad's decimal key types the locale's separator (a comma in
+    // German); equations write ".".
+    case WXK_NUMPAD_DECIMAL:
+    case WXK_NUMPAD_SEPARATOR:
+        if (modifiers == 0) {
+            Insert(".");
+            return;
+        }
+        break;
     case 'Z':
         if (!control) {
             break;

@@ -4,6 +4,7 @@
 // popover instead of a menu, a toolbar of another shape).
 #include "NativeWidgets.h"
 
+#include <wx/intl.h>
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>
 #include <wx/dataview.h>
@@ -149,7 +150,8 @@ void ShowScrollCue(wxTextCtrl* field, bool shown)
     }
     gtk_entry_set_icon_from_icon_name(entry, GTK_ENTRY_ICON_SECONDARY, shown ? ToEnd : nullptr);
     if (shown) {
-        gtk_entry_set_icon_tooltip_text(entry, GTK_ENTRY_ICON_SECONDARY, "More digits: click to see the other end");
+        gtk_entry_set_icon_tooltip_text(entry, GTK_ENTRY_ICON_SECONDARY,
+                                        wxGetTranslation("More digits: click to see the other end").utf8_str());
     }
     gtk_editable_set_position(GTK_EDITABLE(entry), 0);
 }

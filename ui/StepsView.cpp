@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "NativeWidgets.h"
 
+#include <wx/intl.h>
 #include <wx/clipbrd.h>
 #include <wx/dataview.h>
 #include <wx/dcclient.h>
@@ -98,9 +99,9 @@ TStepsView::TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, cons
     renderer->EnableMarkup();
     auto* column = new wxDataViewColumn(wxEmptyString, renderer, 0, 100, wxALIGN_LEFT, 0);
     List->AppendColumn(column);
-    List->SetName("Steps");
+    List->SetName(_("Steps"));
     // Moving up or down may bring only lines shorter than the column in view.
-    UseUniformRows(List, "Steps", [this] { CallAfter([this] { KeepLinesInView(); }); });
+    UseUniformRows(List, _("Steps"), [this] { CallAfter([this] { KeepLinesInView(); }); });
 
     Sideways = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
     Sideways->Hide();
@@ -341,8 +342,8 @@ void TStepsView::OnWheel(wxMouseEvent& event)
 void TStepsView::OnContextMenu(wxDataViewEvent&)
 {
     wxMenu menu;
-    menu.Append(wxID_COPY, "&Copy\tCtrl+C");
-    menu.Append(wxID_SELECTALL, "Select &All\tCtrl+A");
+    menu.Append(wxID_COPY, _("&Copy\tCtrl+C"));
+    menu.Append(wxID_SELECTALL, _("Select &All\tCtrl+A"));
     menu.Enable(wxID_COPY, List->HasSelection());
     PopupMenu(&menu);
 }
@@ -417,8 +418,11 @@ bool TStepsView::CopySelection()
     if (length > CopyLimit) {
         const wxTopLevelWindow* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(this));
         ShowMessageBox(this,
-                       wxString::Format("The %zu selected steps hold %.1f MB of text, more than the %zu MB "
-                                        "that can be copied at once. Select fewer steps and copy again.",
+                       wxString::Format(wxPLURAL("The %zu selected step holds %.1f MB of text, more than the %zu MB "
+                                                 "that can be copied at once. Select fewer steps and copy again.",
+                                                 "The %zu selected steps hold %.1f MB of text, more than the %zu MB "
+                                                 "that can be copied at once. Select fewer steps and copy again.",
+                                                 lines.size()),
                                         lines.size(), static_cast<double>(length) / (1 << 20), CopyLimit >> 20),
                        top != nullptr ? top->GetTitle() : wxString(), wxOK | wxICON_INFORMATION);
         return false;

@@ -1,5 +1,6 @@
 #include "frmAbout.h"
 
+#include <wx/intl.h>
 #include <wx/button.h>
 #include <wx/cursor.h>
 #include <wx/dcclient.h>
@@ -225,7 +226,7 @@ void TfrmAbout::BuildControls()
     texts->Add(lblWebLink, 0, wxBOTTOM, 9);
 
     auto* ok =
-        new wxButton(pnlAbout, wxID_CANCEL, "OK", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "button");
+        new wxButton(pnlAbout, wxID_CANCEL, _("OK"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "button");
     ok->SetDefault();
     texts->Add(ok, 0, wxALIGN_RIGHT | wxRIGHT, 8);
 }

@@ -5,6 +5,7 @@
 // engine's evaluation, the steps view's update).
 #include "frmCalculator.h"
 
+#include <wx/intl.h>
 #include <wx/accel.h>
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>
@@ -240,9 +241,13 @@ void TfrmCalculator::Calculate()
 
     const TIntegerPart integerPart = ResultIntegerPart(equation);
     txtDecimal->SetValue(wxString::FromUTF8(equation));
-    txtHexadecimal->SetValue(IntegerPartToHexadecimal(integerPart));
-    txtOctal->SetValue(IntegerPartToOctal(integerPart));
-    txtBinary->SetValue(IntegerPartToBinary(integerPart));
+    // Digits, or the words that say there are too many of them.
+    auto inBase = [&](const std::string& text) {
+        return integerPart.TooLarge ? wxGetTranslation(wxString::FromUTF8(text)) : wxString::FromUTF8(text);
+    };
+    txtHexadecimal->SetValue(inBase(IntegerPartToHexadecimal(integerPart)));
+    txtOctal->SetValue(inBase(IntegerPartToOctal(integerPart)));
+    txtBinary->SetValue(inBase(IntegerPartToBinary(integerPart)));
 
     // Selected, so that the next typed character starts a new equation.
     cboEquation->SetSelection(0, static_cast<long>(cboEquation->GetValue().length()));
@@ -267,7 +272,7 @@ void TfrmCalculator::ShowEngineError(const std::string& message, int position)
     for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
         field->Clear();
     }
-    ShowMessageBox(this, wxString::FromUTF8(message), ProductName, wxOK | wxICON_EXCLAMATION);
+    ShowMessageBox(this, wxGetTranslation(wxString::FromUTF8(message)), ProductName, wxOK | wxICON_EXCLAMATION);
     if (position < 0) {
         return; // no place in the equation: out of memory
     }
@@ -387,7 +392,7 @@ void TfrmCalculator::OnHelpTopics(wxCommandEvent& event)
 
 void TfrmCalculator::OnAbout(wxCommandEvent&)
 {
-    TfrmAbout about(this, ids::frmAbout, "About ", wxDefaultPosition, wxDefaultSize, wxCAPTION);
+    TfrmAbout about(this, ids::frmAbout, _("About "), wxDefaultPosition, wxDefaultSize, wxCAPTION);
     about.ShowModal();
 }
 

@@ -104,6 +104,9 @@ const TEditingKey EditingKeys[] = {
     {"Down gives the typed text back", 3, 9, {{WXK_UP}, {WXK_UP}, {WXK_DOWN}, {WXK_DOWN}}, nullptr, false, 3, 9},
     {"Down with nothing newer", 5, 5, {{WXK_DOWN}}, nullptr, false, 5, 5},
     {"Page Up and Page Down", 5, 5, {{WXK_PAGEUP}, {WXK_PAGEDOWN}}, nullptr, false, 5, 5},
+    // the keypad's decimal key types the equation's point in every locale
+    {"Keypad decimal key", 2, 2, {{WXK_NUMPAD_DECIMAL}}, "12..5 + (3*4)-6.7", false, 3, 3},
+    {"Keypad separator key over a selection", 0, 4, {{WXK_NUMPAD_SEPARATOR}}, ". + (3*4)-6.7", false, 1, 1},
 };
 
 TEST_F(EditingTest, EditingKeysActAlikeAtAnyLength)

@@ -7,11 +7,19 @@
 #include <wx/iconbndl.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/translation.h>
 
 #include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "NativeWidgets.h"
 #include "ToolImages.h"
+#include "Translations.h"
+#include "frmAbout.h"
 
 namespace {
 
@@ -23,6 +31,19 @@ double RelativeLuminance(const wxColour& colour)
         return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
     };
     return 0.2126 * channel(colour.Red()) + 0.7152 * channel(colour.Green()) + 0.0722 * channel(colour.Blue());
+}
+
+// The languages the build made catalogs for (none where they are not looked for).
+std::vector<std::string> ShippedLanguages()
+{
+    std::vector<std::string> languages;
+    std::istringstream list(OV_SHIPPED_LANGUAGES);
+    for (std::string language; std::getline(list, language, ',');) {
+        if (!language.empty()) {
+            languages.push_back(language);
+        }
+    }
+    return languages;
 }
 
 double Contrast(const wxColour& a, const wxColour& b)
@@ -126,3 +147,48 @@ TEST(Images, Theme_ExponentRedReadsOnItsToolbar)
 }
 
 } // namespace
+
+namespace {
+
+// Every label of window and its children shown whole.
+void ExpectNoLabelCut(const wxWindow* window, const std::string& language)
+{
+    for (const wxWindow* child : window->GetChildren()) {
+        if (const auto* label = dynamic_cast<const wxStaticText*>(child); label != nullptr && label->IsShown()) {
+            const wxSize needed = label->GetTextExtent(label->GetLabelText());
+            EXPECT_GE(label->GetSize().x, needed.x) << language << ": " << label->GetLabelText().utf8_string();
+            EXPECT_GE(label->GetSize().y, needed.y) << language << ": " << label->GetLabelText().utf8_string();
+        }
+        if (const auto* box = dynamic_cast<const wxStaticBox*>(child)) {
+            EXPECT_GE(box->GetSize().x, box->GetTextExtent(box->GetLabelText()).x) << language;
+        }
+        ExpectNoLabelCut(child, language);
+    }
+}
+
+} // namespace
+
+// In each language the program ships, the window is built in it, and its
+// labels, the result box's caption and About's texts are shown whole.
+TEST_F(CalculatorTest, Theme_NoLabelIsCutInAnyLanguage)
+{
+    const std::vector<std::string> languages = ShippedLanguages();
+    if (languages.empty()) {
+        GTEST_SKIP() << "the catalogs are looked for in the Linux build only";
+    }
+    for (const std::string& language : languages) {
+        ASSERT_TRUE(UseLanguage(OV_PROGRAM_DIR, language)) << language;
+        Close();
+        Open();
+        Window->Show();
+        wxYield();
+        EXPECT_NE(Window->GetMenuBar()->GetMenuLabelText(2), "Help") << language << ": not translated";
+        ExpectNoLabelCut(Window, language);
+        EXPECT_TRUE(Steps()->IsShown()) << language;
+        TfrmAbout about(Window, ids::frmAbout, _("About "), wxDefaultPosition, wxDefaultSize, wxCAPTION);
+        about.Show();
+        wxYield();
+        ExpectNoLabelCut(&about, language);
+    }
+    wxTranslations::Set(nullptr);
+}

@@ -1,0 +1,21 @@
+// The window in its user's language: the program's own catalog
+// (ovcalculator.mo), wxWidgets' (wxstd) and GTK's, by the user's locale.
+// Equations, results and the settings file stay in the equation language
+// whatever the locale: numbers are read and written with ".".
+#pragma once
+
+#include <string>
+
+// The catalog's name (its .mo files are <lang>/LC_MESSAGES/ovcalculator.mo).
+inline constexpr const char* CatalogName = "ovcalculator";
+
+// Sets the user's locale and loads the catalogs, looked for beside the
+// program (programDirectory/locale: a build folder, Windows) and where an
+// installation under <prefix>/lib/ovCalculator keeps them
+// (<prefix>/share/locale), before the system's own places. O(1): a catalog
+// is one file read.
+void UseUserLanguage(const std::string& programDirectory);
+
+// The same for the language code given ("de", "pt_BR"), for tests; false
+// when no catalog of the program's is found for it.
+bool UseLanguage(const std::string& programDirectory, const std::string& language);
