@@ -11,9 +11,6 @@
 
 namespace {
 
-using TIndex = TTokenList::TIndex;
-constexpr TIndex None = TTokenList::None;
-
 const TOperator& OperatorOf(std::string_view text)
 {
     return *FindOperator(text[0]); // the scanner let only operators in

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr TTokenList::TIndex None = TTokenList::None;
-
 bool IsNumberCharacter(char c)
 {
     return (c >= '0' && c <= '9') || c == '.';
