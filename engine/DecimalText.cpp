@@ -15,6 +15,15 @@ using namespace decimal_detail;
 
 namespace {
 
+// Steps over a leading "+" or "-"; whether it was "-".
+inline bool ReadSign(const char*& p, const char* end)
+{
+    if (p != end && (*p == '+' || *p == '-')) {
+        return *p++ == '-';
+    }
+    return false;
+}
+
 // Writes x < 10^8 as exactly eight digits at out.
 inline void WriteEightDigits(std::uint32_t x, char* out)
 {
@@ -64,10 +73,7 @@ TDecimal FromTextGeneral(std::string_view text)
 {
     const char* p = text.data();
     const char* const end = p + text.size();
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p++ == '-';
-    }
+    const bool negative = ReadSign(p, end);
 
     // Significant digits (leading zeros dropped) go into the mantissa; up to
     // 38 of them are kept exactly, the rest only count as a non-zero tail.
@@ -176,10 +182,7 @@ TDecimal DecimalFromText(std::string_view text)
     // in all, no exponent, a scale of at most 28 and a magnitude that fits.
     const char* p = text.data();
     const char* const end = p + text.size();
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p++ == '-';
-    }
+    const bool negative = ReadSign(p, end);
     std::uint64_t head = 0;
     std::uint64_t tail = 0;
     int digits = 0;
