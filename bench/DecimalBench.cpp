@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -161,5 +162,25 @@ void BM_DecimalPower(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DecimalPower)->Name("DecimalPower");
+
+// Integer powers: small and large results, negative exponents, the ends of
+// the exact range and past them (2^96, 0.1^29, 3^-1), a huge exponent.
+void BM_DecimalIntegerPower(benchmark::State& state)
+{
+    static const char* const pairs[][2] = {
+        {"2", "64"}, {"3", "40"},   {"7", "30"}, {"12.5", "3"},           {"2", "-20"},     {"5", "-28"}, {"0.5", "-3"},
+        {"2", "96"}, {"0.1", "29"}, {"3", "-1"}, {"1.0001", "100000000"}, {"-1", "100001"},
+    };
+    std::vector<std::pair<TDecimal, TDecimal>> operands;
+    for (const auto& pair : pairs) {
+        operands.emplace_back(DecimalFromText(pair[0]), DecimalFromText(pair[1]));
+    }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(DecimalPower(operands[i].first, operands[i].second));
+        i = i + 1 == operands.size() ? 0 : i + 1;
+    }
+}
+BENCHMARK(BM_DecimalIntegerPower)->Name("DecimalPower_IntegerExponents");
 
 } // namespace

@@ -10,6 +10,8 @@
 #include "DecimalInternal.h"
 #include "Power.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -278,10 +280,107 @@ TDecimal DecimalDivide(TDecimal a, TDecimal b)
     return RoundToFit(n, scale, ClassifyRemainder(rem, divisor), negative);
 }
 
-TDecimal DecimalPower(TDecimal a, TDecimal b)
+namespace {
+
+// n * f when the product stays below 2^96.
+inline bool MultiplyBelowLimit(u128& n, u128 f)
+{
+    return !__builtin_mul_overflow(n, f, &n) && n < MagnitudeLimit;
+}
+
+// m^n, exactly, when it stays below 2^96: a square is taken only while
+// bits of n remain to use it, and each is at most the power itself, so a
+// square past the limit decides early. Bases from 2 on reach the limit
+// by the 96th power, so the loop is short whatever n is.
+bool IntegerPower(u128 m, u128 n, u128& power)
+{
+    power = 1;
+    if (m <= 1) {
+        power = n == 0 ? 1 : m;
+        return true;
+    }
+    for (;;) {
+        if ((n & 1) != 0 && !MultiplyBelowLimit(power, m)) {
+            return false;
+        }
+        n >>= 1;
+        if (n == 0) {
+            return true;
+        }
+        if (!MultiplyBelowLimit(m, m)) {
+            return false;
+        }
+    }
+}
+
+// The magnitude and scale of a non-zero x with the trailing zeros of its
+// fraction dropped: the smallest scale that holds it exactly.
+void Reduce(u128& m, int& scale)
+{
+    while (scale > 0 && m % 10 == 0) {
+        m /= 10;
+        --scale;
+    }
+}
+
+// 1 / (m / 10^scale) as a reduced magnitude and scale, when that is a
+// decimal of at most 28 places below 2^96: m must then be 2^p * 5^q, and
+// 10^scale / (2^p * 5^q) = 2^(scale - p + e) * 5^(scale - q + e) / 10^e
+// with e the least number of places that makes both exponents natural.
+bool ExactReciprocal(u128& m, int& scale)
+{
+    const auto low = static_cast<std::uint64_t>(m);
+    const int p = low != 0 ? std::countr_zero(low) : 64 + std::countr_zero(static_cast<std::uint64_t>(m >> 64));
+    u128 odd = m >> p;
+    int q = 0;
+    while (odd % 5 == 0) {
+        odd /= 5;
+        ++q;
+    }
+    if (odd != 1) {
+        return false;
+    }
+    const int places = std::max({p - scale, q - scale, 0});
+    u128 twos, fives;
+    if (places > MaxScale || !IntegerPower(2, static_cast<u128>(scale - p + places), twos) ||
+        !IntegerPower(5, static_cast<u128>(scale - q + places), fives) || !MultiplyBelowLimit(twos, fives)) {
+        return false;
+    }
+    m = twos;
+    scale = places;
+    return true;
+}
+
+// a^b for a non-zero a and an integer b, when the decimal type holds the
+// exact value: a reduced base of scale s to the n-th power has exactly
+// s * n places, and a negative power is the reciprocal's positive one.
+bool ExactPower(TDecimal a, TDecimal b, TDecimal& result)
+{
+    u128 n = b.Magnitude();
+    int exponentScale = b.Scale;
+    Reduce(n, exponentScale);
+    u128 m = a.Magnitude();
+    if (exponentScale != 0 || m == 0) {
+        return false;
+    }
+    int scale = a.Scale;
+    Reduce(m, scale);
+    if (b.Negative && n != 0 && !ExactReciprocal(m, scale)) {
+        return false;
+    }
+    u128 power;
+    if ((scale != 0 && n > static_cast<u128>(MaxScale / scale)) || !IntegerPower(m, n, power)) {
+        return false;
+    }
+    result = Pack(power, scale == 0 ? 0 : scale * static_cast<int>(n), a.Negative && (n & 1) != 0);
+    return true;
+}
+
+// a^b of the operands' nearest doubles, by AccuratePow.
+TDecimal PowerOfDoubles(TDecimal a, TDecimal b)
 {
     if (!IsPlain(a) || !IsPlain(b)) {
-        return ApplyToPrepared(a, b, DecimalPower);
+        return ApplyToPrepared(a, b, PowerOfDoubles);
     }
     // The nearest doubles, read from the exact text forms.
     auto toDouble = [](TDecimal x) {
@@ -304,6 +403,19 @@ TDecimal DecimalPower(TDecimal a, TDecimal b)
     }
     return TDecimal::FromDouble(result);
 }
+} // namespace
+
+TDecimal DecimalPower(TDecimal a, TDecimal b)
+{
+    if (!IsPlain(a) || !IsPlain(b)) {
+        return ApplyToPrepared(a, b, DecimalPower);
+    }
+    TDecimal exact;
+    if (ExactPower(a, b, exact)) {
+        return exact;
+    }
+    return PowerOfDoubles(a, b);
+}
 
 TDecimal DecimalReciprocal(TDecimal x)
 {
@@ -312,5 +424,5 @@ TDecimal DecimalReciprocal(TDecimal x)
 
 TDecimal DecimalRoot(TDecimal a, TDecimal b)
 {
-    return DecimalPower(a, DecimalReciprocal(b));
+    return PowerOfDoubles(a, DecimalReciprocal(b));
 }

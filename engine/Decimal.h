@@ -2,8 +2,9 @@
 //
 // A TDecimal is a sign, a 96-bit unsigned magnitude and a power-of-ten scale
 // from 0 to 28: value = magnitude / 10^scale, negated when the sign is set.
-// DecimalPower alone produces the second kind, a double, which the engine
-// turns into text at once.
+// DecimalPower and DecimalRoot alone produce the second kind, a double, for
+// the powers the first kind cannot hold exactly; the engine turns it into
+// text at once.
 //
 // Arithmetic keeps the exact result when it fits in 96 bits at a scale of at
 // most 28; otherwise the exact value is rounded (ties to even) to the largest
@@ -19,7 +20,7 @@
 
 enum class TDecimalKind : std::uint8_t {
     Decimal, // magnitude, scale and sign below
-    Double,  // only from DecimalPower; the bits of the double live in Lo
+    Double,  // only from DecimalPower and DecimalRoot; the bits of the double live in Lo
 };
 
 enum class TDecimalStatus : std::uint8_t {
@@ -81,6 +82,10 @@ TDecimal DecimalAdd(TDecimal a, TDecimal b);
 TDecimal DecimalSubtract(TDecimal a, TDecimal b);
 TDecimal DecimalMultiply(TDecimal a, TDecimal b);
 TDecimal DecimalDivide(TDecimal a, TDecimal b);
-TDecimal DecimalPower(TDecimal a, TDecimal b); // a^b of the nearest doubles, by AccuratePow
-TDecimal DecimalReciprocal(TDecimal x);        // 1 / x, decimal
-TDecimal DecimalRoot(TDecimal a, TDecimal b);  // the b-th root of a: a^(1/b), 1/b decimal
+// a^b: exact, of the decimal kind, when a is not zero, b is an integer and
+// the decimal kind holds the exact power (2^64 = 18446744073709551616,
+// 2^-20, 0.1^28, 5^-28); otherwise the power of the nearest doubles, by
+// AccuratePow (2^96, 0.1^29, 3^-1, 2^0.5, 0^0).
+TDecimal DecimalPower(TDecimal a, TDecimal b);
+TDecimal DecimalReciprocal(TDecimal x);       // 1 / x, decimal
+TDecimal DecimalRoot(TDecimal a, TDecimal b); // the b-th root of a: a^(1/b) of the nearest doubles, 1/b decimal

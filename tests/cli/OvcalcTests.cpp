@@ -53,6 +53,21 @@ TEST(Ovcalc, PlainOutput)
          "Decimal: -255.75\nHexadecimal: -FF\nOctal: -377\nBinary: -11111111\n",
          "",
          0},
+        {"an exact integer power",
+         {"2^64-1"},
+         nullptr,
+         "Decimal: 18446744073709551615\nHexadecimal: FFFFFFFFFFFFFFFF\nOctal: 1777777777777777777777\n"
+         "Binary: 1111111111111111111111111111111111111111111111111111111111111111\n",
+         "",
+         0},
+        {"an exact power's steps",
+         {"--steps", "2^50/2^-20"},
+         nullptr,
+         "2^50/2^-20\n1125899906842624/2^-20\n1125899906842624/0.00000095367431640625\n1180591620717411303424\n"
+         "Decimal: 1180591620717411303424\nHexadecimal: 400000000000000000\nOctal: 200000000000000000000000\n"
+         "Binary: 10000000000000000000000000000000000000000000000000000000000000000000000\n",
+         "",
+         0},
         {"steps first",
          {"--steps", "(1+2)*3"},
          nullptr,
@@ -326,11 +341,14 @@ TEST(Ovcalc, StandardInput)
          0},
         {"a failing line",
          {"--json"},
-         "(1\n2^10\n",
+         "(1\n2^10\n5^-28\n",
          "{\"equation\": \"(1\", \"steps\": [], \"ok\": false, \"error\": {\"message\": "
          "\"Opening parenthesis with no matching closing parenthesis found.\", \"position\": 0}}\n"
          "{\"equation\": \"2^10\", \"steps\": [\"2^10\", \"1024\"], \"ok\": true, \"decimal\": \"1024\", "
-         "\"hexadecimal\": \"400\", \"octal\": \"2000\", \"binary\": \"10000000000\"}\n",
+         "\"hexadecimal\": \"400\", \"octal\": \"2000\", \"binary\": \"10000000000\"}\n"
+         "{\"equation\": \"5^-28\", \"steps\": [\"5^-28\", \"0.0000000000000000000268435456\"], \"ok\": true, "
+         "\"decimal\": \"0.0000000000000000000268435456\", \"hexadecimal\": \"0\", \"octal\": \"0\", \"binary\": "
+         "\"0\"}\n",
          "",
          1},
         {"no input", {}, "", "", "", 0},
