@@ -27,6 +27,32 @@ bool IsLineEnd(wxUniChar c)
     return c == '\n' || c == '\r';
 }
 
+// The number of lines of text: "\r\n" is one line end.
+std::size_t LineCount(const wxString& text)
+{
+    std::size_t count = 1;
+    for (std::size_t i = 0; i < text.length(); ++i) {
+        if (IsLineEnd(text[i]) && !(text[i] == '\r' && i + 1 < text.length() && text[i + 1] == '\n')) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// Drops what a text brought in from elsewhere has around the equation: the
+// line ends a line copied from a terminal or a list ends in, and an "=" at
+// its end (equations are often written, and copied, with one).
+wxString WithoutLineEnds(const wxString& text)
+{
+    auto first = std::find_if_not(text.begin(), text.end(), IsLineEnd);
+    auto last = std::find_if_not(text.rbegin(), text.rend(), IsLineEnd).base();
+    if (first < last && last[-1] == '=') {
+        --last;
+        last = std::find_if_not(std::make_reverse_iterator(last), std::make_reverse_iterator(first), IsLineEnd).base();
+    }
+    return first < last ? wxString(first, last) : wxString();
+}
+
 bool IsBlank(const wxString& text)
 {
     return std::all_of(text.begin(), text.end(), [](wxUniChar c) { return wxIsspace(c); });
@@ -42,6 +68,7 @@ TEquationEditor::TEquationEditor(wxComboBox* box, TWarning warn)
     Box->Bind(wxEVT_TEXT_PASTE, &TEquationEditor::OnPaste, this);
     Box->Bind(wxEVT_TEXT_CUT, &TEquationEditor::OnCut, this);
     Box->Bind(wxEVT_COMBOBOX, &TEquationEditor::OnPick, this);
+    FilterInsertions(Box, [this](wxString& text) { return AcceptFromToolkit(text); });
     PrependToContextMenu(Box, [this] {
         return std::vector<TMenuCommand>{
             {_("&Undo"), CanUndo(), [this] { Undo(); }},
@@ -103,6 +130,24 @@ void TEquationEditor::OnPick(wxCommandEvent& event)
 {
     // The list has put its item into the box already, the caret before it;
     // the list takes the focus back to where it was once it has closed.
+    // An item longer than the box is refused (GTK's entry has refused it
+    // already): the text before the pick comes back.
+    const int picked = event.GetSelection();
+    if (picked >= 0 && static_cast<unsigned>(picked) < Box->GetCount() &&
+        Box->GetString(static_cast<unsigned>(picked)).length() > Capacity) {
+        const std::size_t length = Box->GetString(static_cast<unsigned>(picked)).length();
+        {
+            const TWriting writing(this);
+            Box->ChangeValue(Recorded);
+            Box->SetInsertionPointEnd();
+        }
+        Changed = false;
+        CallAfter([this, length] {
+            Warn(wxString::Format(wxGetTranslation(InsertTooLong), length, Capacity));
+            Focus();
+        });
+        return;
+    }
     Changed = true;
     Record(TChangeKind::Command);
     CallAfter([this] {
@@ -144,6 +189,7 @@ void TEquationEditor::Apply(const TTextChange& change, bool undo)
 {
     const wxString& out = undo ? change.Inserted : change.Removed;
     const wxString& in = undo ? change.Removed : change.Inserted;
+    const TWriting writing(this);
     // Each step costs GTK a layout of the whole text: only those needed.
     if (!out.empty()) {
         Box->Remove(change.Position, change.Position + static_cast<long>(out.length()));
@@ -157,7 +203,17 @@ void TEquationEditor::Apply(const TTextChange& change, bool undo)
     // Not a change of the user's: nothing to record.
     Recorded = Box->GetValue();
     Changed = false;
+    // Back at an item of the recent list that a walk showed, the walk goes
+    // on from there, and Down still leads back to the text being typed.
     Walked = NotWalking;
+    if (HasDraft && Recorded != Draft) {
+        for (unsigned i = 0; i < Box->GetCount(); ++i) {
+            if (Box->GetString(i) == Recorded) {
+                Walked = static_cast<int>(i);
+                break;
+            }
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -176,12 +232,52 @@ bool TEquationEditor::Fits(std::size_t added, const char* tooLong)
     return false;
 }
 
+wxString TEquationEditor::Refusal(const wxString& text, std::size_t lengthBesides)
+{
+    if (std::any_of(text.begin(), text.end(), IsLineEnd)) {
+        const std::size_t count = LineCount(text);
+        return wxString::Format(wxPLURAL("The pasted text has %zu line, and the equation box takes one equation on one "
+                                         "line. The console calculator, ovcalc, calculates one equation per line.",
+                                         "The pasted text has %zu lines, and the equation box takes one equation on "
+                                         "one line. The console calculator, ovcalc, calculates one equation per line.",
+                                         count),
+                                count);
+    }
+    if (lengthBesides + text.length() > Capacity) {
+        return wxString::Format(wxGetTranslation(PasteTooLong), lengthBesides + text.length(), Capacity);
+    }
+    return {};
+}
+
+// What GTK inserts by itself (a middle-click paste, a drop, a pick from the
+// list, a typed character) takes the rules of a paste. The box has already
+// deleted what the text replaces. The message waits until GTK is through
+// with the insertion.
+bool TEquationEditor::AcceptFromToolkit(wxString& text)
+{
+    if (Writing > 0) {
+        return true; // the program's own, checked before
+    }
+    const wxString kept = WithoutLineEnds(text);
+    const wxString refusal = Refusal(kept, static_cast<std::size_t>(Box->GetLastPosition()));
+    if (!refusal.empty()) {
+        // A recent equation too long for the box: the pick says so (OnPick).
+        if (Box->FindString(text, true) == wxNOT_FOUND) {
+            CallAfter([this, refusal] { Warn(refusal); });
+        }
+        return false;
+    }
+    text = kept;
+    return !text.empty();
+}
+
 bool TEquationEditor::Insert(const wxString& text)
 {
     RecordPending();
     if (!Fits(text.length(), InsertTooLong)) {
         return false;
     }
+    const TWriting writing(this);
     Box->WriteText(text);
     Record(TChangeKind::Command);
     return true;
@@ -194,6 +290,7 @@ bool TEquationEditor::ReplaceAll(const wxString& text)
         Warn(wxString::Format(wxGetTranslation(InsertTooLong), text.length(), Capacity));
         return false;
     }
+    const TWriting writing(this);
     Box->SetValue(text);
     Box->SetInsertionPointEnd();
     Record(TChangeKind::Command);
@@ -212,32 +309,20 @@ void TEquationEditor::OnPaste(wxClipboardTextEvent&)
         }
         wxTheClipboard->Close();
     }
-    // A line copied from a terminal or a list ends in a line end.
-    const auto first = std::find_if_not(pasted.begin(), pasted.end(), IsLineEnd);
-    const auto last = std::find_if_not(pasted.rbegin(), pasted.rend(), IsLineEnd).base();
-    const wxString text = first < last ? wxString(first, last) : wxString();
+    const wxString text = WithoutLineEnds(pasted);
     if (text.empty()) {
         return;
     }
-    if (std::any_of(text.begin(), text.end(), IsLineEnd)) {
-        std::size_t count = 1; // "\r\n" is one line end
-        for (std::size_t i = 0; i < text.length(); ++i) {
-            if (IsLineEnd(text[i]) && !(text[i] == '\r' && i + 1 < text.length() && text[i + 1] == '\n')) {
-                ++count;
-            }
-        }
-        Warn(wxString::Format(wxPLURAL("The pasted text has %zu line, and the equation box takes one equation on one "
-                                       "line. The console calculator, ovcalc, calculates one equation per line.",
-                                       "The pasted text has %zu lines, and the equation box takes one equation on "
-                                       "one line. The console calculator, ovcalc, calculates one equation per line.",
-                                       count),
-                              count));
+    long from = 0;
+    long to = 0;
+    Box->GetSelection(&from, &to);
+    const wxString refusal = Refusal(text, static_cast<std::size_t>(Box->GetLastPosition() - (to - from)));
+    if (!refusal.empty()) {
+        Warn(refusal);
         return;
     }
     RecordPending();
-    if (!Fits(text.length(), PasteTooLong)) {
-        return;
-    }
+    const TWriting writing(this);
     Box->WriteText(text);
     Record(TChangeKind::Command);
 }
@@ -434,8 +519,17 @@ void TEquationEditor::WalkHistory(bool older)
         Draft = shown;
         DraftCaret = Box->GetInsertionPoint();
         DraftAnchor = DraftCaret == from ? to : from;
+        HasDraft = true;
     }
     const wxString& text = index < 0 ? Draft : Box->GetString(index);
+    if (text.length() > Capacity) {
+        // Kept whole in the list and the settings file, never cut: the walk
+        // passes it, and the box stays as it is.
+        Walked = index;
+        Warn(wxString::Format(wxGetTranslation(InsertTooLong), text.length(), Capacity));
+        return;
+    }
+    const TWriting writing(this);
     Box->SetValue(text);
     Record(TChangeKind::Command);
     if (index < 0) {

@@ -19,8 +19,10 @@
 //   and Ctrl+Right would move over by the program's rules, everywhere.
 // - Nothing is ever cut to fit: text that would make the equation longer
 //   than the box holds is refused with a message, and the box is left as
-//   it was. A paste drops the line ends around the text and refuses text of
-//   several lines.
+//   it was; so is a recent equation longer than the box. Every paste (Ctrl+V,
+//   the middle button's primary selection, drag and drop, whatever the
+//   toolkit inserts) drops the line ends around the text and an "=" at its
+//   end, and refuses text of several lines.
 //
 // Costs: a change costs a comparison of the text before and after it, once
 // per key or command; a caret key costs a look at the characters it passes.
@@ -80,6 +82,10 @@ private:
     // Records what a key or the toolkit changed since the last record.
     void RecordPending();
     bool Fits(std::size_t added, const char* tooLong);
+    // Why text cannot go into the box beside lengthBesides characters
+    // (several lines, or too long), or empty when it can.
+    static wxString Refusal(const wxString& text, std::size_t lengthBesides);
+    bool AcceptFromToolkit(wxString& text);
     void MoveCaret(int key, bool byWord, bool extend);
     void DeleteWord(bool forward);
     void WalkHistory(bool older);
@@ -87,8 +93,21 @@ private:
     void Apply(const TTextChange& change, bool undo);
     void SetCaret(long caret, long anchor);
 
+    // While one lives, the box's changes are the program's own.
+    class TWriting {
+    public:
+        explicit TWriting(TEquationEditor* editor) : Editor(editor) { ++Editor->Writing; }
+        ~TWriting() { --Editor->Writing; }
+        TWriting(const TWriting&) = delete;
+        TWriting& operator=(const TWriting&) = delete;
+
+    private:
+        TEquationEditor* Editor;
+    };
+
     wxComboBox* Box;
     TWarning Warn;
+    int Writing = 0;
     TEditHistory History;
     wxString Recorded;         // the text as last recorded
     bool Changed = false;      // the box's text may differ from Recorded
@@ -99,6 +118,7 @@ private:
     static constexpr int NotWalking = -1;
     int Walked = NotWalking;
     wxString Draft;
+    bool HasDraft = false; // a walk has started since the box was made
     long DraftCaret = 0;
     long DraftAnchor = 0;
 };

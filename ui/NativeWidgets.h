@@ -55,6 +55,20 @@ void KeepFocusOnButtonClick(wxComboBox* comboBox);
 // it stays as it is.
 void PrependToContextMenu(wxComboBox* comboBox, std::function<std::vector<TMenuCommand>()> commands);
 
+// Text that the toolkit puts into the combo box's text field by itself
+// (the X11 primary selection's middle-click paste, drag and drop, a typed
+// character, an input method's text, a pick from the list) passes accept
+// first, at the place it goes: accept may change the text, or refuse it
+// (false) and nothing goes in. The program's own insertions pass too: accept
+// tells them apart. Elsewhere than GTK the system's own ways in stay as they
+// are.
+using TInsertionFilter = std::function<bool(wxString& text)>;
+void FilterInsertions(wxComboBox* comboBox, TInsertionFilter accept);
+
+// Whether a menu is open now, or the menu bar active: keys then belong to
+// it, not to the window's own key commands.
+[[nodiscard]] bool MenuIsOpen();
+
 // The style bits the equation box needs beside wxCB_DROPDOWN for Enter to
 // reach it, and the longest text the toolkit allows in it.
 [[nodiscard]] long EquationBoxStyle();

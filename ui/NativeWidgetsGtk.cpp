@@ -15,6 +15,7 @@
 #include <gdk/gdkwayland.h>
 #include <gtk/gtk.h>
 
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -70,6 +71,26 @@ void ScrollToOtherEnd(GtkEntry* entry, GtkEntryIconPosition, GdkEvent*, gpointer
     const bool atStart = gtk_editable_get_position(GTK_EDITABLE(entry)) == 0;
     gtk_editable_set_position(GTK_EDITABLE(entry), atStart ? -1 : 0);
     gtk_entry_set_icon_from_icon_name(entry, GTK_ENTRY_ICON_SECONDARY, atStart ? ToStart : ToEnd);
+}
+
+// GtkEditable's "insert-text", before the text goes in: accept has its say,
+// and a changed text goes in instead of the one offered.
+void FilterInsertion(GtkEditable* editable, const gchar* text, gint length, gint* position, gpointer data)
+{
+    const auto& accept = *static_cast<TInsertionFilter*>(data);
+    const wxString offered =
+        wxString::FromUTF8(text, length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
+    wxString kept = offered;
+    const bool accepted = accept(kept);
+    if (accepted && kept == offered) {
+        return;
+    }
+    g_signal_stop_emission_by_name(editable, "insert-text");
+    if (accepted && !kept.empty()) {
+        g_signal_handlers_block_by_func(editable, reinterpret_cast<gpointer>(&FilterInsertion), data);
+        gtk_editable_insert_text(editable, kept.utf8_str(), -1, position);
+        g_signal_handlers_unblock_by_func(editable, reinterpret_cast<gpointer>(&FilterInsertion), data);
+    }
 }
 
 GtkEntry* EntryOf(wxTextCtrl* field)
@@ -174,6 +195,24 @@ void KeepFocusOnButtonClick(wxComboBox* comboBox)
     if (comboBox->GetHandle() != nullptr) {
         gtk_widget_set_focus_on_click(comboBox->GetHandle(), FALSE);
     }
+}
+
+void FilterInsertions(wxComboBox* comboBox, TInsertionFilter accept)
+{
+    GtkWidget* box = comboBox->GetHandle();
+    GtkWidget* entry = box != nullptr && GTK_IS_BIN(box) ? gtk_bin_get_child(GTK_BIN(box)) : nullptr;
+    if (entry == nullptr || !GTK_IS_EDITABLE(entry)) {
+        return;
+    }
+    g_signal_connect_data(entry, "insert-text", G_CALLBACK(&FilterInsertion), new TInsertionFilter(std::move(accept)),
+                          &DeleteData<TInsertionFilter>, GConnectFlags{});
+}
+
+bool MenuIsOpen()
+{
+    // An open menu, or a menu bar that F10 made active, holds GTK's grab.
+    GtkWidget* grab = gtk_grab_get_current();
+    return grab != nullptr && GTK_IS_MENU_SHELL(grab);
 }
 
 void PrependToContextMenu(wxComboBox* comboBox, std::function<std::vector<TMenuCommand>()> commands)

@@ -46,6 +46,13 @@ void AllowLongestText(wxComboBox* comboBox)
 
 void KeepFocusOnButtonClick(wxComboBox*) {}
 
+void FilterInsertions(wxComboBox*, TInsertionFilter) {}
+
+bool MenuIsOpen()
+{
+    return false; // the system's menu loop takes the keys itself
+}
+
 void PrependToContextMenu(wxComboBox*, std::function<std::vector<TMenuCommand>()>) {}
 
 void UseUniformRows(wxDataViewCtrl* list, const wxString& name, std::function<void()>)

@@ -80,6 +80,13 @@ TEST_F(SettingsTest, LongEquation_ComesBackWhole)
     Open();
     ASSERT_FALSE(RecentEquations().empty());
     EXPECT_EQ(RecentEquations().front(), equation);
+
+    // Longer than the box holds (written by hand, say): kept whole.
+    const std::string longer = Equations(32770); // 65541 characters
+    WriteSettingsFile("[MRUEquation]\n0=" + longer + "\n");
+    Open();
+    Close();
+    EXPECT_NE(ReadSettingsFile().find("\n0=" + longer + "\n"), std::string::npos);
 }
 
 TEST_F(SettingsTest, ElevenCalculations_TheTenNewestAreSavedNewestFirst)
