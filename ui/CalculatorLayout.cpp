@@ -142,6 +142,9 @@ void TfrmCalculator::StyleResultFields()
 
 void TfrmCalculator::FitIntoScreen()
 {
+    // The minimum is a client size: the frame's is that plus the menu bar
+    // and toolbar, whose heights GTK knows only once they are shown.
+    SetMinClientSize(StepsHiddenClientSize());
     FitInto(WorkArea(this).GetSize());
 }
 

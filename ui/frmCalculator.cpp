@@ -222,6 +222,12 @@ void TfrmCalculator::OnEquationChar(wxKeyEvent& event)
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
         Calculate();
     }
+    // "=" calculates, as on a desktop calculator, and is not typed.
+    const bool plain = (event.GetModifiers() & (wxMOD_CONTROL | wxMOD_ALT | wxMOD_META)) == 0;
+    if (plain && (key == '=' || key == WXK_NUMPAD_EQUAL)) {
+        Calculate();
+        return;
+    }
     event.Skip();
 }
 
@@ -272,14 +278,24 @@ void TfrmCalculator::ShowEngineError(const std::string& message, int position)
     for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
         field->Clear();
     }
-    ShowMessageBox(this, wxGetTranslation(wxString::FromUTF8(message)), ProductName, wxOK | wxICON_EXCLAMATION);
+    wxString text = wxGetTranslation(wxString::FromUTF8(message));
     if (position < 0) {
+        ShowMessageBox(this, text, ProductName, wxOK | wxICON_EXCLAMATION);
         return; // no place in the equation: out of memory
     }
 
     // The engine counts bytes of the UTF-8 text, the entry counts characters.
-    const std::size_t bytes = std::min(static_cast<std::size_t>(std::max(position, 0)), CurrentEquation.size());
+    const std::size_t bytes = std::min(static_cast<std::size_t>(position), CurrentEquation.size());
     const long start = static_cast<long>(wxString::FromUTF8(CurrentEquation.data(), bytes).length());
+    // A character that shows nothing, or may look like another, is named.
+    const wxString at = wxString::FromUTF8(CurrentEquation.data() + bytes, CurrentEquation.size() - bytes);
+    if (message == MessageInvalidCharacter && !at.empty() && (at[0] < 0x20 || at[0] > 0x7e)) {
+        // TRANSLATORS: the character's Unicode code point (U+200B, a zero-width
+        // space) and its position in the equation, counted from 1.
+        text = wxString::Format(_("Invalid character found. (U+%04X at position %ld)"),
+                                static_cast<unsigned>(at[0].GetValue()), start + 1);
+    }
+    ShowMessageBox(this, text, ProductName, wxOK | wxICON_EXCLAMATION);
     cboEquation->SetFocus();
     cboEquation->SetSelection(start, start + 1);
 }
@@ -430,8 +446,9 @@ void TfrmCalculator::OnCommandKey(wxKeyEvent& event)
 {
     // The help window's keys come here too, as from a child window: they
     // are its own.
+    // An open menu's keys are its own too: Escape closes it, nothing else.
     auto* origin = dynamic_cast<wxWindow*>(event.GetEventObject());
-    if (origin == nullptr || wxGetTopLevelParent(origin) != this) {
+    if (origin == nullptr || wxGetTopLevelParent(origin) != this || MenuIsOpen()) {
         event.Skip();
         return;
     }
@@ -448,7 +465,8 @@ void TfrmCalculator::OnCommandKey(wxKeyEvent& event)
 
 void TfrmCalculator::OnCopyDecimal(wxCommandEvent&)
 {
-    const wxString result = txtDecimal->GetValue();
+    // As a double-click inserts it: written out, as equations take it.
+    const wxString result = wxString::FromUTF8(DecimalTextWithoutExponent(txtDecimal->GetValue().utf8_string()));
     if (!result.empty() && wxTheClipboard->Open()) {
         wxTheClipboard->SetData(new wxTextDataObject(result));
         KeepClipboardAfterExit();

@@ -126,11 +126,17 @@ TEST_F(CalculatorTest, KeysOtherThanEnter_DoNotCalculate)
     EXPECT_EQ(RecentEquations(), std::vector<std::string>(10, ""));
 }
 
-TEST_F(CalculatorTest, KeypadEnter_Calculates)
+// "=" calculates as Enter does, as on a desktop calculator, and is not typed.
+TEST_F(CalculatorTest, EnterAndEquals_Calculate)
 {
-    Equation()->SetValue("6*7");
-    PressKey(WXK_NUMPAD_ENTER);
-    EXPECT_EQ(FieldText(ids::txtDecimal), "42");
+    for (int key : {int(WXK_NUMPAD_ENTER), int('='), int(WXK_NUMPAD_EQUAL)}) {
+        SCOPED_TRACE(key);
+        Equation()->SetValue("6*7");
+        Field(ids::txtDecimal)->Clear();
+        PressKey(key);
+        EXPECT_EQ(FieldText(ids::txtDecimal), "42");
+        EXPECT_EQ(EquationText(), "6*7");
+    }
 }
 
 TEST_F(CalculatorTest, ManySteps_OneLineEach)
@@ -266,8 +272,18 @@ const TFault Faults[] = {
     {"2+.", "Decimal point with no integer nor decimal part.", 2},
     // arithmetic faults, at the operator
     {"1+2/0", "Division by zero.", 3},
-    // a character beyond ASCII is selected whole, however many bytes it takes
-    {"1+\xC3\xA9", "Invalid character found.", 2},
+    // a character beyond printable ASCII is named, and selected whole however
+    // many bytes it takes: a zero-width space, an emoji's variation selector,
+    // a no-break space, a control character
+    {"1+\xC3\xA9", "Invalid character found. (U+00E9 at position 3)", 2},
+    {"1+\xE2\x80\x8B"
+     "2",
+     "Invalid character found. (U+200B at position 3)", 2},
+    {"7\xEF\xB8\x8F", "Invalid character found. (U+FE0F at position 2)", 1},
+    {"1\xC2\xA0+2", "Invalid character found. (U+00A0 at position 2)", 1},
+    {"1+\x01"
+     "2",
+     "Invalid character found. (U+0001 at position 3)", 2},
 };
 
 class FaultTest : public CalculatorTest, public ::testing::WithParamInterface<TFault> {};

@@ -1,6 +1,8 @@
 // The editing, memory, view, help, About and exit commands.
 #include "CalculatorFixture.h"
 
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
 #include <wx/dialog.h>
 
 #include "Decimal.h"
@@ -142,7 +144,8 @@ TEST_F(CalculatorTest, DecimalDoubleClick_PutsTheResultAsTheWholeEquation)
 }
 
 // Powers may give results in exponent form, which equations do not take:
-// they come back as digits and calculate again to the same value.
+// a double-click and Ctrl+Shift+C give them as digits, and they calculate
+// again to the same value.
 TEST_F(CalculatorTest, DecimalDoubleClick_EveryResultCalculatesAgain)
 {
     const std::pair<const char*, const char*> rows[] = {
@@ -150,11 +153,19 @@ TEST_F(CalculatorTest, DecimalDoubleClick_EveryResultCalculatesAgain)
         {"2^-20", "0.00000095367431640625"},
         {"0-0.1^5", "-0.00001"},
         {"2^0.5", "1.4142135623731"},
+        {"2^95.5", "56022770974786100000000000000"},
+        {"3^-20", "0.000000000286797199079244"},
     };
     for (const auto& [equation, inserted] : rows) {
         SCOPED_TRACE(equation);
         Calculate(equation);
         const std::string result = FieldText(ids::txtDecimal);
+        SendCommand(ids::CopyDecimal);
+        ASSERT_TRUE(wxTheClipboard->Open());
+        wxTextDataObject copied;
+        EXPECT_TRUE(wxTheClipboard->GetData(copied));
+        wxTheClipboard->Close();
+        EXPECT_EQ(copied.GetText(), inserted) << "the copy as the double-click gives it";
         DoubleClick(ids::txtDecimal);
         EXPECT_EQ(EquationText(), inserted);
         PressKey(WXK_RETURN); // no message box: the guard fails the test on one

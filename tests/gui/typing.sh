@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Types into the calculator through the X server under a window manager, as
 # a user would: right after it starts, with the steps shown and hidden, and
-# in its help window, whose keys must not reach the calculator. What reached
-# the equation box is read from the recent list that File > Exit saves.
+# in its help window, whose keys must not reach the calculator; pastes with
+# the middle button; presses Escape in open menus. What reached the equation
+# box is read from the recent list that File > Exit saves.
 #   typing.sh path/to/ovCalculator path/to/Help   (needs a display; 77: skipped)
 set -euo pipefail
-for tool in xdotool openbox xprop; do
+for tool in xdotool openbox xprop xclip xwininfo python3; do
     command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 77; }
 done
 scratch=$(mktemp -d)
@@ -29,6 +30,21 @@ start() { # with ViewSteps=$1
     "$scratch/ovCalculator" >>"$scratch/log" 2>&1 &
     calculator=$!
     await_active "Orvandale Calculator"
+    main=$(xdotool getactivewindow)
+}
+await_message() { # a message box in front of the calculator; Return closes it
+    for _ in $(seq 100); do
+        [ "$(xdotool getactivewindow 2>/dev/null)" != "$main" ] && { xdotool key Return; sleep 0.3; return; }
+        sleep 0.1
+    done
+    fail "no message box for $1"
+}
+middle_click() { # pastes the primary selection at the end of the equation box
+    local x y
+    x=$(xwininfo -id "$main" | sed -n 's/.*Absolute upper-left X: *//p')
+    y=$(xwininfo -id "$main" | sed -n 's/.*Absolute upper-left Y: *//p')
+    xdotool mousemove $((x + 400)) $((y + 91)) click 2
+    sleep 0.3
 }
 finish() { # File > Exit, then the newest recent equation
     xdotool key --delay 100 alt+f x
@@ -55,3 +71,41 @@ await_active "Orvandale Calculator"
 xdotool key --delay 50 ctrl+r Return # the memory is empty unless help stored it
 finish
 [ "$newest" = "1+2" ] || fail "keys in help changed the equation to \"$newest\""
+
+# The middle button pastes the primary selection by Ctrl+V's rules: its line
+# end and "=" dropped, several lines or more than the box holds refused with
+# a message, nothing cut. Escape in an open menu closes the menu only.
+start 1
+xdotool type --delay 30 "7-"
+python3 -c "print('1+' * 32769 + '11000000', end='')" | xclip -selection primary
+middle_click
+await_message "a paste past the box's limit"
+printf '5*1\n2\n' | xclip -selection primary
+middle_click
+await_message "a paste of two lines"
+printf '3=\n' | xclip -selection primary
+middle_click
+xdotool key --delay 200 F10 Escape alt+v Escape
+sleep 0.3
+xdotool type --delay 30 "2"
+xdotool key Return
+finish
+[ "$newest" = "7-32" ] || fail "middle-click pastes and Escape in menus gave \"$newest\""
+
+# The smallest window is as high as the steps-hidden view: every row shows.
+height() { xwininfo -id "$main" | sed -n 's/.*Height: *//p'; }
+for view in 1 0; do
+    start "$view"
+    if [ "$view" = 0 ]; then
+        hidden=$(height)
+    else
+        xdotool key --delay 200 alt+v Return
+        sleep 0.5
+        hidden=$(height)
+    fi
+    xdotool windowsize "$main" 50 50
+    sleep 0.5
+    smallest=$(height)
+    finish
+    [ "$smallest" -ge "$hidden" ] || fail "the smallest window is $smallest px high, the rows need $hidden"
+done
