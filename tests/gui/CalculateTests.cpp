@@ -56,7 +56,6 @@ const TCalculation Calculations[] = {
      "77777777777777777777777777777777",
      Ones96.c_str()},
     // exponent forms are read by value, not by their leading digits
-    {"3^-20", {"3^-20", "2.86797199079244E-10"}, "2.86797199079244E-10", "0", "0", "0"},
     {"2^95.5",
      {"2^95.5", "5.60227709747861E+28"},
      "5.60227709747861E+28",
