@@ -36,14 +36,16 @@ TTextChange TTextChange::Between(const wxString& before, const wxString& after, 
         ++suffix;
     }
 
+    // Within a run of one character ("100" to "10") the common prefix and
+    // suffix overlap: the lengths tell an insertion from a removal.
     TTextChange change;
-    if (prefix + suffix >= n) {
+    if (m > n && prefix + suffix >= n) {
         // Only inserted: anywhere from n - suffix to prefix gives the same
         // text; the caret stands after the inserted characters.
         const long count = m - n;
         change.Position = std::clamp(caret - count, n - suffix, prefix);
         change.Inserted = after.Mid(change.Position, count);
-    } else if (prefix + suffix >= m) {
+    } else if (n > m && prefix + suffix >= m) {
         // Only removed: the caret stands where the characters were.
         const long count = n - m;
         change.Position = std::clamp(caret, m - suffix, prefix);
