@@ -1,9 +1,12 @@
 #include "Application.h"
 
 #include <wx/debug.h>
+#include <wx/dialog.h>
+#include <wx/evtloop.h>
 #include <wx/image.h>
 #include <wx/imagxpm.h>
 
+#include "EndSignals.h"
 #include "ExecutablePath.h"
 #include "NativeWidgets.h"
 #include "Translations.h"
@@ -13,6 +16,36 @@
 
 wxIMPLEMENT_APP(Application);
 wxIMPLEMENT_CLASS(Application, wxApp);
+
+namespace {
+
+// A request to end from outside closes the main window as its close button
+// does. A dialog open over it (About, a message) is closed first, and the
+// window only once the dialog's own loop has returned: the dialog lives on
+// the stack of the command that showed it, and must not go with the window.
+void CloseFromOutside()
+{
+    for (wxWindow* window : wxTopLevelWindows) {
+        auto* dialog = dynamic_cast<wxDialog*>(window);
+        if (dialog != nullptr && dialog->IsModal()) {
+            dialog->EndModal(wxID_CANCEL);
+        }
+    }
+    const wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    if (loop != nullptr && !loop->IsMain()) {
+        wxTheApp->CallAfter([] { CloseFromOutside(); });
+        return;
+    }
+    if (wxWindow* top = wxTheApp->GetTopWindow()) {
+        top->Close(true);
+        // The window is deleted when the program next goes idle, and with
+        // no input coming (a compositor sends none to a hidden window) it
+        // would never go: woken here.
+        wxWakeUpIdle();
+    }
+}
+
+} // namespace
 
 Application::Application()
 {
@@ -45,7 +78,11 @@ bool Application::OnInit()
                                       MainWindowStyle);
     SetWindowClass(window, OV_APP_ID);
     window->Show(true);
+    // The window closed from outside, whatever other windows there are.
+    SetTopWindow(window);
     frmCalculator = window;
+    // A logout or kill closes the window as its close button does.
+    CloseOnEndSignals(&CloseFromOutside);
     return true;
 }
 

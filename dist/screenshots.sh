@@ -17,7 +17,8 @@ if [ -z "${OV_SCREENSHOT_INNER:-}" ]; then
 fi
 
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+# Ended as a logout ends it, the program saves its settings: waited for.
+trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$work"' EXIT
 # A fresh settings folder and a copy of the program: no recent equations of
 # anyone's, and the steps shown.
 cp -r "$(dirname "$program")/." "$work/bin"

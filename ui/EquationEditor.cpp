@@ -1,9 +1,7 @@
 #include "EquationEditor.h"
 
 #include <wx/intl.h>
-#include <wx/clipbrd.h>
 #include <wx/combobox.h>
-#include <wx/dataobj.h>
 #include <wx/platinfo.h>
 #include <wx/wxcrt.h>
 
@@ -194,9 +192,9 @@ void TEquationEditor::Apply(const TTextChange& change, bool undo)
     if (!out.empty()) {
         Box->Remove(change.Position, change.Position + static_cast<long>(out.length()));
     }
-    if (Box->GetInsertionPoint() != change.Position) {
-        Box->SetInsertionPoint(change.Position);
-    }
+    // Always placed, whatever the caret was: a selection left standing
+    // would be replaced by the text written.
+    Box->SetInsertionPoint(change.Position);
     if (!in.empty()) {
         Box->WriteText(in); // the caret after it
     }
@@ -297,17 +295,22 @@ bool TEquationEditor::ReplaceAll(const wxString& text)
     return true;
 }
 
-// The box would paste a line end as a character of the equation, and cut a
-// text that does not fit without a word: the paste is done here instead.
+// The box would paste a line end as a character of the equation, cut a text
+// that does not fit without a word, and cut it at a NUL: the paste is done
+// here instead.
 void TEquationEditor::OnPaste(wxClipboardTextEvent&)
 {
     wxString pasted;
-    if (wxTheClipboard->Open()) {
-        wxTextDataObject data;
-        if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(data)) {
-            pasted = data.GetText();
-        }
-        wxTheClipboard->Close();
+    switch (ReadClipboardText(pasted)) {
+    case TClipboardText::Text:
+    case TClipboardText::Empty:
+        break;
+    case TClipboardText::NotText:
+        Warn(_("The clipboard holds no text to paste."));
+        return;
+    case TClipboardText::HasNul:
+        Warn(_("The text on the clipboard holds a NUL character, which no equation can hold: nothing was pasted."));
+        return;
     }
     const wxString text = WithoutLineEnds(pasted);
     if (text.empty()) {

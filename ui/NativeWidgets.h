@@ -65,6 +65,13 @@ void PrependToContextMenu(wxComboBox* comboBox, std::function<std::vector<TMenuC
 using TInsertionFilter = std::function<bool(wxString& text)>;
 void FilterInsertions(wxComboBox* comboBox, TInsertionFilter accept);
 
+// What the clipboard holds for a paste: text (put into text), nothing at
+// all, something that is no text (an image, bytes that are not UTF-8), or
+// text with a NUL character in it, which the toolkit would cut short there.
+// Elsewhere than GTK a NUL cannot be told apart from the text's end.
+enum class TClipboardText { Text, Empty, NotText, HasNul };
+TClipboardText ReadClipboardText(wxString& text);
+
 // Whether a menu is open now, or the menu bar active: keys then belong to
 // it, not to the window's own key commands.
 [[nodiscard]] bool MenuIsOpen();

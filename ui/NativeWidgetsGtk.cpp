@@ -15,6 +15,7 @@
 #include <gdk/gdkwayland.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -206,6 +207,41 @@ void FilterInsertions(wxComboBox* comboBox, TInsertionFilter accept)
     }
     g_signal_connect_data(entry, "insert-text", G_CALLBACK(&FilterInsertion), new TInsertionFilter(std::move(accept)),
                           &DeleteData<TInsertionFilter>, GConnectFlags{});
+}
+
+TClipboardText ReadClipboardText(wxString& text)
+{
+    GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    // The bytes as the owner gives them: GTK's text would end at a NUL.
+    if (GtkSelectionData* data =
+            gtk_clipboard_wait_for_contents(clipboard, gdk_atom_intern_static_string("UTF8_STRING"))) {
+        const auto* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(data));
+        gint length = std::max(gtk_selection_data_get_length(data), 0);
+        while (length > 0 && bytes[length - 1] == '\0') {
+            --length; // a terminator some programs send along
+        }
+        TClipboardText found = TClipboardText::Text;
+        if (std::memchr(bytes, '\0', static_cast<std::size_t>(length)) != nullptr) {
+            found = TClipboardText::HasNul;
+        } else if (!g_utf8_validate(bytes, length, nullptr)) {
+            found = TClipboardText::NotText;
+        } else {
+            text = wxString::FromUTF8(bytes, static_cast<std::size_t>(length));
+        }
+        gtk_selection_data_free(data);
+        return found;
+    }
+    // Text in another form (Latin-1, say), converted by GTK.
+    if (gchar* converted = gtk_clipboard_wait_for_text(clipboard)) {
+        text = wxString::FromUTF8(converted);
+        g_free(converted);
+        return TClipboardText::Text;
+    }
+    GdkAtom* targets = nullptr;
+    gint count = 0;
+    const bool any = gtk_clipboard_wait_for_targets(clipboard, &targets, &count) && count > 0;
+    g_free(targets);
+    return any ? TClipboardText::NotText : TClipboardText::Empty;
 }
 
 bool MenuIsOpen()

@@ -4,6 +4,7 @@
 
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>
+#include <wx/dataobj.h>
 #include <wx/dataview.h>
 #include <wx/textctrl.h>
 #include <wx/window.h>
@@ -47,6 +48,20 @@ void AllowLongestText(wxComboBox* comboBox)
 void KeepFocusOnButtonClick(wxComboBox*) {}
 
 void FilterInsertions(wxComboBox*, TInsertionFilter) {}
+
+TClipboardText ReadClipboardText(wxString& text)
+{
+    TClipboardText found = TClipboardText::Empty;
+    if (wxTheClipboard->Open()) {
+        wxTextDataObject data;
+        if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(data)) {
+            text = data.GetText();
+            found = TClipboardText::Text;
+        }
+        wxTheClipboard->Close();
+    }
+    return found;
+}
 
 bool MenuIsOpen()
 {

@@ -91,6 +91,7 @@ wxBEGIN_EVENT_TABLE(TfrmCalculator, wxFrame)
     EVT_MENU(ids::mnuHelpTopics,        TfrmCalculator::OnHelpTopics)
     EVT_MENU(ids::mnuAbout,             TfrmCalculator::OnAbout)
     EVT_MENU(ids::CopyDecimal,          TfrmCalculator::OnCopyDecimal)
+    EVT_CLOSE(                          TfrmCalculator::OnClose)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -136,9 +137,12 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
 
 TfrmCalculator::~TfrmCalculator()
 {
-    // The default constructor builds no window and has nothing to save.
-    if (cboEquation != nullptr) {
-        SaveSettings();
+    // The default constructor builds no window and has nothing to save; a
+    // window closed the normal way has saved already. Destroyed otherwise,
+    // it saves now, and can only say on standard error that it could not.
+    std::string why;
+    if (cboEquation != nullptr && !SettingsSaved && !SaveSettings(why)) {
+        std::fprintf(stderr, "ovCalculator: settings not saved to %s: %s\n", IniFileName.c_str(), why.c_str());
     }
     if (frmCalculator == this) {
         frmCalculator = nullptr;
@@ -196,21 +200,49 @@ void TfrmCalculator::LoadSettings()
     }
 }
 
-void TfrmCalculator::SaveSettings()
+bool TfrmCalculator::SaveSettings(std::string& why)
 {
     // Read again rather than kept from start-up: whatever else the file holds
-    // now stays as it is.
+    // now stays as it is, the recent equations of other windows too.
     TProfileFile profile(IniFileName, SettingsFileBeside(ExecutableDirectory()));
     profile.WriteString(SettingsSection, ViewStepsKey, mnuSteps->IsChecked() ? "1" : "0");
-    for (unsigned i = 0; i < cboEquation->GetCount(); ++i) {
-        profile.WriteString(RecentSection, std::to_string(i), cboEquation->GetString(i).utf8_string());
+    std::vector<std::string> recent;
+    auto add = [&recent](const std::string& equation) {
+        if (recent.size() < RecentEquationCount && !equation.empty() &&
+            std::find(recent.begin(), recent.end(), equation) == recent.end()) {
+            recent.push_back(equation);
+        }
+    };
+    for (const wxString& equation : CalculatedHere) {
+        add(equation.utf8_string());
     }
-    // A file that cannot be written keeps its old contents. No box (a
-    // read-only file may be deliberate), but one line says why.
+    for (unsigned i = 0; i < RecentEquationCount; ++i) {
+        add(Utf8FromProfileText(profile.ReadString(RecentSection, std::to_string(i), "")));
+    }
+    recent.resize(RecentEquationCount);
+    for (unsigned i = 0; i < RecentEquationCount; ++i) {
+        profile.WriteString(RecentSection, std::to_string(i), recent[i]);
+    }
+    return profile.Save(&why);
+}
+
+void TfrmCalculator::OnClose(wxCloseEvent& event)
+{
     std::string why;
-    if (!profile.Save(&why)) {
+    SettingsSaved = SaveSettings(why);
+    if (!SettingsSaved) {
+        // A file that cannot be written keeps its old contents, and the
+        // recent equations of this window are lost: the user is told.
         std::fprintf(stderr, "ovCalculator: settings not saved to %s: %s\n", IniFileName.c_str(), why.c_str());
+        // TRANSLATORS: the settings file's path, then why it could not be
+        // written ("it is a directory", "Permission denied"), in English.
+        ShowMessageBox(this,
+                       wxString::Format(_("The settings and the recent equations could not be saved to %s: %s."),
+                                        wxString::FromUTF8(IniFileName), wxString::FromUTF8(why)),
+                       ProductName, wxOK | wxICON_EXCLAMATION);
+        SettingsSaved = true; // said once
     }
+    event.Skip(); // the window closes
 }
 
 // ---------------------------------------------------------------------------
@@ -262,6 +294,11 @@ void TfrmCalculator::Calculate()
 
 void TfrmCalculator::AddRecentEquation(const wxString& equation)
 {
+    CalculatedHere.erase(std::remove(CalculatedHere.begin(), CalculatedHere.end(), equation), CalculatedHere.end());
+    CalculatedHere.insert(CalculatedHere.begin(), equation);
+    if (CalculatedHere.size() > RecentEquationCount) {
+        CalculatedHere.pop_back();
+    }
     cboEquation->Insert(equation, 0);
     if (cboEquation->GetCount() > RecentEquationCount) {
         cboEquation->Delete(RecentEquationCount);

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "EquationEngine.h"
 
@@ -105,7 +106,12 @@ private:
     // Centred in the work area at the size the view state gave.
     void PlaceOnScreen();
     void LoadSettings();
-    void SaveSettings();
+    // Writes the view state and the recent equations: those calculated here,
+    // newest first, above those the file holds now (another window may have
+    // saved its own since). False, with the reason in why, when it could not.
+    bool SaveSettings(std::string& why);
+    // Closing saves the settings, and says so when it cannot.
+    void OnClose(wxCloseEvent& event);
 
     std::unique_ptr<TEquationEngine> Engine;
     std::unique_ptr<TEquationEditor> Editor;
@@ -134,6 +140,10 @@ private:
     int ScreenFits = 0;
     // Its size before the window is widened by hand.
     wxSize NaturalColumnSize = wxDefaultSize;
+
+    // The equations calculated in this window, newest first, each once.
+    std::vector<wxString> CalculatedHere;
+    bool SettingsSaved = false;
 
     // The equation as handed to the engine, in UTF-8: the engine reports fault
     // positions as byte offsets into it.

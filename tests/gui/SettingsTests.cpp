@@ -143,19 +143,61 @@ TEST_P(MalformedSettingsTest, GivesTheDefaultsForWhatCannotBeRead)
 
 INSTANTIATE_TEST_SUITE_P(Files, MalformedSettingsTest, ::testing::ValuesIn(Malformed));
 
-TEST_F(SettingsTest, DirectoryInPlaceOfTheFile_DefaultsAndNoCrashOnSave)
+// Closed the normal way, a window that cannot save says so in a box.
+TEST_F(SettingsTest, DirectoryInPlaceOfTheFile_DefaultsAndASaveThatFailsSaysSo)
 {
     std::filesystem::create_directories(SettingsFile());
     Open();
     EXPECT_TRUE(StepsItem()->IsChecked());
     EXPECT_EQ(RecentEquations(), std::vector<std::string>(10, ""));
     Calculate("1+1");
-    Close();
+    testing::internal::CaptureStderr();
+    wxTEST_DIALOG(Window->Close(true),
+                  ExpectEngineMessage("The settings and the recent equations could not be saved to " +
+                                      wxString::FromUTF8(SettingsFile()) + ": it is a directory."));
+    testing::internal::GetCapturedStderr();
+    wxTheApp->ProcessIdle();
+    Window = nullptr; // deleted by now
     EXPECT_TRUE(std::filesystem::is_directory(SettingsFile()));
 }
 
+// Two windows on one settings file: each save puts the equations calculated
+// in its window above those the file holds by then, so both windows' stay,
+// whichever closes first.
+TEST_F(SettingsTest, TwoWindows_KeepTheEquationsOfBoth)
+{
+    const struct {
+        bool FirstClosesFirst;
+        std::vector<std::string> Recent;
+    } rows[] = {
+        {true, {"5-6", "3*4", "1+2", "9*9"}},
+        {false, {"3*4", "1+2", "5-6", "9*9"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.FirstClosesFirst ? "first closes first" : "second closes first");
+        WriteSettingsFile("[MRUEquation]\n0=9*9\n1=5-6\n");
+        Open();
+        TfrmCalculator* first = Window;
+        Calculate("1+2");
+        Calculate("3*4");
+        Open();
+        TfrmCalculator* second = Window;
+        Calculate("5-6");
+        for (TfrmCalculator* window : row.FirstClosesFirst ? std::vector{first, second} : std::vector{second, first}) {
+            Window = window;
+            Close();
+        }
+        Open();
+        std::vector<std::string> recent = RecentEquations();
+        recent.resize(row.Recent.size());
+        EXPECT_EQ(recent, row.Recent);
+        EXPECT_EQ(RecentEquations()[row.Recent.size()], "") << "each once";
+        Close();
+    }
+}
+
 // Nothing stands in the way of starting, nothing is replaced, and a save that
-// cannot happen is told once on standard error, never in a box.
+// cannot happen as the window is destroyed is told once on standard error.
 TEST_F(SettingsTest, FifoInPlaceOfTheFile_StartsWithDefaultsAndSaysWhyItIsNotSaved)
 {
 #ifdef _WIN32

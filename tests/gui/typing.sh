@@ -2,7 +2,8 @@
 # Types into the calculator through the X server under a window manager, as
 # a user would: right after it starts, with the steps shown and hidden, and
 # in its help window, whose keys must not reach the calculator; pastes with
-# the middle button; presses Escape in open menus. What reached the equation
+# the middle button; presses Escape in open menus; undoes; ends it by
+# SIGTERM. What reached the equation
 # box is read from the recent list that File > Exit saves.
 #   typing.sh path/to/ovCalculator path/to/Help   (needs a display; 77: skipped)
 set -euo pipefail
@@ -108,3 +109,25 @@ for view in 1 0; do
     finish
     [ "$smallest" -ge "$hidden" ] || fail "the smallest window is $smallest px high, the rows need $hidden"
 done
+
+# kill -TERM, as a logout or a shutdown sends it, closes the window as its
+# close button does, a dialog open over it included: the settings are saved.
+start 1
+xdotool type --delay 30 "4*5"
+xdotool key Return
+xdotool key --delay 200 alt+h a
+sleep 0.5
+kill -TERM "$calculator"
+wait "$calculator" || fail "the calculator ended with status $? on SIGTERM"
+newest=$(sed -n 's/^0=//p' "$scratch/ovCalculator.ini")
+[ "$newest" = "4*5" ] || fail "after SIGTERM the newest recent equation is \"$newest\""
+
+# Undo beside identical characters, and with a selection at the change.
+start 1
+xdotool type --delay 30 "100"
+xdotool key --delay 50 BackSpace ctrl+z Return Escape
+xdotool type --delay 30 "12"
+xdotool key --delay 50 BackSpace ctrl+a ctrl+z Return
+finish
+recent=$(sed -n 's/^[01]=//p' "$scratch/ovCalculator.ini" | tr '\n' ' ')
+[ "$recent" = "12 100 " ] || fail "undo gave \"$recent\" (expected 12, then 100)"

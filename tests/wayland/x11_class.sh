@@ -10,7 +10,8 @@ done
 program=$(realpath "$1")
 app_id=$2
 work=$(mktemp -d)
-trap 'kill "${app:-}" 2>/dev/null; rm -rf "$work"' EXIT
+# Ended as a logout ends it, the program saves its settings: waited for.
+trap 'kill "${app:-}" 2>/dev/null; wait; rm -rf "$work"' EXIT
 cp -r "$(dirname "$program")/." "$work/bin"
 rm -f "$work/bin/ovCalculator.ini"
 GDK_BACKEND=x11 "$work/bin/$(basename "$program")" >/dev/null 2>&1 &
