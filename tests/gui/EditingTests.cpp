@@ -187,6 +187,9 @@ const TUndo Undos[] = {
      {"1+2+3", "1+", "1", ""}},
     {"the memory over a selection", {{TOp::Type, "8"}, {TOp::Select, "", 0, 1}, {TOp::Retrieve, "40"}}, {"8", ""}},
     {"walking and picking from the list", {{TOp::Type, "5"}, {TOp::Up}, {TOp::Pick, "", 3}}, {"7*6", "5", ""}},
+    {"undo with a selection whose caret is at the change",
+     {{TOp::Type, "12"}, {TOp::Backspace}, {TOp::Select, "", 1, 0}},
+     {"12", ""}},
 };
 
 class UndoTest : public EditingTest, public ::testing::WithParamInterface<TUndo> {
