@@ -16,7 +16,10 @@ cp "$1" "$scratch/ovCalculator" # its settings file beside it
 cp -r "$2" "$scratch/Help"
 export HOME=$scratch XDG_CONFIG_HOME=$scratch/config
 openbox --sm-disable >/dev/null 2>&1 &
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do sleep 0.1; done
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
 
 fail() { echo "FAILED: $*"; exit 1; }
 await_active() { # the window titled $1 has the focus
@@ -26,7 +29,8 @@ await_active() { # the window titled $1 has the focus
     done
     fail "no active window \"$1\""
 }
-start() { # with ViewSteps=$1
+start() { # with ViewSteps=$1; what the run does is said, for a run that times out
+    echo "typing: ${2:-typing} (ViewSteps=$1)"
     printf '[Settings]\nViewSteps=%s\n' "$1" >"$scratch/ovCalculator.ini"
     "$scratch/ovCalculator" >>"$scratch/log" 2>&1 &
     calculator=$!
@@ -47,9 +51,19 @@ middle_click() { # pastes the primary selection at the end of the equation box
     xdotool mousemove $((x + 400)) $((y + 91)) click 2
     sleep 0.3
 }
+await_exit() { # the calculator has ended, with status 0, within 30 s
+    for _ in $(seq 300); do
+        if ! kill -0 "$calculator" 2>/dev/null; then
+            wait "$calculator" || fail "the calculator ended with status $? ($1)"
+            return
+        fi
+        sleep 0.1
+    done
+    fail "the calculator did not end ($1)"
+}
 finish() { # File > Exit, then the newest recent equation
     xdotool key --delay 100 alt+f x
-    wait "$calculator" || fail "the calculator ended with status $?"
+    await_exit "File > Exit"
     newest=$(sed -n 's/^0=//p' "$scratch/ovCalculator.ini")
 }
 
@@ -61,7 +75,7 @@ for view in 1 0; do
 done
 
 # In help, Ctrl+P would insert PI, Ctrl+M store the equation, Escape clear it.
-start 1
+start 1 "keys in help"
 xdotool type --delay 30 "1+2"
 xdotool key F1
 await_active "Orvandale Calculator Help: Orvandale Calculator"
@@ -75,7 +89,7 @@ finish
 # The middle button pastes the primary selection by Ctrl+V's rules: its line
 # end and "=" dropped, several lines or more than the box holds refused with
 # a message, nothing cut. Escape in an open menu closes the menu only.
-start 1
+start 1 "middle-click pastes, Escape in menus"
 xdotool type --delay 30 "7-"
 python3 -c "print('1+' * 32769 + '11000000', end='')" | xclip -selection primary
 middle_click
@@ -85,8 +99,13 @@ middle_click
 await_message "a paste of two lines"
 printf '3=\n' | xclip -selection primary
 middle_click
-xdotool key --delay 200 F10 Escape alt+v Escape
-sleep 0.3
+# Each menu open before Escape reaches it.
+for opener in F10 alt+v; do
+    xdotool key "$opener"
+    sleep 0.5
+    xdotool key Escape
+    sleep 0.3
+done
 xdotool type --delay 30 "2"
 xdotool key Return
 finish
@@ -95,7 +114,7 @@ finish
 # The smallest window is as high as the steps-hidden view: every row shows.
 height() { xwininfo -id "$main" | sed -n 's/.*Height: *//p'; }
 for view in 1 0; do
-    start "$view"
+    start "$view" "the smallest window"
     if [ "$view" = 0 ]; then
         hidden=$(height)
     else
@@ -112,18 +131,18 @@ done
 
 # kill -TERM, as a logout or a shutdown sends it, closes the window as its
 # close button does, a dialog open over it included: the settings are saved.
-start 1
+start 1 "SIGTERM"
 xdotool type --delay 30 "4*5"
 xdotool key Return
 xdotool key --delay 200 alt+h a
-sleep 0.5
+await_active "About Orvandale Calculator"
 kill -TERM "$calculator"
-wait "$calculator" || fail "the calculator ended with status $? on SIGTERM"
+await_exit "SIGTERM"
 newest=$(sed -n 's/^0=//p' "$scratch/ovCalculator.ini")
 [ "$newest" = "4*5" ] || fail "after SIGTERM the newest recent equation is \"$newest\""
 
 # Undo beside identical characters, and with a selection at the change.
-start 1
+start 1 "undo"
 xdotool type --delay 30 "100"
 xdotool key --delay 50 BackSpace ctrl+z Return Escape
 xdotool type --delay 30 "12"
