@@ -4,6 +4,7 @@
 // whatever the locale: numbers are read and written with ".".
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The catalog's name (its .mo files are <lang>/LC_MESSAGES/ovcalculator.mo).
@@ -19,3 +20,9 @@ void UseUserLanguage(const std::string& programDirectory);
 // The same for the language code given ("de", "pt_BR"), for tests; false
 // when no catalog of the program's is found for it.
 bool UseLanguage(const std::string& programDirectory, const std::string& language);
+
+// Whether size bytes at data are a whole compiled catalog (.mo): its magic
+// number and revision, and every table and string it points to within the
+// bytes. The library trusts a catalog's header, and a damaged one would
+// crash the start; why says what is wrong. O(number of strings).
+bool IsWholeCatalog(const char* data, std::size_t size, std::string& why);

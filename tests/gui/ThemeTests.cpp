@@ -12,6 +12,10 @@
 #include <wx/translation.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -191,4 +195,40 @@ TEST_F(CalculatorTest, Theme_NoLabelIsCutInAnyLanguage)
         ExpectNoLabelCut(&about, language);
     }
     wxTranslations::Set(nullptr);
+}
+
+// A catalog is checked before the library reads it: the library trusts its
+// header, and a damaged one crashed the start.
+TEST(Catalogs, DamagedOnesAreToldApartFromWholeOnes)
+{
+    std::ifstream in(std::string(OV_PROGRAM_DIR) + "/locale/de/LC_MESSAGES/ovcalculator.mo", std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (whole.size() < 28) {
+        GTEST_SKIP() << "the catalogs are looked for in the Linux build only";
+    }
+    auto withWord = [&](std::size_t at, std::uint32_t value) {
+        std::string bytes = whole;
+        std::memcpy(bytes.data() + at, &value, 4);
+        return bytes;
+    };
+    std::uint32_t firstOriginal = 0;
+    std::memcpy(&firstOriginal, whole.data() + 12, 4);
+    const struct {
+        const char* Name;
+        std::string Bytes;
+        bool Whole;
+    } rows[] = {
+        {"as built", whole, true},
+        {"a huge count and a table offset near 4 GiB", withWord(12, 0xfffffff0).replace(8, 4, "\xff\xff\xff\x7f", 4),
+         false},
+        {"cut in half", whole.substr(0, whole.size() / 2), false},
+        {"a string beyond the end", withWord(firstOriginal + 4, static_cast<std::uint32_t>(whole.size())), false},
+        {"random bytes", std::string(4096, '\x5a'), false},
+        {"empty", "", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        std::string why;
+        EXPECT_EQ(IsWholeCatalog(row.Bytes.data(), row.Bytes.size(), why), row.Whole) << why;
+    }
 }
