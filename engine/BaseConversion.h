@@ -25,6 +25,8 @@ struct TIntegerPart {
 
 inline constexpr unsigned IntegerPartBits = 96;
 // What the base fields say for an integer part beyond them.
+// TRANSLATORS: shown in the hexadecimal, octal and binary result fields in
+// place of digits, for a number typed whose integer part has more than 96 bits.
 inline constexpr std::string_view MessageBeyondIntegerPartBits = OV_MESSAGE("beyond 96 bits");
 
 // The integer part of a result text, as the hexadecimal, octal and binary

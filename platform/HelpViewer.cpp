@@ -26,6 +26,7 @@ namespace {
 wxHtmlHelpController* Controller = nullptr;
 wxFileConfig* ControllerSettings = nullptr;
 wxWindow* ControllerOwner = nullptr;
+void (*PrepareWindow)(wxWindow*) = nullptr;
 
 // The help window's contents tree keeps one parent per level in a fixed
 // table of 64 and overruns it on deeper books, and its reader of contents
@@ -117,6 +118,9 @@ protected:
         wxHtmlHelpFrame* frame = wxHtmlHelpController::CreateHelpFrame(data);
         frame->SendSizeEvent(); // the frame, its splitter and notebook take their sizes
         SizeNotebookPages(frame);
+        if (PrepareWindow != nullptr) {
+            PrepareWindow(frame);
+        }
         return frame;
     }
 };
@@ -140,11 +144,12 @@ void ForgetController(wxWindowDestroyEvent& event)
 
 } // namespace
 
-void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
+bool ShowHelpTopics(wxWindow* owner, const std::string& helpFile, void (*prepare)(wxWindow*))
 {
     if (helpFile.empty() || !wxFileName::IsFileReadable(wxString::FromUTF8(helpFile.c_str()))) {
-        return;
+        return false;
     }
+    PrepareWindow = prepare;
     wxLogNull quiet; // an unreadable file shows nothing, not an error box
     static bool archivesReadable = false;
     if (!archivesReadable) {
@@ -161,7 +166,7 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
     }
     if (!Controller) {
         if (ArchiveNestsTooDeep(helpFile)) {
-            return;
+            return false;
         }
         Controller = new THelpController(wxHF_DEFAULT_STYLE | wxHF_MERGE_BOOKS, owner);
         // Room for the contents and a page side by side; index entries are long.
@@ -182,7 +187,7 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
             NestsTooDeep(Controller->GetHelpData()->GetContentsArray()) ||
             NestsTooDeep(Controller->GetHelpData()->GetIndexArray())) {
             DeleteController();
-            return;
+            return false;
         }
     }
     wxWindow* before = Controller->FindTopLevelWindow();
@@ -191,4 +196,5 @@ void ShowHelpTopics(wxWindow* owner, const std::string& helpFile)
     if (window && window != before) {
         window->Centre(wxBOTH); // a new help window
     }
+    return true;
 }

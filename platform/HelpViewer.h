@@ -9,6 +9,7 @@
 
 class wxWindow;
 
-// Opens helpFile at its default topic. Does nothing when the file is missing
-// or cannot be opened.
-void ShowHelpTopics(wxWindow* owner, const std::string& helpFile);
+// Opens helpFile at its default topic; prepare, when given, is called with
+// each new help window before it is first shown. False, with nothing shown,
+// when the file is missing or is no help book that can be shown.
+bool ShowHelpTopics(wxWindow* owner, const std::string& helpFile, void (*prepare)(wxWindow*) = nullptr);

@@ -18,7 +18,9 @@ xgettext --from-code=UTF-8 --language=C++ --c++ --sort-by-file --add-comments=TR
     --flag=wxPLURAL:1:c-format --flag=wxPLURAL:2:c-format \
     --package-name="Orvandale Calculator" --msgid-bugs-address=packages@orvandale.example \
     --output="$work/code.pot" $git_free_sources
-xgettext --from-code=UTF-8 --add-location=file --language=Desktop --output="$work/desktop.pot" dist/app.desktop.in
+# The desktop entry's Name is the product's, the same in every language.
+xgettext --from-code=UTF-8 --add-location=file --language=Desktop -k -kGenericName -kComment -kKeywords \
+    --output="$work/desktop.pot" dist/app.desktop.in
 xgettext --from-code=UTF-8 --add-location=file --its=/usr/share/gettext/its/metainfo.its --output="$work/metainfo.pot" dist/metainfo.xml.in
 msgcat --use-first --sort-by-file "$work/code.pot" "$work/desktop.pot" "$work/metainfo.pot" >"$work/all.pot"
 # No creation date: a template that did not change stays byte for byte.

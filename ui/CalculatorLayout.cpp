@@ -279,6 +279,8 @@ void TfrmCalculator::BuildControls()
     }
     txtMemory->SetMinSize(wxSize(wxDefaultCoord, height));
     // Screen readers say the labels' names for the fields.
+    // TRANSLATORS: what a screen reader says for the equation box, and below
+    // for the result and memory fields; never shown.
     SetAccessibleName(cboEquation, _("Equation"));
     const std::pair<wxTextCtrl*, const char*> fieldNames[] = {
         {txtDecimal, wxTRANSLATE("Decimal")}, {txtHexadecimal, wxTRANSLATE("Hexadecimal")},

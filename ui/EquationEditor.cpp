@@ -234,6 +234,8 @@ wxString TEquationEditor::Refusal(const wxString& text, std::size_t lengthBeside
 {
     if (std::any_of(text.begin(), text.end(), IsLineEnd)) {
         const std::size_t count = LineCount(text);
+        // TRANSLATORS: shown only for 2 lines or more; the plural forms are
+        // those of the language's numbers.
         return wxString::Format(wxPLURAL("The pasted text has %zu line, and the equation box takes one equation on one "
                                          "line. The console calculator, ovcalc, calculates one equation per line.",
                                          "The pasted text has %zu lines, and the equation box takes one equation on "

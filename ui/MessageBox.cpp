@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "NativeWidgets.h"
+
 TMessageBox::TMessageBox(wxWindow* parent, const wxString& message, const wxString& caption, long style)
     : wxGenericMessageDialog(parent, message, caption, style)
 {
@@ -13,6 +15,7 @@ TMessageBox::TMessageBox(wxWindow* parent, const wxString& message, const wxStri
 int TMessageBox::ShowModal()
 {
     DoCreateMsgdialog();
+    SetWindowClass(this, ApplicationId()); // the program's, as its main window's
     // The caption in the title bar's bold face, with room for the window
     // manager's icon and buttons beside it.
     wxClientDC dc(this);

@@ -96,6 +96,9 @@ void RedrawAllRows(wxDataViewCtrl* list);
 void SetApplicationId(const char* id);
 // The X11 WM_CLASS of a top-level window not yet shown: the application id.
 void SetWindowClass(wxWindow* window, const char* id);
+// The id SetApplicationId gave ("" where there is none), for the windows
+// after the first: help, About and message boxes are the same program's.
+[[nodiscard]] const char* ApplicationId();
 // Whether the compositor places windows (Wayland): the program then never
 // moves its window, and reads no screen coordinates.
 [[nodiscard]] bool CompositorPlacesWindows();

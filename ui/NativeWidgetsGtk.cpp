@@ -173,7 +173,7 @@ void ShowScrollCue(wxTextCtrl* field, bool shown)
     gtk_entry_set_icon_from_icon_name(entry, GTK_ENTRY_ICON_SECONDARY, shown ? ToEnd : nullptr);
     if (shown) {
         gtk_entry_set_icon_tooltip_text(entry, GTK_ENTRY_ICON_SECONDARY,
-                                        wxGetTranslation("More digits: click to see the other end").utf8_str());
+                                        _("More digits: click to see the other end").utf8_str());
     }
     gtk_editable_set_position(GTK_EDITABLE(entry), 0);
 }
@@ -296,6 +296,12 @@ void SetApplicationId(const char* id)
 {
     g_set_prgname(id);
     gdk_set_program_class(id);
+}
+
+const char* ApplicationId()
+{
+    const char* id = g_get_prgname();
+    return id != nullptr ? id : "";
 }
 
 // wxWidgets names the window's class after the application's display name;

@@ -90,6 +90,11 @@ void SetApplicationId(const char*) {}
 
 void SetWindowClass(wxWindow*, const char*) {}
 
+const char* ApplicationId()
+{
+    return "";
+}
+
 bool CompositorPlacesWindows()
 {
     return false;

@@ -181,7 +181,10 @@ bool TfrmAbout::Create(wxWindow* parent, wxWindowID id, const wxString& caption,
     lblProduct = nullptr;
     lblCopyright = nullptr;
     lblWebLink = nullptr;
-    wxDialog::Create(parent, id, caption, pos, size, style, "dialog");
+    // The caption is a format: "About %s", the product's name in place of
+    // the %s, nothing while there is none.
+    CaptionFormat = caption;
+    wxDialog::Create(parent, id, wxString::Format(CaptionFormat, wxString()), pos, size, style, "dialog");
     BuildControls();
     Centre(wxBOTH);
     return true;
@@ -242,7 +245,7 @@ void TfrmAbout::ReadVersionInfo()
     if (auto product = info.Query("ProductName")) {
         wxString text = wxString::FromUTF8(product->c_str());
         lblProduct->SetLabelText(text);
-        SetTitle(GetTitle() + text);
+        SetTitle(wxString::Format(CaptionFormat, text));
     }
     if (auto version = info.Query("FileVersion")) {
         lblProduct->SetLabelText(lblProduct->GetLabelText() + " " + wxString::FromUTF8(version->c_str()));

@@ -26,7 +26,8 @@ public:
     // Only for the class registry; builds no window.
     TfrmAbout();
     // Builds and fills the dialog. parent is the main window, whose icon the
-    // dialog shows; the caption ("About ") gets the product name appended.
+    // dialog shows; the caption is a format ("About %s") that the product
+    // name fills, or nothing when the program carries none.
     TfrmAbout(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
               long style);
     ~TfrmAbout() override;
@@ -47,6 +48,7 @@ private:
     wxPanel* pnlAbout = nullptr;
     wxStaticBitmap* bmpIcon = nullptr;
     wxStaticText* lblProduct = nullptr;
+    wxString CaptionFormat;
     wxStaticText* lblCopyright = nullptr;
     // A static text with a window of its own, so that it gets its own mouse
     // input (entering, leaving, clicks); GTK's native label has none.

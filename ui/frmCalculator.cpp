@@ -439,13 +439,21 @@ void TfrmCalculator::OnViewSteps(wxCommandEvent& event)
 
 void TfrmCalculator::OnHelpTopics(wxCommandEvent& event)
 {
-    ShowHelpTopics(this, HelpFileName);
+    if (!ShowHelpTopics(this, HelpFileName, [](wxWindow* window) { SetWindowClass(window, ApplicationId()); })) {
+        // TRANSLATORS: the help file's path.
+        ShowMessageBox(this,
+                       wxString::Format(_("The help cannot be shown: the file %s is missing or damaged."),
+                                        wxString::FromUTF8(HelpFileName)),
+                       ProductName, wxOK | wxICON_EXCLAMATION);
+    }
     event.Skip();
 }
 
 void TfrmCalculator::OnAbout(wxCommandEvent&)
 {
-    TfrmAbout about(this, ids::frmAbout, _("About "), wxDefaultPosition, wxDefaultSize, wxCAPTION);
+    // TRANSLATORS: the About box's caption; %s is the product's name.
+    TfrmAbout about(this, ids::frmAbout, _("About %s"), wxDefaultPosition, wxDefaultSize, wxCAPTION);
+    SetWindowClass(&about, ApplicationId());
     about.ShowModal();
 }
 

@@ -210,12 +210,15 @@ TEST_F(CalculatorTest, ViewSteps_HidingAfterTheUserMadeTheWindowTallerGoesBack)
 // ---------------------------------------------------------------------------
 // Help, About, Exit
 
-TEST_F(CalculatorTest, HelpTopics_WithoutAHelpFileShowsNothing)
+TEST_F(CalculatorTest, HelpTopics_WithoutAHelpFileSaysWhichFileIsMissing)
 {
     ASSERT_FALSE(std::filesystem::exists(Window->GetHelpFileName()));
     const std::size_t before = wxTopLevelWindows.size();
-    SendCommand(ids::mnuHelpTopics);
-    EXPECT_EQ(wxTopLevelWindows.size(), before);
+    wxTEST_DIALOG(SendCommand(ids::mnuHelpTopics),
+                  ExpectEngineMessage("The help cannot be shown: the file " +
+                                      wxString::FromUTF8(Window->GetHelpFileName()) + " is missing or damaged."));
+    wxTheApp->ProcessIdle();
+    EXPECT_EQ(wxTopLevelWindows.size(), before) << "no help window";
 }
 
 // The About box: modal, a child of the main window, with its fixed id.

@@ -189,7 +189,7 @@ TEST_F(CalculatorTest, Theme_NoLabelIsCutInAnyLanguage)
         EXPECT_NE(Window->GetMenuBar()->GetMenuLabelText(2), "Help") << language << ": not translated";
         ExpectNoLabelCut(Window, language);
         EXPECT_TRUE(Steps()->IsShown()) << language;
-        TfrmAbout about(Window, ids::frmAbout, _("About "), wxDefaultPosition, wxDefaultSize, wxCAPTION);
+        TfrmAbout about(Window, ids::frmAbout, _("About %s"), wxDefaultPosition, wxDefaultSize, wxCAPTION);
         about.Show();
         wxYield();
         ExpectNoLabelCut(&about, language);

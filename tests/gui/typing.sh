@@ -150,3 +150,27 @@ xdotool key --delay 50 BackSpace ctrl+a ctrl+z Return
 finish
 recent=$(sed -n 's/^[01]=//p' "$scratch/ovCalculator.ini" | tr '\n' ' ')
 [ "$recent" = "12 100 " ] || fail "undo gave \"$recent\" (expected 12, then 100)"
+
+# Every window of the program carries its class on X11: the help window,
+# About and message boxes are the same program's as the main window.
+start 1 "window classes"
+expected='WM_CLASS(STRING) = "org.orvandale.calculator", "org.orvandale.calculator"'
+class_of_active() { xprop -id "$(xdotool getactivewindow)" WM_CLASS; }
+[ "$(class_of_active)" = "$expected" ] || fail "main window: $(class_of_active)"
+xdotool key F1
+await_active "Orvandale Calculator Help: Orvandale Calculator"
+[ "$(class_of_active)" = "$expected" ] || fail "help window: $(class_of_active)"
+xdotool key ctrl+w 2>/dev/null; xdotool windowactivate "$main"
+await_active "Orvandale Calculator"
+xdotool key --delay 200 alt+h a
+await_active "About Orvandale Calculator"
+[ "$(class_of_active)" = "$expected" ] || fail "About: $(class_of_active)"
+xdotool key Escape
+await_active "Orvandale Calculator"
+xdotool type --delay 30 "2x"
+xdotool key Return
+for _ in $(seq 100); do [ "$(xdotool getactivewindow)" != "$main" ] && break; sleep 0.1; done
+[ "$(class_of_active)" = "$expected" ] || fail "message box: $(class_of_active)"
+xdotool key Return
+sleep 0.3
+finish
