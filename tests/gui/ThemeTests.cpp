@@ -232,3 +232,54 @@ TEST(Catalogs, DamagedOnesAreToldApartFromWholeOnes)
         EXPECT_EQ(IsWholeCatalog(row.Bytes.data(), row.Bytes.size(), why), row.Whole) << why;
     }
 }
+
+// Every message box of the program, in every language it ships, is wrapped
+// to fit a 1024x768 screen and shows its whole text.
+TEST_F(CalculatorTest, Theme_EveryMessageFitsInEveryLanguage)
+{
+    std::vector<std::string> languages = ShippedLanguages();
+    languages.insert(languages.begin(), "en");
+    const wxString path = "/home/someone/.config/ovCalculator/ovCalculator.ini";
+    for (const std::string& language : languages) {
+        if (language != "en") {
+            ASSERT_TRUE(UseLanguage(OV_PROGRAM_DIR, language)) << language;
+        }
+        auto tr = [](const char* text) { return wxGetTranslation(text); };
+        std::vector<wxString> messages = {
+            wxString::Format(tr("With the pasted text the equation would be %zu characters long, and the equation "
+                                "box holds at most %zu characters. Equations of any length can be calculated with "
+                                "the console calculator, ovcalc."),
+                             std::size_t{65540}, std::size_t{65534}),
+            wxString::Format(wxGetTranslation("The pasted text has %zu line, and the equation box takes one equation "
+                                              "on one line. The console calculator, ovcalc, calculates one equation "
+                                              "per line.",
+                                              "The pasted text has %zu lines, and the equation box takes one "
+                                              "equation on one line. The console calculator, ovcalc, calculates one "
+                                              "equation per line.",
+                                              12),
+                             std::size_t{12}),
+            wxString::Format(tr("Invalid character found. (U+%04X at position %ld)"), 0x200bu, 65000L),
+            tr("The text on the clipboard holds a NUL character, which no equation can hold: nothing was pasted."),
+            wxString::Format(tr("The settings and the recent equations could not be saved to %s: %s."), path,
+                             "it could not be read: Permission denied"),
+            wxString::Format(tr("The help cannot be shown: the file %s is missing or damaged."),
+                             "/usr/lib/ovCalculator/Help/ovCalculator.htb"),
+            tr("Opening parenthesis with no matching closing parenthesis found."),
+        };
+        for (const wxString& message : messages) {
+            SCOPED_TRACE(language + ": " + message.utf8_string());
+            TMessageBox box(Window, message, MainWindowCaption, wxOK | wxICON_EXCLAMATION);
+            box.Prepare();
+            EXPECT_LE(box.GetSize().x, 1024 - 40);
+            EXPECT_LE(box.GetSize().y, 768 - 80);
+            const wxRect inside(box.GetClientSize());
+            for (wxWindow* child : box.GetChildren()) {
+                if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+                    EXPECT_TRUE(inside.Contains(text->GetRect())) << text->GetLabel();
+                    EXPECT_GE(text->GetSize().x, text->GetBestSize().x) << text->GetLabel();
+                }
+            }
+        }
+    }
+    wxTranslations::Set(nullptr);
+}
