@@ -9,16 +9,24 @@
 #include <vector>
 
 #include "NativeWidgets.h"
+#include "Translations.h"
 
 namespace {
 
 // Each takes the equation's length and the box's capacity.
 const char* const InsertTooLong = wxTRANSLATE(
-    "With the inserted text the equation would be %zu characters long, and the equation box holds at most %zu "
+    "With the inserted text the equation would be %s characters long, and the equation box holds at most %s "
     "characters. Equations of any length can be calculated with the console calculator, ovcalc.");
-const char* const PasteTooLong = wxTRANSLATE(
-    "With the pasted text the equation would be %zu characters long, and the equation box holds at most %zu "
-    "characters. Equations of any length can be calculated with the console calculator, ovcalc.");
+const char* const PasteTooLong =
+    wxTRANSLATE("With the pasted text the equation would be %s characters long, and the equation box holds at most %s "
+                "characters. Equations of any length can be calculated with the console calculator, ovcalc.");
+
+// The message for an equation that would be length characters long.
+wxString TooLong(const char* message, std::size_t length)
+{
+    return wxString::Format(wxGetTranslation(message), LocalNumber(static_cast<double>(length)),
+                            LocalNumber(static_cast<double>(TEquationEditor::Capacity)));
+}
 
 bool IsLineEnd(wxUniChar c)
 {
@@ -141,7 +149,7 @@ void TEquationEditor::OnPick(wxCommandEvent& event)
         }
         Changed = false;
         CallAfter([this, length] {
-            Warn(wxString::Format(wxGetTranslation(InsertTooLong), length, Capacity));
+            Warn(TooLong(InsertTooLong, length));
             Focus();
         });
         return;
@@ -226,7 +234,7 @@ bool TEquationEditor::Fits(std::size_t added, const char* tooLong)
     if (length <= Capacity) {
         return true;
     }
-    Warn(wxString::Format(wxGetTranslation(tooLong), length, Capacity));
+    Warn(TooLong(tooLong, length));
     return false;
 }
 
@@ -244,7 +252,7 @@ wxString TEquationEditor::Refusal(const wxString& text, std::size_t lengthBeside
                                 count);
     }
     if (lengthBesides + text.length() > Capacity) {
-        return wxString::Format(wxGetTranslation(PasteTooLong), lengthBesides + text.length(), Capacity);
+        return TooLong(PasteTooLong, lengthBesides + text.length());
     }
     return {};
 }
@@ -287,7 +295,7 @@ bool TEquationEditor::ReplaceAll(const wxString& text)
 {
     RecordPending();
     if (text.length() > Capacity) {
-        Warn(wxString::Format(wxGetTranslation(InsertTooLong), text.length(), Capacity));
+        Warn(TooLong(InsertTooLong, text.length()));
         return false;
     }
     const TWriting writing(this);
@@ -531,7 +539,7 @@ void TEquationEditor::WalkHistory(bool older)
         // Kept whole in the list and the settings file, never cut: the walk
         // passes it, and the box stays as it is.
         Walked = index;
-        Warn(wxString::Format(wxGetTranslation(InsertTooLong), text.length(), Capacity));
+        Warn(TooLong(InsertTooLong, text.length()));
         return;
     }
     const TWriting writing(this);

@@ -1,6 +1,7 @@
 #include "StepsView.h"
 
 #include "MessageBox.h"
+#include "Translations.h"
 #include "NativeWidgets.h"
 
 #include <wx/intl.h>
@@ -418,12 +419,16 @@ bool TStepsView::CopySelection()
     if (length > CopyLimit) {
         const wxTopLevelWindow* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(this));
         ShowMessageBox(this,
-                       wxString::Format(wxPLURAL("The %zu selected step holds %.1f MB of text, more than the %zu MB "
+                       // TRANSLATORS: the number of steps, the megabytes (MB) they hold
+                       // and the most that can be copied; write the unit as the language does.
+                       wxString::Format(wxPLURAL("The %s selected step holds %s MB of text, more than the %s MB "
                                                  "that can be copied at once. Select fewer steps and copy again.",
-                                                 "The %zu selected steps hold %.1f MB of text, more than the %zu MB "
+                                                 "The %s selected steps hold %s MB of text, more than the %s MB "
                                                  "that can be copied at once. Select fewer steps and copy again.",
                                                  lines.size()),
-                                        lines.size(), static_cast<double>(length) / (1 << 20), CopyLimit >> 20),
+                                        LocalNumber(static_cast<double>(lines.size())),
+                                        LocalNumber(static_cast<double>(length) / (1 << 20), 1),
+                                        LocalNumber(static_cast<double>(CopyLimit >> 20))),
                        top != nullptr ? top->GetTitle() : wxString(), wxOK | wxICON_INFORMATION);
         return false;
     }

@@ -5,6 +5,7 @@
 #include <wx/uilocale.h>
 
 #include <wx/ffile.h>
+#include <wx/numformatter.h>
 #include <wx/filename.h>
 
 #include <clocale>
@@ -169,4 +170,9 @@ bool IsWholeCatalog(const char* data, std::size_t size, std::string& why)
         }
     }
     return true;
+}
+
+wxString LocalNumber(double value, int decimals)
+{
+    return wxNumberFormatter::ToString(value, decimals, wxNumberFormatter::Style_WithThousandsSep);
 }

@@ -21,6 +21,13 @@ void UseUserLanguage(const std::string& programDirectory);
 // when no catalog of the program's is found for it.
 bool UseLanguage(const std::string& programDirectory, const std::string& language);
 
+// A number in a message as the user's language writes it: "65,540" in
+// English, "65.540" in German, "65 540" in French, with decimals places
+// after the point the language uses. Equations, results and the settings
+// file keep writing numbers with "." and no grouping.
+class wxString;
+wxString LocalNumber(double value, int decimals = 0);
+
 // Whether size bytes at data are a whole compiled catalog (.mo): its magic
 // number and revision, and every table and string it points to within the
 // bytes. The library trusts a catalog's header, and a damaged one would

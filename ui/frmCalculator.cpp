@@ -29,6 +29,7 @@
 #include "ProfileFile.h"
 #include "SettingsPath.h"
 #include "StepsView.h"
+#include "Translations.h"
 #include "WindowImages.h"
 #include "frmAbout.h"
 #include "ids.h"
@@ -329,8 +330,8 @@ void TfrmCalculator::ShowEngineError(const std::string& message, int position)
     if (message == MessageInvalidCharacter && !at.empty() && (at[0] < 0x20 || at[0] > 0x7e)) {
         // TRANSLATORS: the character's Unicode code point (U+200B, a zero-width
         // space) and its position in the equation, counted from 1.
-        text = wxString::Format(_("Invalid character found. (U+%04X at position %ld)"),
-                                static_cast<unsigned>(at[0].GetValue()), start + 1);
+        text = wxString::Format(_("Invalid character found. (U+%04X at position %s)"),
+                                static_cast<unsigned>(at[0].GetValue()), LocalNumber(static_cast<double>(start + 1)));
     }
     ShowMessageBox(this, text, ProductName, wxOK | wxICON_EXCLAMATION);
     cboEquation->SetFocus();

@@ -246,10 +246,10 @@ TEST_F(CalculatorTest, Theme_EveryMessageFitsInEveryLanguage)
         }
         auto tr = [](const char* text) { return wxGetTranslation(text); };
         std::vector<wxString> messages = {
-            wxString::Format(tr("With the pasted text the equation would be %zu characters long, and the equation "
-                                "box holds at most %zu characters. Equations of any length can be calculated with "
+            wxString::Format(tr("With the pasted text the equation would be %s characters long, and the equation "
+                                "box holds at most %s characters. Equations of any length can be calculated with "
                                 "the console calculator, ovcalc."),
-                             std::size_t{65540}, std::size_t{65534}),
+                             LocalNumber(65540), LocalNumber(65534)),
             wxString::Format(wxGetTranslation("The pasted text has %zu line, and the equation box takes one equation "
                                               "on one line. The console calculator, ovcalc, calculates one equation "
                                               "per line.",
@@ -258,7 +258,7 @@ TEST_F(CalculatorTest, Theme_EveryMessageFitsInEveryLanguage)
                                               "equation per line.",
                                               12),
                              std::size_t{12}),
-            wxString::Format(tr("Invalid character found. (U+%04X at position %ld)"), 0x200bu, 65000L),
+            wxString::Format(tr("Invalid character found. (U+%04X at position %s)"), 0x200bu, LocalNumber(65000)),
             tr("The text on the clipboard holds a NUL character, which no equation can hold: nothing was pasted."),
             wxString::Format(tr("The settings and the recent equations could not be saved to %s: %s."), path,
                              "it could not be read: Permission denied"),
