@@ -98,6 +98,7 @@ bool LoadCatalogs(const std::string& programDirectory, const wxString& language)
         translations->SetLanguage(language);
     }
     translations->AddStdCatalog();
+    translations->AddCatalog(LibraryCatalogName); // where the system has no wxstd for the language
     if (translations->AddCatalog(CatalogName) || translations->GetBestTranslation(CatalogName).StartsWith("en")) {
         return true;
     }

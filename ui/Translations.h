@@ -9,6 +9,8 @@
 
 // The catalog's name (its .mo files are <lang>/LC_MESSAGES/ovcalculator.mo).
 inline constexpr const char* CatalogName = "ovcalculator";
+// The library's texts for the languages the system's wxWidgets catalogs lack.
+inline constexpr const char* LibraryCatalogName = "ovcalculator-wx";
 
 // Sets the user's locale and loads the catalogs, looked for beside the
 // program (programDirectory/locale: a build folder, Windows) and where an
