@@ -71,7 +71,8 @@ protected:
 
     std::unique_ptr<TfrmAbout> MakeDialog()
     {
-        return std::make_unique<TfrmAbout>(Frame, ids::frmAbout, "About %s", wxDefaultPosition, wxDefaultSize, wxCAPTION);
+        return std::make_unique<TfrmAbout>(Frame, ids::frmAbout, "About %s", wxDefaultPosition, wxDefaultSize,
+                                           wxCAPTION);
     }
 
     // The panel's children in creation order: icon, product, copyright, link, OK.
