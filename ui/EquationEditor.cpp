@@ -48,7 +48,7 @@ std::size_t LineCount(const wxString& text)
 // Drops what a text brought in from elsewhere has around the equation: the
 // line ends a line copied from a terminal or a list ends in, and an "=" at
 // its end (equations are often written, and copied, with one).
-wxString WithoutLineEnds(const wxString& text)
+wxString AsPasted(const wxString& text)
 {
     auto first = std::find_if_not(text.begin(), text.end(), IsLineEnd);
     auto last = std::find_if_not(text.rbegin(), text.rend(), IsLineEnd).base();
@@ -139,9 +139,10 @@ void TEquationEditor::OnPick(wxCommandEvent& event)
     // An item longer than the box is refused (GTK's entry has refused it
     // already): the text before the pick comes back.
     const int picked = event.GetSelection();
-    if (picked >= 0 && static_cast<unsigned>(picked) < Box->GetCount() &&
-        Box->GetString(static_cast<unsigned>(picked)).length() > Capacity) {
-        const std::size_t length = Box->GetString(static_cast<unsigned>(picked)).length();
+    const std::size_t length = picked >= 0 && static_cast<unsigned>(picked) < Box->GetCount()
+                                   ? Box->GetString(static_cast<unsigned>(picked)).length()
+                                   : 0;
+    if (length > Capacity) {
         {
             const TWriting writing(this);
             Box->ChangeValue(Recorded);
@@ -266,7 +267,7 @@ bool TEquationEditor::AcceptFromToolkit(wxString& text)
     if (Writing > 0) {
         return true; // the program's own, checked before
     }
-    const wxString kept = WithoutLineEnds(text);
+    const wxString kept = AsPasted(text);
     const wxString refusal = Refusal(kept, static_cast<std::size_t>(Box->GetLastPosition()));
     if (!refusal.empty()) {
         // A recent equation too long for the box: the pick says so (OnPick).
@@ -322,7 +323,7 @@ void TEquationEditor::OnPaste(wxClipboardTextEvent&)
         Warn(_("The text on the clipboard holds a NUL character, which no equation can hold: nothing was pasted."));
         return;
     }
-    const wxString text = WithoutLineEnds(pasted);
+    const wxString text = AsPasted(pasted);
     if (text.empty()) {
         return;
     }
