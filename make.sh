@@ -21,11 +21,11 @@ cd "$(dirname "$0")"
 
 # Building and running, on Debian's shared wxWidgets.
 packages=(cmake make g++ pkg-config nlohmann-json3-dev libwxgtk3.2-dev libgtk-3-dev libfontconfig-dev
-    fonts-liberation gettext appstream wx3.2-i18n)
+    fonts-liberation gettext itstool appstream wx3.2-i18n)
 # The packages' static build: wxWidgets from Debian's source package (dpkg-dev
 # unpacks it) and what it is built with; checking the .deb starts the window.
 package_packages=(cmake make g++ pkg-config nlohmann-json3-dev libgtk-3-dev libfontconfig-dev libpng-dev
-    zlib1g-dev libsm-dev libxtst-dev dpkg-dev fakeroot file xvfb xauth xdotool openbox gettext appstream)
+    zlib1g-dev libsm-dev libxtst-dev dpkg-dev fakeroot file xvfb xauth xdotool openbox gettext itstool appstream)
 # The tests and benchmarks: libraries, a virtual display with a window manager
 # and the accessibility bus for the window tests, screenshots, the sanitizer
 # and fuzzer runtime, the tools that build and check the .deb package and
@@ -41,7 +41,7 @@ test_packages=(libgtest-dev libbenchmark-dev
 # zlib for them, Wine to run the tests, NSIS for the installer, and what
 # building wxWidgets for Windows from Debian's source package needs.
 windows_packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
-    wine wine64 nsis dpkg-dev xvfb xauth openbox imagemagick googletest nlohmann-json3-dev gettext wx3.2-i18n)
+    wine wine64 nsis dpkg-dev xvfb xauth openbox imagemagick googletest nlohmann-json3-dev gettext itstool wx3.2-i18n)
 
 say() { echo "make.sh: $*"; }
 

@@ -13,6 +13,8 @@ set(root "${SCRATCH}/usr")
 foreach(path
         lib/ovCalculator/ovCalculator
         lib/ovCalculator/Help/ovCalculator.htb
+        lib/ovCalculator/Help/ovCalculator-de.htb
+        lib/ovCalculator/Help/ovCalculator-zh_CN.htb
         lib/ovCalculator/ovCalculator.installed
         bin/ovCalculator
         share/applications/${APP_ID}.desktop

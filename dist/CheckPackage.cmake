@@ -18,6 +18,8 @@ endif()
 foreach(entry
         "-rwxr-xr-x root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/lib/ovCalculator/ovCalculator\n"
         "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/lib/ovCalculator/Help/ovCalculator.htb\n"
+        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/lib/ovCalculator/Help/ovCalculator-pt_BR.htb\n"
+        "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/share/locale/pt_BR/LC_MESSAGES/ovcalculator.mo\n"
         "-rw-r--r-- root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/lib/ovCalculator/ovCalculator.installed\n"
         "lrwxrwxrwx root/root 0 [-0-9]+ [:0-9]+ ./usr/bin/ovCalculator -> ../lib/ovCalculator/ovCalculator\n"
         "-rwxr-xr-x root/root [0-9]+ [-0-9]+ [:0-9]+ ./usr/bin/ovcalc\n"

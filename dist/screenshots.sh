@@ -2,11 +2,13 @@
 # Takes the pictures of the window that the README, the help's start page and
 # the AppStream metadata show, from a real run: the calculator from build/
 # under Xvfb with openbox, light theme, an equation typed and calculated
-# through the X server. Look at the images before committing them.
+# through the X server, in English and in each language of po/LINGUAS. Look
+# at the images before committing them.
 #   dist/screenshots.sh [path/to/ovCalculator]
-# Writes dist/screenshot.png (README, AppStream) and Help/screenshot.gif
-# (the help viewer reads GIF on every system). Needs xvfb-run, openbox,
-# xdotool and ImageMagick.
+# Writes dist/screenshot.png (README, AppStream), Help/screenshot.gif and
+# Help/figures/<lang>.gif (each language's help; the help viewer reads GIF
+# on every system). Needs xvfb-run, openbox, xdotool, ImageMagick and the
+# languages' locales (locales-all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=$(realpath "${1:-build/bin/ovCalculator}")
@@ -23,19 +25,40 @@ trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$work"' EXIT
 # anyone's, and the steps shown.
 cp -r "$(dirname "$program")/." "$work/bin"
 rm -f "$work/bin/ovCalculator.ini"
-export HOME=$work XDG_CONFIG_HOME=$work/config GTK_THEME=Adwaita LANG=C.UTF-8
+export HOME=$work XDG_CONFIG_HOME=$work/config GTK_THEME=Adwaita
 openbox >/dev/null 2>&1 &
 sleep 1
-"$work/bin/ovCalculator" >/dev/null 2>&1 &
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Orvandale Calculator$' | head -n 1)
-# A size that shows the steps and the results without empty space.
-xdotool windowsize "$window" 1100 340
-sleep 1
-xdotool windowactivate --sync "$window"
-xdotool type --delay 20 '(2+3)*4^2-10/4'
-xdotool key Return
-sleep 1
-# The window's own area (the title bar is the desktop's).
-import -window "$window" dist/screenshot.png
+
+# shoot LOCALE PNG: the window in LOCALE, after (2+3)*4^2-10/4.
+shoot() {
+    rm -f "$work/bin/ovCalculator.ini"
+    LANG=$1 LANGUAGE= LC_ALL= "$work/bin/ovCalculator" >/dev/null 2>&1 &
+    local program=$! window
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Orvandale Calculator$' | head -n 1)
+    # A size that shows the steps and the results without empty space.
+    xdotool windowsize "$window" 1100 340
+    sleep 1
+    xdotool windowactivate --sync "$window"
+    xdotool type --delay 20 '(2+3)*4^2-10/4'
+    xdotool key Return
+    sleep 1
+    # The window's own area (the title bar is the desktop's).
+    import -window "$window" "$2"
+    kill "$program"
+    wait "$program" || true
+}
+
+shoot C.UTF-8 dist/screenshot.png
 convert dist/screenshot.png -dither None -colors 128 Help/screenshot.gif
 echo "wrote dist/screenshot.png and Help/screenshot.gif ($(identify -format '%wx%h' dist/screenshot.png))"
+mkdir -p Help/figures
+while read -r lang; do
+    case $lang in
+        *_*) locale=$lang.UTF-8 ;;
+        ja) locale=ja_JP.UTF-8 ;;
+        *) locale=${lang}_${lang^^}.UTF-8 ;;
+    esac
+    shoot "$locale" "$work/$lang.png"
+    convert "$work/$lang.png" -dither None -colors 128 "Help/figures/$lang.gif"
+    echo "wrote Help/figures/$lang.gif"
+done <po/LINGUAS

@@ -198,3 +198,17 @@ bool ShowHelpTopics(wxWindow* owner, const std::string& helpFile, void (*prepare
     }
     return true;
 }
+
+std::string HelpBookFor(const std::string& programDirectory, const std::string& language)
+{
+    // "de_AT.UTF-8" reads the German book, as it reads the German catalog.
+    const std::string folder = programDirectory + "/Help/";
+    const std::string name = language.substr(0, language.find_first_of(".@"));
+    for (const std::string& candidate : {name, name.substr(0, name.find('_'))}) {
+        const std::string book = folder + "ovCalculator-" + candidate + ".htb";
+        if (!candidate.empty() && wxFileName::FileExists(wxString::FromUTF8(book.c_str()))) {
+            return book;
+        }
+    }
+    return folder + "ovCalculator.htb";
+}

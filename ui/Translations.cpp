@@ -125,6 +125,15 @@ bool UseLanguage(const std::string& programDirectory, const std::string& languag
     return LoadCatalogs(programDirectory, wxString::FromUTF8(language));
 }
 
+std::string CurrentLanguage()
+{
+    wxTranslations* translations = wxTranslations::Get();
+    if (translations == nullptr || !translations->IsLoaded(CatalogName)) {
+        return std::string();
+    }
+    return translations->GetBestTranslation(CatalogName).utf8_string();
+}
+
 bool IsWholeCatalog(const char* data, std::size_t size, std::string& why)
 {
     // The header: magic number, revision, string count, the offsets of the

@@ -23,6 +23,11 @@ void UseUserLanguage(const std::string& programDirectory);
 // when no catalog of the program's is found for it.
 bool UseLanguage(const std::string& programDirectory, const std::string& language);
 
+// The language the window speaks, as the user's settings or UseLanguage name
+// it ("de_DE", "pt_BR", "de"); "" when the program's catalog is not in use
+// (English).
+std::string CurrentLanguage();
+
 // A number in a message as the user's language writes it: "65,540" in
 // English, "65.540" in German, "65 540" in French, with decimals places
 // after the point the language uses. Equations, results and the settings

@@ -39,7 +39,6 @@ TfrmCalculator* frmCalculator = nullptr;
 namespace {
 
 const char* const ProductName = MainWindowCaption;
-const char* const HelpName = "Help/ovCalculator.htb";
 
 // The settings file's sections and keys.
 const char* const SettingsSection = "Settings";
@@ -120,7 +119,7 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     pnlMain->Bind(wxEVT_SIZE, &TfrmCalculator::OnPanelSize, this);
     const std::string directory = ExecutableDirectory();
     IniFileName = SettingsFilePath(directory);
-    HelpFileName = directory + "/" + HelpName;
+    HelpFileName = HelpBookFor(directory, CurrentLanguage());
 
     // The steps go to the steps box as changes: it builds the texts of the
     // lines it shows, never all of them.

@@ -26,7 +26,7 @@ check_ovcalc() {
 
 wine "$setup" /S
 wineserver -w
-for file in ovCalculator.exe ovcalc.exe ovCalculator.installed uninstall.exe Help/ovCalculator.htb; do
+for file in ovCalculator.exe ovcalc.exe ovCalculator.installed uninstall.exe Help/ovCalculator.htb Help/ovCalculator-ja.htb; do
     check_file "$folder/$file"
 done
 check_file "$shortcut"
@@ -43,7 +43,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 (cd "$scratch" && cmake -E tar xf "$zip")
 unpacked=$(find "$scratch" -mindepth 1 -maxdepth 1 -type d)
-for file in ovCalculator.exe ovcalc.exe Help/ovCalculator.htb; do
+for file in ovCalculator.exe ovcalc.exe Help/ovCalculator.htb Help/ovCalculator-ja.htb; do
     check_file "$unpacked/$file"
 done
 [ ! -e "$unpacked/ovCalculator.installed" ] || fail "the zip holds the installed marker"

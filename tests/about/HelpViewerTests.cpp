@@ -3,6 +3,7 @@
 
 #include <wx/app.h>
 #include <wx/frame.h>
+#include <wx/html/helpctrl.h>
 #include <wx/html/helpfrm.h>
 #include <wx/toplevel.h>
 #include <wx/wfstream.h>
@@ -11,6 +12,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -146,4 +149,75 @@ TEST_F(HelpViewerTest, ContentsNestedTooDeepAreNotShown)
         Settle();
         std::remove(book.c_str());
     }
+}
+
+// Each language's book is the English one translated: it opens, with every
+// page in the contents and every index entry, and its names are not the
+// English ones.
+TEST_F(HelpViewerTest, EveryLanguageHasItsWholeBook)
+{
+    const auto names = [](const wxHtmlHelpDataItems& items) {
+        std::vector<wxString> found;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            found.push_back(items[i].name);
+        }
+        return found;
+    };
+    std::vector<std::string> books;
+    std::istringstream list(OV_HELP_BOOKS);
+    for (std::string book; std::getline(list, book, '|');) {
+        books.push_back(book);
+    }
+    ASSERT_GE(books.size(), 10u) << "English and the nine languages";
+    std::vector<wxString> englishContents, englishIndex;
+    for (const std::string& book : books) {
+        auto* owner = new wxFrame(nullptr, wxID_ANY, "Owner"); // a new owner reads the book afresh
+        owner->Show();
+        ASSERT_TRUE(ShowHelpTopics(owner, book)) << book;
+        Settle();
+        const wxHtmlHelpData* data = nullptr;
+        for (wxTopLevelWindow* window : HelpWindows()) {
+            data = static_cast<wxHtmlHelpFrame*>(window)->GetController()->GetHelpData();
+        }
+        ASSERT_NE(data, nullptr) << book;
+        const auto contents = names(data->GetContentsArray());
+        const auto index = names(data->GetIndexArray());
+        if (englishContents.empty()) {
+            englishContents = contents;
+            englishIndex = index;
+            EXPECT_GE(contents.size(), 10u);
+        } else {
+            EXPECT_EQ(contents.size(), englishContents.size()) << book;
+            EXPECT_EQ(index.size(), englishIndex.size()) << book;
+            EXPECT_NE(contents.back().utf8_string(), englishContents.back().utf8_string())
+                << book << ": the contents are not translated";
+        }
+        owner->Destroy();
+        Settle();
+    }
+}
+
+TEST(HelpBook, IsTheLanguagesOwnWhenThereIsOne)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("ov-books-" + std::to_string(wxGetProcessId()));
+    std::filesystem::create_directories(folder / "Help");
+    std::ofstream(folder / "Help" / "ovCalculator.htb") << "English";
+    std::ofstream(folder / "Help" / "ovCalculator-de.htb") << "Deutsch";
+    std::ofstream(folder / "Help" / "ovCalculator-pt_BR.htb") << "Português";
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "ovCalculator.htb"},
+        {"de", "ovCalculator-de.htb"},
+        {"de_AT", "ovCalculator-de.htb"},
+        {"de_DE.UTF-8", "ovCalculator-de.htb"},
+        {"pt_BR", "ovCalculator-pt_BR.htb"},
+        {"pt_PT", "ovCalculator.htb"},
+        {"pt", "ovCalculator.htb"},
+        {"fr_FR@euro", "ovCalculator.htb"},
+        {"_", "ovCalculator.htb"},
+    };
+    for (const auto& [language, book] : cases) {
+        EXPECT_EQ(HelpBookFor(folder.string(), language), (folder / "Help" / book).string()) << language;
+    }
+    std::filesystem::remove_all(folder);
 }

@@ -182,6 +182,7 @@ TEST_F(CalculatorTest, Theme_NoLabelIsCutInAnyLanguage)
     }
     for (const std::string& language : languages) {
         ASSERT_TRUE(UseLanguage(OV_PROGRAM_DIR, language)) << language;
+        EXPECT_EQ(CurrentLanguage(), language) << "the help book is chosen by it";
         Close();
         Open();
         Window->Show();
