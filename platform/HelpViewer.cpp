@@ -12,12 +12,31 @@
 #include <wx/html/helpctrl.h>
 #include <wx/imaggif.h>
 #include <wx/html/helpfrm.h>
+#include <wx/html/m_templ.h>
 #include <wx/notebook.h>
 #include <wx/log.h>
 #include <wx/gdicmn.h>
 #include <wx/wfstream.h>
 #include <wx/window.h>
 #include <wx/zipstrm.h>
+
+// <wbr/>: a place where a line may break inside a word. The viewer breaks
+// lines only between words, at spaces; the Chinese and Japanese pages carry
+// one between characters (Help/wordbreaks.py puts them there). An empty word
+// that allows a break before it, and draws nothing.
+TAG_HANDLER_BEGIN(WBR, "WBR")
+TAG_HANDLER_CONSTR(WBR) {}
+TAG_HANDLER_PROC(tag)
+{
+    wxUnusedVar(tag);
+    m_WParser->GetContainer()->InsertCell(new wxHtmlWordCell(wxString(), *m_WParser->GetDC()));
+    return false;
+}
+TAG_HANDLER_END(WBR)
+
+TAGS_MODULE_BEGIN(WordBreaks)
+TAGS_MODULE_ADD(WBR)
+TAGS_MODULE_END(WordBreaks)
 
 namespace {
 

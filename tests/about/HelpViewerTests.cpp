@@ -5,6 +5,8 @@
 #include <wx/frame.h>
 #include <wx/html/helpctrl.h>
 #include <wx/html/helpfrm.h>
+#include <wx/html/helpwnd.h>
+#include <wx/html/htmlwin.h>
 #include <wx/toplevel.h>
 #include <wx/wfstream.h>
 #include <wx/utils.h>
@@ -152,14 +154,26 @@ TEST_F(HelpViewerTest, ContentsNestedTooDeepAreNotShown)
 }
 
 // Each language's book is the English one translated: it opens, with every
-// page in the contents and every index entry, and its names are not the
-// English ones.
+// page in the contents and every index entry, its names read as they are
+// written, they are not the English ones, and no page is wider than the
+// window.
 TEST_F(HelpViewerTest, EveryLanguageHasItsWholeBook)
 {
-    const auto names = [](const wxHtmlHelpDataItems& items) {
+    // UTF-8 read as Latin-1: a lead byte's character followed by a
+    // continuation byte's, which no language writes.
+    const auto misread = [](const wxString& name) {
+        for (std::size_t i = 1; i < name.length(); ++i) {
+            if (name[i - 1] >= 0xC2 && name[i - 1] <= 0xF4 && name[i] >= 0x80 && name[i] <= 0xBF) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const auto names = [&](const wxHtmlHelpDataItems& items) {
         std::vector<wxString> found;
         for (std::size_t i = 0; i < items.size(); ++i) {
             found.push_back(items[i].name);
+            EXPECT_FALSE(misread(items[i].name)) << items[i].name.utf8_string() << " is not read as UTF-8";
         }
         return found;
     };
@@ -176,10 +190,20 @@ TEST_F(HelpViewerTest, EveryLanguageHasItsWholeBook)
         ASSERT_TRUE(ShowHelpTopics(owner, book)) << book;
         Settle();
         const wxHtmlHelpData* data = nullptr;
+        wxHtmlHelpWindow* help = nullptr;
         for (wxTopLevelWindow* window : HelpWindows()) {
             data = static_cast<wxHtmlHelpFrame*>(window)->GetController()->GetHelpData();
+            help = static_cast<wxHtmlHelpFrame*>(window)->GetHelpWindow();
         }
         ASSERT_NE(data, nullptr) << book;
+        // Every page's lines break within the page, Chinese and Japanese too.
+        for (std::size_t i = 0; i < data->GetContentsArray().size(); ++i) {
+            const wxHtmlHelpDataItem& page = data->GetContentsArray()[i];
+            ASSERT_TRUE(help->Display(page.GetFullPath())) << book << ": " << page.page;
+            wxHtmlWindow* view = help->GetHtmlWindow();
+            EXPECT_LE(view->GetInternalRepresentation()->GetWidth(), view->GetClientSize().x)
+                << book << ": " << page.page << " is wider than the window";
+        }
         const auto contents = names(data->GetContentsArray());
         const auto index = names(data->GetIndexArray());
         if (englishContents.empty()) {
