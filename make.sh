@@ -165,7 +165,8 @@ build_all() {
 }
 
 # The engine tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then a short libFuzzer run over the equation engine.
+# then a short libFuzzer run over the equation engine, then under
+# ThreadSanitizer.
 sanitizer_tests() {
     say "sanitizer build (build-san) and its tests"
     cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DOV_WARNINGS_AS_ERRORS="$werror" \
@@ -179,6 +180,13 @@ sanitizer_tests() {
         build-san/bin/equation_fuzzer -max_total_time="${OV_FUZZ_SECONDS:-45}" -timeout=30 \
             -rss_limit_mb=4096 -artifact_prefix=build-san/ build-san/fuzz-corpus fuzz/seeds
     fi
+    # Engines on several threads: the engine tests under ThreadSanitizer.
+    say "ThreadSanitizer build (build-tsan) and the engine tests"
+    cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DOV_WARNINGS_AS_ERRORS="$werror" \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        -DOV_SANITIZE_THREADS=ON -DOV_GUI=OFF -DOV_BENCH=OFF >/dev/null
+    cmake --build build-tsan -j"$jobs" --target engine_tests
+    ctest --test-dir build-tsan --output-on-failure -j"$jobs" -L engine --no-tests=error
 }
 
 # Seconds since $1 (from date +%s).

@@ -80,7 +80,6 @@ bool Application::OnInit()
     window->Show(true);
     // The window closed from outside, whatever other windows there are.
     SetTopWindow(window);
-    frmCalculator = window;
     // A logout or kill closes the window as its close button does.
     CloseOnEndSignals(&CloseFromOutside);
     return true;

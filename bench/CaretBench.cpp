@@ -51,7 +51,6 @@ int main(int argc, char** argv)
 
     auto* window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition, wxDefaultSize,
                                       MainWindowStyle);
-    frmCalculator = window;
     window->Show();
     auto* box = dynamic_cast<wxComboBox*>(window->FindWindow(ids::cboEquation));
     box->SetFocus();
@@ -102,7 +101,6 @@ int main(int argc, char** argv)
     }
 
     window->Destroy();
-    frmCalculator = nullptr;
     DrainEvents();
     return 0;
 }

@@ -38,8 +38,6 @@ void RecordStep(const std::string& equation)
     benchmark::DoNotOptimize(equation.data());
 }
 
-void IgnoreError(std::string /*message*/, int /*position*/) {}
-
 // Each step differs from the one before in one place: a prefix kept, a new
 // middle, a suffix kept. Captured once so that the steps can be rebuilt by
 // concatenation alone.
@@ -86,9 +84,10 @@ const std::string& Equation()
 const TStepScript& StepScript()
 {
     if (Script.First.empty()) {
-        TEquationEngine engine(IgnoreError, CaptureStep);
+        TEquationEngine engine;
+        TStepObserver capture(CaptureStep);
         std::string equation = Equation();
-        if (!engine.Evaluate(equation)) {
+        if (!engine.Evaluate(equation, &capture)) {
             std::fprintf(stderr, "EngineBench: the benchmark equation failed\n");
             std::abort();
         }
@@ -98,11 +97,12 @@ const TStepScript& StepScript()
 
 void BM_EvaluateWithSteps(benchmark::State& state)
 {
-    TEquationEngine engine(IgnoreError, RecordStep);
+    TEquationEngine engine;
+    TStepObserver record(RecordStep);
     for (auto _ : state) {
         std::string equation = Equation();
         StepBytes = StepCount = 0;
-        benchmark::DoNotOptimize(engine.Evaluate(equation));
+        benchmark::DoNotOptimize(engine.Evaluate(equation, &record));
     }
     state.counters["steps"] = static_cast<double>(StepCount);
     state.counters["step_MB"] = static_cast<double>(StepBytes) / 1e6;
@@ -133,7 +133,7 @@ void BM_ConcatenateSameSteps(benchmark::State& state)
 
 void BM_EvaluateWithoutSteps(benchmark::State& state)
 {
-    TEquationEngine engine(IgnoreError, nullptr);
+    TEquationEngine engine;
     for (auto _ : state) {
         std::string equation = Equation();
         benchmark::DoNotOptimize(engine.Evaluate(equation));

@@ -67,7 +67,6 @@ void CollectStep(const std::string& step)
     CollectedSteps += step;
     CollectedSteps += '\n';
 }
-void IgnoreError(std::string, int) {}
 
 // Resident memory of this process.
 double ResidentMegabytes()
@@ -98,16 +97,14 @@ TFigures Measure(int operators, bool mixed, int runs)
     std::size_t lines = 0;
     for (int run = 0; run < runs; ++run) {
         TStepHistory history;
-        TEquationEngine bare(IgnoreError, nullptr);
-        bare.SetStepSink(&history);
+        TEquationEngine bare;
         std::string text = equation;
         const auto e0 = Clock::now();
-        bare.Evaluate(text);
+        bare.Evaluate(text, &history);
         engine.push_back(Milliseconds(e0, Clock::now()));
 
         auto* window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition,
                                           wxDefaultSize, MainWindowStyle);
-        frmCalculator = window;
         window->Show();
         auto* box = dynamic_cast<wxComboBox*>(window->FindWindow(ids::cboEquation));
         auto* steps = dynamic_cast<TStepsView*>(window->FindWindow(ids::txtSteps));
@@ -143,14 +140,13 @@ TFigures Measure(int operators, bool mixed, int runs)
         middle.push_back(Milliseconds(m0, DrainEvents()));
 
         window->Destroy();
-        frmCalculator = nullptr;
         DrainEvents();
     }
     return {Median(engine), Median(total), Median(end), Median(middle), Median(memory), lines};
 }
 
 // The steps as a GTK text view took them: every step text built by the
-// engine's step callback and put into a multi-line text box in one append.
+// engine and put into a multi-line text box in one append.
 double MeasureTextBox(int operators, int runs)
 {
     const std::string equation = Equation(operators, false);
@@ -162,10 +158,11 @@ double MeasureTextBox(int operators, int runs)
         frame->Show();
         DrainEvents();
         const auto t0 = Clock::now();
-        TEquationEngine engine(IgnoreError, CollectStep);
+        TEquationEngine engine;
+        TStepObserver collect(CollectStep);
         CollectedSteps.clear();
         std::string text = equation;
-        engine.Evaluate(text);
+        engine.Evaluate(text, &collect);
         box->AppendText(wxString::FromUTF8(CollectedSteps));
         box->SetInsertionPoint(0);
         box->ShowPosition(0);

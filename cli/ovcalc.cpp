@@ -177,42 +177,50 @@ void WriteError(std::string_view text)
 
 enum class TMode { Plain, Steps, Changes, Json, JsonChanges };
 
-// The engine reports through plain functions, so what they report about the
-// current equation lives here.
-struct TReport {
-    TMode Mode = TMode::Plain;
-    std::string Message;
-    int Position = -1;
-    bool FirstStep = true;
-};
-
-TReport Report;
-
-void OnEngineError(std::string message, int position)
-{
-    Report.Message = std::move(message);
-    Report.Position = position;
-}
-
-void OnEngineStep(const std::string& equation)
-{
-    if (Report.Mode == TMode::Steps) {
-        Out.Put(equation);
-        Out.Put('\n');
-    } else {
-        if (!Report.FirstStep) {
-            Out.Put(", ");
-        }
-        Out.PutPlainJsonString(equation);
-    }
-    Report.FirstStep = false;
-}
-
-// Writes each step as what it replaced. The texts of the tokens are kept
-// here (the engine has moved on when it reports a change): scanned tokens as
-// slices of the first step, computed numbers in a store of their own.
-class TChangeWriter final : public TStepSink {
+// Writes the working of each equation as the mode shows it: every step as
+// text (--steps, or the "steps" of --json), or each step as what it replaced
+// (--changes). For a change the texts of the tokens are kept here (the
+// engine has moved on when it reports one): scanned tokens as slices of the
+// first step, computed numbers in a store of their own.
+class TWorkingWriter final : public TEvaluationObserver {
 public:
+    explicit TWorkingWriter(TMode mode) : Mode(mode) {}
+
+    [[nodiscard]] bool WantsSteps() const override { return Mode == TMode::Steps || Mode == TMode::Json; }
+    [[nodiscard]] bool WantsChanges() const override { return Mode == TMode::Changes || Mode == TMode::JsonChanges; }
+
+    // Before each equation.
+    void Reset()
+    {
+        FirstStep = true;
+        Separator = "";
+        Texts.clear();
+        if (Tokens.size() > 4096) {
+            Texts.shrink_to_fit();
+            Tokens = {};
+        }
+    }
+
+    // Whether any step was written for the equation.
+    [[nodiscard]] bool WroteSteps() const { return !FirstStep; }
+
+    // Ends the "changes" array in JSON, opening it first when no first step came.
+    void CloseJson() { Out.Put(FirstStep ? "null, \"changes\": []" : "]"); }
+
+    void OnStep(const std::string& equation) override
+    {
+        if (Mode == TMode::Steps) {
+            Out.Put(equation);
+            Out.Put('\n');
+        } else {
+            if (!FirstStep) {
+                Out.Put(", ");
+            }
+            Out.PutPlainJsonString(equation);
+        }
+        FirstStep = false;
+    }
+
     bool OnFirstStep(std::string_view equation, std::span<const TTokenSpan> tokens) override
     {
         if (equation.size() > TextLimit) {
@@ -220,14 +228,14 @@ public:
         }
         Texts.assign(equation);
         Tokens.assign(tokens.begin(), tokens.end());
-        if (Report.Mode == TMode::Changes) {
+        if (Mode == TMode::Changes) {
             Out.Put(equation);
             Out.Put('\n');
         } else {
             Out.PutPlainJsonString(equation);
             Out.Put(", \"changes\": [");
         }
-        Report.FirstStep = false;
+        FirstStep = false;
         return true;
     }
 
@@ -252,7 +260,7 @@ public:
             From.append(Texts, Tokens[span[i]].Start, Tokens[span[i]].Length);
         }
         const std::string at = std::to_string(change.At);
-        if (Report.Mode == TMode::Changes) {
+        if (Mode == TMode::Changes) {
             Out.Put(at);
             Out.Put(": ");
             Out.Put(From);
@@ -283,30 +291,17 @@ public:
         return true;
     }
 
-    // Before each equation.
-    void Reset()
-    {
-        Separator = "";
-        Texts.clear();
-        if (Tokens.size() > 4096) {
-            Texts.shrink_to_fit();
-            Tokens = {};
-        }
-    }
-
-    // Ends the "changes" array in JSON, opening it first when no first step came.
-    void CloseJson(bool hadFirstStep) { Out.Put(hadFirstStep ? "]" : "null, \"changes\": []"); }
-
 private:
     static constexpr std::size_t TextLimit = 0xFFFFFFFF;
+
+    TMode Mode;
+    bool FirstStep = true;
 
     std::string Texts;
     std::vector<TTokenSpan> Tokens; // by token: where its current text lies in Texts
     std::string From;
     std::string_view Separator;
 };
-
-TChangeWriter Changes;
 
 // ---------------------------------------------------------------------------
 // Answers
@@ -388,10 +383,10 @@ std::string FaultExcerpt(std::string_view equation, std::size_t position)
     return line + "\n" + std::string(caret, ' ') + "^\n";
 }
 
-void WriteFault(const std::string& equation, TSource source)
+void WriteFault(const std::string& equation, TSource source, const TEvaluation& fault)
 {
-    const auto position = static_cast<std::size_t>(Report.Position);
-    std::string text = "ovcalc: " + Report.Message + " (";
+    const std::size_t position = fault.Position;
+    std::string text = "ovcalc: " + std::string(fault.Message) + " (";
     if (source.Kind[0] == 'l') {
         text.append("line ").append(std::to_string(source.Number)).append(", ");
     }
@@ -419,11 +414,12 @@ void WriteResult(std::string_view result)
     Out.Put('\n');
 }
 
-// The end of a JSON object, after its steps or changes: "ok" and the results, or the error.
-void WriteJsonEnd(bool ok, std::string_view result, bool outOfMemory)
+// The end of a JSON object, after its steps or changes: "ok" and the results,
+// or the error (null for the empty equation, position -1 where it has none).
+void WriteJsonEnd(const TEvaluation& outcome, std::string_view result)
 {
-    Out.Put(ok ? ", \"ok\": true" : ", \"ok\": false");
-    if (ok) {
+    Out.Put(outcome ? ", \"ok\": true" : ", \"ok\": false");
+    if (outcome) {
         const TBases bases = BasesOf(result);
         Out.Put(", \"decimal\": ");
         Out.PutPlainJsonString(result);
@@ -437,15 +433,13 @@ void WriteJsonEnd(bool ok, std::string_view result, bool outOfMemory)
         } else {
             Out.Put(", \"hexadecimal\": null, \"octal\": null, \"binary\": null");
         }
-    } else if (outOfMemory) {
-        Out.Put(", \"error\": {\"message\": \"Out of memory.\", \"position\": -1}");
-    } else if (Report.Position < 0) {
+    } else if (outcome.Message.empty()) {
         Out.Put(", \"error\": null");
     } else {
         Out.Put(", \"error\": {\"message\": ");
-        Out.PutPlainJsonString(Report.Message);
+        Out.PutPlainJsonString(outcome.Message);
         Out.Put(", \"position\": ");
-        Out.Put(std::to_string(Report.Position));
+        Out.Put(outcome.Position == NoPosition ? std::string("-1") : std::to_string(outcome.Position));
         Out.Put('}');
     }
     Out.Put("}\n");
@@ -453,11 +447,7 @@ void WriteJsonEnd(bool ok, std::string_view result, bool outOfMemory)
 
 class TAnswerer {
 public:
-    explicit TAnswerer(TMode mode) : Mode(mode)
-    {
-        Report.Mode = mode;
-        MakeEngine();
-    }
+    explicit TAnswerer(TMode mode) : Mode(mode), Working(mode) {}
 
     // Answers one equation; false when it failed. The equation is replaced
     // by its result (the engine leaves a failed one as it is).
@@ -465,54 +455,40 @@ public:
     {
         const bool json = Mode == TMode::Json || Mode == TMode::JsonChanges;
         const bool changes = Mode == TMode::Changes || Mode == TMode::JsonChanges;
-        Report.Message.clear();
-        Report.Position = -1;
-        Report.FirstStep = true;
-        if (changes) {
-            Changes.Reset();
-        }
+        Working.Reset();
         if (json) {
             Out.Put("{\"equation\": ");
             Out.PutJsonString(equation);
             Out.Put(changes ? ", \"first\": " : ", \"steps\": [");
         }
-        const bool ok = Engine->Evaluate(equation);
-        const bool outOfMemory = !ok && Report.Message == MessageOutOfMemory;
+        const TEvaluation outcome = Engine.Evaluate(equation, &Working);
+        const bool outOfMemory = !outcome && outcome.Message == MessageOutOfMemory;
         const std::string& result = equation;
         if (json) {
             if (changes) {
-                Changes.CloseJson(!Report.FirstStep);
+                Working.CloseJson();
             } else {
                 Out.Put(']');
             }
-            WriteJsonEnd(ok, result, outOfMemory);
-        } else if (ok) {
+            WriteJsonEnd(outcome, result);
+        } else if (outcome) {
             WriteResult(result);
         }
         if (outOfMemory) {
             WriteOutOfMemory(source);
             return false;
         }
-        if (!ok && !json && Report.Position >= 0) {
-            WriteFault(equation, source);
+        if (!outcome && !json && !outcome.Message.empty()) {
+            WriteFault(equation, source, outcome);
         }
         // The empty equation fails without a message and is no failure here.
-        return ok || Report.Position < 0;
+        return outcome || outcome.Message.empty();
     }
 
 private:
-    void MakeEngine()
-    {
-        // Steps are built only when they are shown.
-        const bool steps = Mode == TMode::Steps || Mode == TMode::Json;
-        Engine = std::make_unique<TEquationEngine>(OnEngineError, steps ? OnEngineStep : nullptr);
-        if (Mode == TMode::Changes || Mode == TMode::JsonChanges) {
-            Engine->SetStepSink(&Changes);
-        }
-    }
-
     TMode Mode;
-    std::unique_ptr<TEquationEngine> Engine;
+    TEquationEngine Engine;
+    TWorkingWriter Working; // steps are built only when they are shown
 };
 
 bool IsOption(std::string_view argument)
@@ -589,8 +565,8 @@ int main(int argc, char** argv)
                 more = input.SkipLine();
                 allOk = false;
                 if (json) {
-                    Out.Put("{\"equation\": null, \"ok\": false, \"error\": {\"message\": \"Out of memory.\", "
-                            "\"position\": -1}}\n");
+                    Out.Put("{\"equation\": null");
+                    WriteJsonEnd(TEvaluation{false, MessageOutOfMemory, NoPosition}, {});
                 }
                 WriteOutOfMemory({"line", number});
                 if (!more) {

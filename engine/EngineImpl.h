@@ -61,25 +61,28 @@ struct TEquationEngine::TImpl {
     using TIndex = TTokenList::TIndex;
     static constexpr TIndex None = TTokenList::None;
 
-    TImpl(TErrorCallback onError, TStepCallback onStep) : OnError(onError), OnStep(onStep) {}
-
     TTokenList Tokens;
-    TErrorCallback OnError;
-    TStepCallback OnStep;
-    TStepSink* Sink = nullptr;
+    // The observer of the evaluation under way, where it wants changes
+    // (Sink) and step texts (Stepper); null where not.
+    TEvaluationObserver* Sink = nullptr;
+    TEvaluationObserver* Stepper = nullptr;
+    // The fault, once there is one.
+    std::string_view FaultMessage;
+    std::size_t FaultPosition = NoPosition;
     bool ScannedGroups = false;
     std::unique_ptr<TWorkspace> Work = std::make_unique<TWorkspace>();
 
     // EquationEngine.cpp
-    // Runs work, turning memory that runs out into a report.
+    // Runs work for observer, turning memory that runs out into a fault, and
+    // gives back how it went.
     template <class Body>
-    bool Guarded(Body body);
+    TEvaluation Guarded(TEvaluationObserver* observer, Body body);
     bool Fail(std::string_view message, std::size_t position);
     // Tells the sink which span of the last step failed (first to last
     // token, and the group's parentheses when grouped), then fails.
     bool FailAt(std::string_view message, std::size_t position, TIndex first, TIndex last, bool grouped = false);
     // Whether token texts and their offsets are kept up to date.
-    [[nodiscard]] bool Textual() const { return OnStep != nullptr || Sink != nullptr; }
+    [[nodiscard]] bool Textual() const { return Stepper != nullptr || Sink != nullptr; }
 
     // Scanner.cpp
     bool Scan(std::string_view equation);

@@ -1,34 +1,24 @@
-// The engine's face: the callbacks and the sink every report goes through,
-// and the guard that turns memory running out into a report, so that no
-// exception leaves the engine. The work is done in Scanner.cpp and
+// The engine's face: where the observer and the fault are kept during an
+// evaluation, and the guard that turns memory running out into a fault, so
+// that no exception leaves the engine. The work is done in Scanner.cpp and
 // Evaluator.cpp.
 #include "EngineImpl.h"
 
-#include <algorithm>
-#include <climits>
 #include <new>
 #include <stdexcept>
 
-TEquationEngine::TEquationEngine(TErrorCallback onError, TStepCallback onStep)
-    : Impl(std::make_unique<TImpl>(onError, onStep))
-{
-}
+TEquationEngine::TEquationEngine() : Impl(std::make_unique<TImpl>()) {}
 
 TEquationEngine::~TEquationEngine() = default;
 
-bool TEquationEngine::Evaluate(std::string& equation)
+TEvaluation TEquationEngine::Evaluate(std::string& equation, TEvaluationObserver* observer)
 {
-    return Impl->Guarded([&] { return Impl->Evaluate(equation); });
+    return Impl->Guarded(observer, [&] { return Impl->Evaluate(equation); });
 }
 
-bool TEquationEngine::Scan(std::string_view equation)
+TEvaluation TEquationEngine::Scan(std::string_view equation)
 {
-    return Impl->Guarded([&] { return Impl->Scan(equation); });
-}
-
-void TEquationEngine::SetStepSink(TStepSink* sink)
-{
-    Impl->Sink = sink;
+    return Impl->Guarded(nullptr, [&] { return Impl->Scan(equation); });
 }
 
 std::vector<TToken> TEquationEngine::Tokens() const
@@ -44,9 +34,8 @@ std::vector<TToken> TEquationEngine::Tokens() const
 
 bool TEquationEngine::TImpl::Fail(std::string_view message, std::size_t position)
 {
-    if (OnError != nullptr) {
-        OnError(std::string(message), static_cast<int>(std::min<std::size_t>(position, INT_MAX)));
-    }
+    FaultMessage = message;
+    FaultPosition = position;
     return false;
 }
 
@@ -67,21 +56,30 @@ bool TEquationEngine::TImpl::FailAt(std::string_view message, std::size_t positi
 }
 
 template <class Body>
-bool TEquationEngine::TImpl::Guarded(Body body)
+TEvaluation TEquationEngine::TImpl::Guarded(TEvaluationObserver* observer, Body body)
 {
+    Sink = observer != nullptr && observer->WantsChanges() ? observer : nullptr;
+    Stepper = observer != nullptr && observer->WantsSteps() ? observer : nullptr;
+    FaultMessage = {};
+    FaultPosition = NoPosition;
+    bool ok = false;
+    bool outOfMemory = false;
     try {
-        return body();
+        ok = body();
     } catch (const std::bad_alloc&) {
+        outOfMemory = true;
     } catch (const std::length_error&) {
+        outOfMemory = true;
     }
-    // What was half done is dropped with its storage.
-    try {
-        Tokens.Clear();
-        Work = std::make_unique<TWorkspace>();
-    } catch (const std::bad_alloc&) {
+    if (outOfMemory) {
+        // What was half done is dropped with its storage.
+        Fail(MessageOutOfMemory, NoPosition);
+        try {
+            Tokens.Clear();
+            Work = std::make_unique<TWorkspace>();
+        } catch (const std::bad_alloc&) {
+        }
     }
-    if (OnError != nullptr) {
-        OnError(std::string(MessageOutOfMemory), -1);
-    }
-    return false;
+    Sink = Stepper = nullptr; // the observer is the caller's, for this evaluation only
+    return ok ? TEvaluation{true, {}, NoPosition} : TEvaluation{false, FaultMessage, FaultPosition};
 }

@@ -20,24 +20,29 @@
 // operation and every removal of a group's parentheses, and the last step
 // is the result alone: operations + groups + 1 steps in all.
 //
-// The first failing operation ends the evaluation with one error report;
-// steps already reported stand.
+// The first failing operation ends the evaluation, and Evaluate gives back
+// its fault; steps already reported stand.
 //
-// Changes: a step sink, when set, is told the first step and then, for every
-// later step, only what changed: the text that one operation, or one group's
-// removal with the join that follows it, put in place of a span of the step
-// before. Applied in order to the first step, the changes give every step
-// exactly as the step callback reports it.
+// Changes: an observer that wants them is told the first step and then, for
+// every later step, only what changed: the text that one operation, or one
+// group's removal with the join that follows it, put in place of a span of
+// the step before. Applied in order to the first step, the changes give
+// every step exactly as OnStep reports it.
+//
+// Reports: everything the engine has to say during an evaluation goes to the
+// observer the caller hands to Evaluate, which carries whatever context the
+// caller needs; the outcome is Evaluate's value. The engine keeps no state
+// outside its object, so engines on different threads do not meet.
 //
 // Cost: the step texts are the whole equation each time, so together they
 // grow with the square of its length; everything else is kept near linear
 // (nesting is an explicit stack, not recursion, and an operation finds its
-// operator and edits the list and the step text in place). Without a step
-// callback no step text is built at all; a step sink alone costs O(log n)
-// per step. Without either, an equation without groups is evaluated by
-// operator precedence in one pass, with no working kept. Memory: about 20
-// bytes per byte of the equation at most for its tokens and working, plus
-// the step text and its index when steps are reported.
+// operator and edits the list and the step text in place). Unless the
+// observer wants steps no step text is built at all; changes alone cost
+// O(log n) per step. Without either, an equation without groups is
+// evaluated by operator precedence in one pass, with no working kept.
+// Memory: about 20 bytes per byte of the equation at most for its tokens and
+// working, plus the step text and its index when steps are reported.
 #pragma once
 
 #include <array>
@@ -47,6 +52,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The messages are English; the window shows them translated, and the marker
@@ -84,7 +90,7 @@ inline constexpr std::string_view MessageInvalidNumber = OV_MESSAGE("Invalid num
 // An equation longer than EquationLengthLimit, at the first character past it; or steps the step sink
 // cannot keep, at the operator whose step it refused.
 inline constexpr std::string_view MessageEquationTooLong = OV_MESSAGE("Equation too long.");
-// Memory for the tokens or the working ran out; at -1.
+// Memory for the tokens or the working ran out; at NoPosition.
 inline constexpr std::string_view MessageOutOfMemory = OV_MESSAGE("Out of memory.");
 
 enum TTokenKind : std::int32_t {
@@ -103,8 +109,20 @@ struct TToken {
     std::size_t Position = 0;
 };
 
-using TErrorCallback = void (*)(std::string Message, int Position);
-using TStepCallback = void (*)(const std::string& Equation);
+// The position of a fault that has none in the equation.
+inline constexpr std::size_t NoPosition = static_cast<std::size_t>(-1);
+
+// What an evaluation (or a scan) came to: success, or its one fault.
+struct TEvaluation {
+    bool Ok = false;
+    // The fault: one of the messages above ("" for the empty equation, which
+    // fails without one), and the index of the character it is about in the
+    // equation (NoPosition when it has none).
+    std::string_view Message;
+    std::size_t Position = NoPosition;
+
+    explicit operator bool() const { return Ok; }
+};
 
 // Tokens are numbered from 0 in the order the scanner found them; a number
 // stays a token's own for as long as the token is in the working.
@@ -130,21 +148,45 @@ struct TStepChange {
     std::size_t GoneCount = 0;
 };
 
-// Receives the working as changes (see above). Nothing is reported for an
-// equation the scanner refuses; a failing operation ends the reports, after
-// OnFailure has named it.
-class TStepSink {
+// Hears the working of one evaluation: the steps as whole texts, the steps
+// as changes (see above), and the operation that failed. The caller passes
+// it to Evaluate with whatever context it needs; each kind of report is
+// asked for once per evaluation and costs nothing unless wanted. Nothing is
+// reported for an equation the scanner refuses; a failing operation ends the
+// reports, after OnFailure has named it.
+class TEvaluationObserver {
 public:
-    virtual ~TStepSink() = default;
+    virtual ~TEvaluationObserver() = default;
+
+    // Every step as the whole equation at that point.
+    [[nodiscard]] virtual bool WantsSteps() const { return false; }
+    virtual void OnStep(const std::string& /*equation*/) {}
+
     // The first step: the token texts joined, and where each token's text
-    // lies in it, by token number. Both return false when the sink cannot
-    // keep the step: the evaluation then fails with MessageEquationTooLong.
-    virtual bool OnFirstStep(std::string_view equation, std::span<const TTokenSpan> tokens) = 0;
-    virtual bool OnChange(const TStepChange& change) = 0;
+    // lies in it, by token number; then each change. Both return false when
+    // the observer cannot keep the step: the evaluation then fails with
+    // MessageEquationTooLong.
+    [[nodiscard]] virtual bool WantsChanges() const { return false; }
+    virtual bool OnFirstStep(std::string_view /*equation*/, std::span<const TTokenSpan> /*tokens*/) { return true; }
+    virtual bool OnChange(const TStepChange& /*change*/) { return true; }
     // The operation that failed, as the span of the last step it would have
     // replaced (an operator with its operands, a group with the number
-    // joined to it, a lone number that is none).
+    // joined to it, a lone number that is none); told when changes are.
     virtual void OnFailure(std::size_t /*at*/, std::size_t /*length*/) {}
+};
+
+// An observer of the steps as texts alone, from a callable that carries its
+// own context: TStepObserver steps([&](const std::string& step) { ... });
+// then engine.Evaluate(equation, &steps).
+template <class TOnStep>
+class TStepObserver final : public TEvaluationObserver {
+public:
+    explicit TStepObserver(TOnStep onStep) : Callable(std::move(onStep)) {}
+    [[nodiscard]] bool WantsSteps() const override { return true; }
+    void OnStep(const std::string& equation) override { Callable(equation); }
+
+private:
+    TOnStep Callable;
 };
 
 class TEquationEngine {
@@ -152,26 +194,21 @@ public:
     // The longest equation the engine can index; longer ones are refused.
     static constexpr std::size_t EquationLengthLimit = std::size_t{0xFFFFFFFE};
 
-    // onStep may be null: then no step text is built at all.
-    TEquationEngine(TErrorCallback onError, TStepCallback onStep);
+    TEquationEngine();
     ~TEquationEngine();
     TEquationEngine(const TEquationEngine&) = delete;
     TEquationEngine& operator=(const TEquationEngine&) = delete;
 
-    // Replaces equation by its value and returns true, or reports one fault
-    // through the error callback and returns false with equation unchanged.
-    // The empty text fails without a message. Nothing is thrown: memory
-    // that runs out is reported as MessageOutOfMemory, and the next
-    // evaluation starts afresh.
-    bool Evaluate(std::string& equation);
+    // Replaces equation by its value and succeeds, or gives back its one
+    // fault with equation unchanged; the working goes to observer (none when
+    // null) as it is done. The empty text fails without a message. Nothing
+    // is thrown: memory that runs out is the fault MessageOutOfMemory, and
+    // the next evaluation starts afresh.
+    TEvaluation Evaluate(std::string& equation, TEvaluationObserver* observer = nullptr);
 
     // The first stage of Evaluate: scans a valid equation into tokens, or
-    // reports its first fault.
-    bool Scan(std::string_view equation);
-
-    // Where the working goes as changes, beside the step callback; null for
-    // none. The sink must outlive every Evaluate it is set for.
-    void SetStepSink(TStepSink* sink);
+    // gives back its first fault.
+    TEvaluation Scan(std::string_view equation);
 
     // The scanned tokens after Scan; after Evaluate, what the reduction left
     // (or, for an equation without groups evaluated without steps or sink,

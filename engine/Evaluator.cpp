@@ -1,7 +1,7 @@
 // The evaluator: reduces a scanned token list to one number, groups first
 // and then operators by level (the order and the cost are set out in
-// EquationEngine.h), reporting each step to the step callback and each
-// change to the step sink. Operators are applied through the operator
+// EquationEngine.h), reporting each step and each change to the observer
+// that wants them. Operators are applied through the operator
 // table, so nothing here names one.
 #include "EngineImpl.h"
 
@@ -168,8 +168,8 @@ bool TEquationEngine::TImpl::Reduce()
         if (Sink != nullptr && !ReportFirstStep()) {
             return Fail(MessageEquationTooLong, 0);
         }
-        if (OnStep == nullptr) {
-            work.Equation.clear(); // kept up to date for the step callback only
+        if (Stepper == nullptr) {
+            work.Equation.clear(); // kept up to date for OnStep only
         }
     }
 
@@ -251,8 +251,8 @@ bool TEquationEngine::TImpl::ReportFirstStep()
 
 void TEquationEngine::TImpl::ReportStep()
 {
-    if (OnStep != nullptr) {
-        OnStep(Work->Equation);
+    if (Stepper != nullptr) {
+        Stepper->OnStep(Work->Equation);
     }
 }
 
@@ -387,7 +387,7 @@ void TEquationEngine::TImpl::RemoveParentheses(TIndex open, TIndex close)
 {
     if (Textual()) {
         TWorkspace& work = *Work;
-        if (OnStep != nullptr) {
+        if (Stepper != nullptr) {
             const std::size_t openOffset = work.Lengths.Prefix(open);
             const std::size_t closeOffset = work.Lengths.Prefix(close);
             // Both parentheses go in one pass over the text.
@@ -449,7 +449,7 @@ std::size_t TEquationEngine::TImpl::ReplaceText(TIndex first, TIndex last, std::
             break;
         }
     }
-    if (OnStep != nullptr) {
+    if (Stepper != nullptr) {
         work.Equation.replace(offset, oldLength, text);
     }
     return offset;

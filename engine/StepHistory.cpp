@@ -155,9 +155,3 @@ std::size_t TStepHistory::Collect(TNodeIndex node, std::uint32_t low, std::uint3
     const std::size_t rightColumn = column + taken > leftSum ? column + taken - leftSum : 0;
     return taken + Collect(n.Right, middle, high, rightColumn, width - taken, text);
 }
-
-std::size_t TStepHistory::MemoryUsed() const
-{
-    return Nodes.capacity() * sizeof(TNode) + Roots.capacity() * sizeof(TNodeIndex) + Marks.capacity() * sizeof(TMark) +
-           Texts.capacity();
-}

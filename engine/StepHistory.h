@@ -9,8 +9,8 @@
 // paths that a step changed, so a step costs O(log n) nodes and reading
 // w characters of any step costs O((w + log n) log n).
 //
-// Fill it by setting it as the engine's step sink; Clear it before the next
-// evaluation, or let OnFirstStep do so.
+// Fill it by handing it to the engine's Evaluate as the observer; Clear it
+// before the next evaluation, or let OnFirstStep do so.
 #pragma once
 
 #include "EquationEngine.h"
@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-class TStepHistory final : public TStepSink {
+class TStepHistory final : public TEvaluationObserver {
 public:
     // Texts, sums and node counts are 32-bit, half the memory of the tree:
     // an equation whose steps need more is refused (as too long).
@@ -53,9 +53,8 @@ public:
     std::size_t AppendLine(std::string& text, std::size_t line, std::size_t column = 0,
                            std::size_t width = std::string::npos) const;
     [[nodiscard]] TMark MarkOf(std::size_t line) const;
-    // Bytes held, for measurement.
-    [[nodiscard]] std::size_t MemoryUsed() const;
 
+    [[nodiscard]] bool WantsChanges() const override { return true; }
     bool OnFirstStep(std::string_view equation, std::span<const TTokenSpan> tokens) override;
     bool OnChange(const TStepChange& change) override;
     void OnFailure(std::size_t at, std::size_t length) override;

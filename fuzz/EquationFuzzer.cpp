@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the equation engine, with and without a step
-// callback, and stops on anything but one result or one clear fault, and on
+// Feeds arbitrary bytes to the equation engine, with and without steps
+// observed, and stops on anything but one result or one clear fault, and on
 // any difference from the reduction as written down.
 #include "EquationEngine.h"
 #include "ReferenceReduction.h"
@@ -12,22 +12,12 @@
 
 namespace {
 
-int ErrorCount = 0;
-int ErrorPosition = -1;
-std::string ErrorMessage;
-std::vector<std::string> Steps;
-
-void OnError(std::string message, int position)
-{
-    ++ErrorCount;
-    ErrorPosition = position;
-    ErrorMessage = std::move(message);
-}
-
-void OnStep(const std::string& equation)
-{
-    Steps.push_back(equation);
-}
+// Keeps the steps of one evaluation.
+struct TStepKeeper final : TEvaluationObserver {
+    std::vector<std::string> Steps;
+    [[nodiscard]] bool WantsSteps() const override { return true; }
+    void OnStep(const std::string& equation) override { Steps.push_back(equation); }
+};
 
 void Check(bool condition, const char* what)
 {
@@ -41,43 +31,37 @@ void Check(bool condition, const char* what)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static TEquationEngine withSteps(OnError, OnStep);
-    static TEquationEngine silent(OnError, nullptr);
+    static TEquationEngine engine;
     const std::string equation(reinterpret_cast<const char*>(data), size);
 
-    ErrorCount = 0;
-    ErrorPosition = -1;
-    Steps.clear();
+    TStepKeeper keeper;
     std::string result = equation;
-    const bool ok = withSteps.Evaluate(result);
-    const int position = ErrorPosition;
+    const TEvaluation outcome = engine.Evaluate(result, &keeper);
+    const bool ok = outcome.Ok;
     if (ok) {
-        Check(ErrorCount == 0, "a result and a fault");
         Check(!result.empty(), "an empty result");
-        Check(!Steps.empty() && Steps.back() == result, "the last step is not the result");
+        Check(!keeper.Steps.empty() && keeper.Steps.back() == result, "the last step is not the result");
     } else {
         Check(result == equation, "a fault changed the text");
-        Check(ErrorCount == (equation.empty() ? 0 : 1), "not exactly one fault");
-        Check(equation.empty() || (position >= 0 && static_cast<std::size_t>(position) < size),
-              "a fault outside the text");
+        Check(outcome.Message.empty() == equation.empty(), "not exactly one fault");
+        Check(equation.empty() || outcome.Position < size, "a fault outside the text");
     }
 
     // The plain reduction costs the square of the length even without steps;
     // short inputs keep the fuzzer fast, and long ones are checked above.
-    TEquationEngine scanner(nullptr, nullptr);
+    TEquationEngine scanner;
     if (size <= 512 && scanner.Scan(equation)) {
         TReferenceReduction reference(scanner.Tokens());
         std::string expected;
         Check(reference.Run(expected) == ok, "the outcome differs from the plain reduction");
-        Check(reference.Steps == Steps, "the steps differ from the plain reduction");
-        Check(ok ? expected == result : reference.Message == ErrorMessage && reference.Position == position,
+        Check(reference.Steps == keeper.Steps, "the steps differ from the plain reduction");
+        Check(ok ? expected == result : reference.Message == outcome.Message && reference.Position == outcome.Position,
               "the result or fault differs from the plain reduction");
     }
 
-    ErrorCount = 0;
-    ErrorPosition = -1;
     std::string quiet = equation;
-    Check(silent.Evaluate(quiet) == ok, "the step callback changed the outcome");
-    Check(quiet == result && ErrorPosition == position, "the step callback changed the result");
+    const TEvaluation silent = engine.Evaluate(quiet);
+    Check(silent.Ok == ok, "the steps changed the outcome");
+    Check(quiet == result && silent.Position == outcome.Position, "the steps changed the result");
     return 0;
 }

@@ -34,8 +34,6 @@
 #include "frmAbout.h"
 #include "ids.h"
 
-TfrmCalculator* frmCalculator = nullptr;
-
 namespace {
 
 const char* const ProductName = MainWindowCaption;
@@ -123,8 +121,7 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
 
     // The steps go to the steps box as changes: it builds the texts of the
     // lines it shows, never all of them.
-    Engine = std::make_unique<TEquationEngine>(OnEngineError, nullptr);
-    Engine->SetStepSink(&txtSteps->GetHistory());
+    Engine = std::make_unique<TEquationEngine>();
 
     LoadSettings();
     PlaceOnScreen();
@@ -143,9 +140,6 @@ TfrmCalculator::~TfrmCalculator()
     std::string why;
     if (cboEquation != nullptr && !SettingsSaved && !SaveSettings(why)) {
         std::fprintf(stderr, "ovCalculator: settings not saved to %s: %s\n", IniFileName.c_str(), why.c_str());
-    }
-    if (frmCalculator == this) {
-        frmCalculator = nullptr;
     }
 }
 
@@ -269,11 +263,14 @@ void TfrmCalculator::Calculate()
     std::string equation = CurrentEquation;
 
     txtSteps->Clear();
-    const bool ok = Engine->Evaluate(equation);
-    if (ok) {
-        txtSteps->ShowSteps(); // a fault has shown them already
-    }
-    if (!ok) {
+    const TEvaluation outcome = Engine->Evaluate(equation, &txtSteps->GetHistory());
+    txtSteps->ShowSteps();
+    if (!outcome) {
+        // Told once the engine is done: the box's own event loop finds no
+        // evaluation under way.
+        if (!outcome.Message.empty()) {
+            ShowEngineError(outcome.Message, outcome.Position);
+        }
         return;
     }
 
@@ -306,23 +303,22 @@ void TfrmCalculator::AddRecentEquation(const wxString& equation)
     Editor->RestartHistoryWalk();
 }
 
-void TfrmCalculator::ShowEngineError(const std::string& message, int position)
+void TfrmCalculator::ShowEngineError(std::string_view message, std::size_t position)
 {
     // The steps reported before the fault are on screen while the box is up,
     // the last with the operation that failed marked; the results of an
     // earlier equation are not.
-    txtSteps->ShowSteps();
     for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
         field->Clear();
     }
-    wxString text = wxGetTranslation(wxString::FromUTF8(message));
-    if (position < 0) {
+    wxString text = wxGetTranslation(wxString::FromUTF8(message.data(), message.size()));
+    if (position == NoPosition) {
         ShowMessageBox(this, text, ProductName, wxOK | wxICON_EXCLAMATION);
         return; // no place in the equation: out of memory
     }
 
     // The engine counts bytes of the UTF-8 text, the entry counts characters.
-    const std::size_t bytes = std::min(static_cast<std::size_t>(position), CurrentEquation.size());
+    const std::size_t bytes = std::min(position, CurrentEquation.size());
     const long start = static_cast<long>(wxString::FromUTF8(CurrentEquation.data(), bytes).length());
     // A character that shows nothing, or may look like another, is named.
     const wxString at = wxString::FromUTF8(CurrentEquation.data() + bytes, CurrentEquation.size() - bytes);
@@ -335,13 +331,6 @@ void TfrmCalculator::ShowEngineError(const std::string& message, int position)
     ShowMessageBox(this, text, ProductName, wxOK | wxICON_EXCLAMATION);
     cboEquation->SetFocus();
     cboEquation->SetSelection(start, start + 1);
-}
-
-void OnEngineError(std::string Message, int Position)
-{
-    if (frmCalculator != nullptr) {
-        frmCalculator->ShowEngineError(Message, Position);
-    }
 }
 
 // ---------------------------------------------------------------------------

@@ -1,9 +1,8 @@
 // The calculator's main window: the equation box with its recent-equation
 // list, the four result fields, the one-slot memory, the steps box, the menus
-// and the toolbar. The window owns the calculation engine and hands it a
-// plain-function error callback, which finds its way back here through the
-// application-wide frmCalculator pointer, and the steps box's history as the
-// engine's step sink.
+// and the toolbar. The window owns the calculation engine, hands it the steps
+// box's history to hear the working, and shows the fault an evaluation gives
+// back once the engine is done.
 #pragma once
 
 #include <wx/bitmap.h>
@@ -14,6 +13,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "EquationEngine.h"
@@ -90,9 +90,7 @@ public:
     TEquationEditor& GetEquationEditor() { return *Editor; }
 
 private:
-    friend void OnEngineError(std::string Message, int Position);
-
-    void ShowEngineError(const std::string& message, int position);
+    void ShowEngineError(std::string_view message, std::size_t position);
     void InsertIntoEquation(const wxString& text);
     // Back to typing: the focus in the equation box, the caret at its end.
     void FocusEquationEnd(wxTextCtrl* from);
@@ -149,10 +147,3 @@ private:
     // positions as byte offsets into it.
     std::string CurrentEquation;
 };
-
-// The one main window, set by the application once the window is shown. The
-// engine's error callback reaches the window through it.
-extern TfrmCalculator* frmCalculator;
-
-// Engine error callback (a plain function: the engine keeps no context pointer).
-void OnEngineError(std::string Message, int Position);

@@ -55,8 +55,10 @@ void operator delete(void* p, std::size_t) noexcept
 
 namespace {
 
-void IgnoreError(std::string, int) {}
-void IgnoreStep(const std::string&) {}
+// Wants the steps as texts, and drops them.
+struct TIgnoreSteps final : TEvaluationObserver {
+    [[nodiscard]] bool WantsSteps() const override { return true; }
+};
 
 std::string Repeat(const std::string& part, std::size_t count, const std::string& last)
 {
@@ -85,11 +87,12 @@ TEST(EngineMemory, BytesPerInputByte)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
-        TEquationEngine engine(IgnoreError, row.Steps ? IgnoreStep : nullptr);
+        TEquationEngine engine;
+        TIgnoreSteps ignore;
         std::string equation = row.Equation;
         const std::size_t before = Held;
         Peak = Held;
-        ASSERT_TRUE(engine.Evaluate(equation));
+        ASSERT_TRUE(engine.Evaluate(equation, row.Steps ? &ignore : nullptr));
         const double perByte = static_cast<double>(Peak - before) / static_cast<double>(row.Equation.size());
         RecordProperty(row.Name, std::to_string(perByte));
         EXPECT_LE(perByte, row.Limit);

@@ -13,6 +13,7 @@
 #include <new>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -21,36 +22,81 @@ namespace {
 TEST(EquationEngineRobustness, AgreesWithPlainReductionOnRandomEquations)
 {
     TEquationGenerator generator(20261208);
-    TEquationEngine engine(RecordError, RecordStep);
-    TEquationEngine silent(RecordError, nullptr);
+    TEquationEngine engine;
+    TEquationEngine silent;
+    TRecorder recorder;
+    TRecorder quietRecorder(false);
     for (int n = 0; n < 3000; ++n) {
         const std::string equation = generator.Next();
         SCOPED_TRACE(equation);
-        TEquationEngine scanner(nullptr, nullptr);
+        TEquationEngine scanner;
         ASSERT_TRUE(scanner.Scan(equation));
         TReferenceReduction reference(scanner.Tokens());
         std::string expected;
         const bool expectedOk = reference.Run(expected);
 
-        Recorder = {};
+        recorder.Clear();
         std::string result = equation;
-        ASSERT_EQ(engine.Evaluate(result), expectedOk);
-        EXPECT_EQ(Recorder.Steps, reference.Steps);
+        ASSERT_EQ(recorder.Evaluate(engine, result), expectedOk);
+        EXPECT_EQ(recorder.Steps, reference.Steps);
         if (expectedOk) {
             EXPECT_EQ(result, expected);
-            EXPECT_EQ(Recorder.ErrorCount, 0);
+            EXPECT_EQ(recorder.ErrorCount, 0);
         } else {
             EXPECT_EQ(result, equation);
-            EXPECT_EQ(Recorder.ErrorCount, 1);
-            EXPECT_EQ(Recorder.Message, reference.Message);
-            EXPECT_EQ(Recorder.Position, reference.Position);
+            EXPECT_EQ(recorder.ErrorCount, 1);
+            EXPECT_EQ(recorder.Message, reference.Message);
+            EXPECT_EQ(recorder.Position, reference.Position);
         }
 
-        Recorder = {};
+        quietRecorder.Clear();
         std::string quiet = equation;
-        ASSERT_EQ(silent.Evaluate(quiet), expectedOk);
+        ASSERT_EQ(quietRecorder.Evaluate(silent, quiet), expectedOk);
+        EXPECT_TRUE(quietRecorder.Steps.empty());
         EXPECT_EQ(quiet, result);
-        EXPECT_EQ(Recorder.Position, expectedOk ? -1 : reference.Position);
+        EXPECT_EQ(quietRecorder.Position, expectedOk ? NoPosition : reference.Position);
+    }
+}
+
+// Engines share nothing: two evaluate on two threads at once, with steps and
+// changes observed, and each gives what it gives alone. Run under
+// ThreadSanitizer too, which finds any state they would share.
+TEST(EquationEngineRobustness, TwoEnginesOnTwoThreads)
+{
+    struct TRun {
+        std::vector<std::string> Equations;
+        std::vector<std::string> Answers; // result, or message and position
+        std::vector<std::size_t> Lines;   // steps kept as changes
+    };
+    const auto run = [](TRun& work) {
+        TEquationEngine engine;
+        TRecorder recorder;
+        TStepHistory history;
+        recorder.Changes = &history;
+        for (const std::string& equation : work.Equations) {
+            recorder.Clear();
+            std::string text = equation;
+            const bool ok = recorder.Evaluate(engine, text);
+            work.Answers.push_back(ok ? text : recorder.Message + " at " + std::to_string(recorder.Position));
+            work.Lines.push_back(history.Count() * 1000 + recorder.StepCount);
+        }
+    };
+    TRun runs[2];
+    for (int k = 0; k < 2; ++k) {
+        TEquationGenerator generator(20261209 + k);
+        for (int n = 0; n < 1500; ++n) {
+            runs[k].Equations.push_back(generator.Next());
+        }
+    }
+    TRun alone[2] = {{runs[0].Equations, {}, {}}, {runs[1].Equations, {}, {}}};
+    run(alone[0]);
+    run(alone[1]);
+    std::thread second([&] { run(runs[1]); });
+    run(runs[0]);
+    second.join();
+    for (int k = 0; k < 2; ++k) {
+        EXPECT_EQ(runs[k].Answers, alone[k].Answers) << "thread " << k;
+        EXPECT_EQ(runs[k].Lines, alone[k].Lines) << "thread " << k;
     }
 }
 
@@ -75,35 +121,35 @@ TEST(EquationEngineRobustness, HugeInputs)
         bool WithSteps;
         const char* Result; // null: a fault
         std::string_view Message;
-        int Position;
+        std::size_t Position;
         std::size_t Steps;
     };
     static const TRow Rows[] = {
         // Deep nesting: one step per group plus the first.
-        {Repeat("(", Depth) + "1" + Repeat(")", Depth), false, "1", {}, -1, 0},
-        {Repeat("(", 2000) + "1+2" + Repeat(")", 2000), true, "3", {}, -1, 2002},
+        {Repeat("(", Depth) + "1" + Repeat(")", Depth), false, "1", {}, NoPosition, 0},
+        {Repeat("(", 2000) + "1+2" + Repeat(")", 2000), true, "3", {}, NoPosition, 2002},
         // A sign before every group: a join at every level.
-        {Repeat("-(", Depth) + "7" + Repeat(")", Depth), false, "7", {}, -1, 0},
-        {Repeat("-(", Depth - 1) + "7" + Repeat(")", Depth - 1), false, "-7", {}, -1, 0},
-        {Repeat("(1+", Depth) + "1" + Repeat(")", Depth), false, "30001", {}, -1, 0},
+        {Repeat("-(", Depth) + "7" + Repeat(")", Depth), false, "7", {}, NoPosition, 0},
+        {Repeat("-(", Depth - 1) + "7" + Repeat(")", Depth - 1), false, "-7", {}, NoPosition, 0},
+        {Repeat("(1+", Depth) + "1" + Repeat(")", Depth), false, "30001", {}, NoPosition, 0},
         {Repeat("(", Depth) + "1" + Repeat(")", Depth - 1), false, nullptr, MessageNoClosingParenthesis, 0, 0},
-        {Repeat("(", Depth) + "1/0" + Repeat(")", Depth), false, nullptr, MessageDivisionByZero, int{Depth} + 1, 0},
+        {Repeat("(", Depth) + "1/0" + Repeat(")", Depth), false, nullptr, MessageDivisionByZero, Depth + 1, 0},
         // A megabyte of one thing; long flat equations.
-        {Repeat("1", Megabyte), true, nullptr, {}, -1, 1},
-        {Repeat(" ", Megabyte), true, nullptr, MessageUnexpectedCharacter, int{Megabyte} - 1, 0},
+        {Repeat("1", Megabyte), true, nullptr, {}, NoPosition, 1},
+        {Repeat(" ", Megabyte), true, nullptr, MessageUnexpectedCharacter, Megabyte - 1, 0},
         {Repeat("(", Megabyte / 4), true, nullptr, MessageNoClosingParenthesis, 0, 0},
         {Repeat("1.", Megabyte / 2), true, nullptr, MessageSecondDecimalPoint, 3, 0},
         {"1" + Repeat("z", Megabyte), true, nullptr, MessageInvalidCharacter, 1, 0},
-        {"1" + Repeat("+1", 100000), false, "100001", {}, -1, 0},
-        {"2" + Repeat("*1^1-1+1/1", 20000), false, "2", {}, -1, 0},
+        {"1" + Repeat("+1", 100000), false, "100001", {}, NoPosition, 0},
+        {"2" + Repeat("*1^1-1+1/1", 20000), false, "2", {}, NoPosition, 0},
     };
     for (const auto& row : Rows) {
         SCOPED_TRACE(row.Equation.substr(0, 40));
-        Recorder = {};
-        Recorder.KeepSteps = false;
-        TEquationEngine engine(RecordError, row.WithSteps ? RecordStep : nullptr);
+        TRecorder recorder(row.WithSteps);
+        recorder.KeepSteps = false;
+        TEquationEngine engine;
         std::string equation = row.Equation;
-        const bool ok = engine.Evaluate(equation);
+        const bool ok = recorder.Evaluate(engine, equation);
         if (row.Result == nullptr && row.Message.empty()) {
             // A lone number is handed back as typed.
             EXPECT_TRUE(ok);
@@ -111,49 +157,47 @@ TEST(EquationEngineRobustness, HugeInputs)
         } else if (row.Result != nullptr) {
             EXPECT_TRUE(ok);
             EXPECT_EQ(equation, row.Result);
-            EXPECT_EQ(Recorder.ErrorCount, 0);
+            EXPECT_EQ(recorder.ErrorCount, 0);
         } else {
             EXPECT_FALSE(ok);
-            EXPECT_EQ(Recorder.ErrorCount, 1);
-            EXPECT_EQ(Recorder.Message, row.Message);
-            EXPECT_EQ(Recorder.Position, row.Position);
+            EXPECT_EQ(recorder.ErrorCount, 1);
+            EXPECT_EQ(recorder.Message, row.Message);
+            EXPECT_EQ(recorder.Position, row.Position);
         }
         if (row.WithSteps) {
-            EXPECT_EQ(Recorder.StepCount, row.Steps);
+            EXPECT_EQ(recorder.StepCount, row.Steps);
         }
     }
 }
 
-// A sink that cannot keep a step, or memory that runs out: a fault with its
-// message, never an exception, and the next equation is answered.
+// An observer that cannot keep a step, or memory that runs out: a fault with
+// its message, never an exception, and the next equation is answered.
 TEST(EquationEngineRobustness, LimitsAreFaultsNotExceptions)
 {
-    struct TThrowingSink final : TStepSink {
-        bool OnFirstStep(std::string_view, std::span<const TTokenSpan>) override { return true; }
+    struct TThrowingObserver final : TEvaluationObserver {
+        [[nodiscard]] bool WantsChanges() const override { return true; }
         bool OnChange(const TStepChange&) override { throw std::bad_alloc(); }
     };
     TStepHistory small(40); // 40 characters of step texts
-    TThrowingSink throwing;
+    TThrowingObserver throwing;
     struct TRow {
-        TStepSink* Sink;
+        TEvaluationObserver* Observer;
         std::string Equation;
         std::string_view Message;
-        int Position;
+        std::size_t Position;
     } rows[] = {
         {&small, Repeat("1+", 30) + "1", MessageEquationTooLong, 0},    // the first step
         {&small, "10+20+30+40+50+60+70+80", MessageEquationTooLong, 2}, // the steps after it
-        {&throwing, "1+2", MessageOutOfMemory, -1},
+        {&throwing, "1+2", MessageOutOfMemory, NoPosition},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Equation);
-        Recorder = {};
-        TEquationEngine engine(RecordError, nullptr);
-        engine.SetStepSink(row.Sink);
+        TEquationEngine engine;
         std::string equation = row.Equation;
-        EXPECT_FALSE(engine.Evaluate(equation));
-        EXPECT_EQ(Recorder.Message, row.Message);
-        EXPECT_EQ(Recorder.Position, row.Position);
-        engine.SetStepSink(nullptr);
+        const TEvaluation outcome = engine.Evaluate(equation, row.Observer);
+        EXPECT_FALSE(outcome);
+        EXPECT_EQ(outcome.Message, row.Message);
+        EXPECT_EQ(outcome.Position, row.Position);
         equation = "6*7";
         EXPECT_TRUE(engine.Evaluate(equation));
         EXPECT_EQ(equation, "42");
@@ -164,10 +208,11 @@ TEST(EquationEngineRobustness, LimitsAreFaultsNotExceptions)
     const std::size_t size = TEquationEngine::EquationLengthLimit + 1;
     void* pages = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     ASSERT_NE(pages, MAP_FAILED);
-    Recorder = {};
-    TEquationEngine engine(RecordError, nullptr);
-    EXPECT_FALSE(engine.Scan(std::string_view(static_cast<const char*>(pages), size)));
-    EXPECT_EQ(Recorder.Message, MessageEquationTooLong);
+    TEquationEngine engine;
+    const TEvaluation outcome = engine.Scan(std::string_view(static_cast<const char*>(pages), size));
+    EXPECT_FALSE(outcome);
+    EXPECT_EQ(outcome.Message, MessageEquationTooLong);
+    EXPECT_EQ(outcome.Position, TEquationEngine::EquationLengthLimit);
     munmap(pages, size);
 #endif
 }
@@ -176,7 +221,8 @@ TEST(EquationEngineRobustness, LimitsAreFaultsNotExceptions)
 TEST(EquationEngineRobustness, RandomBytes)
 {
     std::mt19937 random(7);
-    TEquationEngine engine(RecordError, RecordStep);
+    TEquationEngine engine;
+    TRecorder recorder;
     for (int n = 0; n < 20000; ++n) {
         std::string equation(random() % 40, '\0');
         for (char& c : equation) {
@@ -185,17 +231,18 @@ TEST(EquationEngineRobustness, RandomBytes)
             c = random() % 4 != 0 ? Common[random() % Common.size()] : static_cast<char>(random());
         }
         SCOPED_TRACE(::testing::PrintToString(equation));
-        Recorder = {};
+        recorder.Clear();
         std::string result = equation;
-        if (engine.Evaluate(result)) {
-            EXPECT_EQ(Recorder.ErrorCount, 0);
+        if (recorder.Evaluate(engine, result)) {
+            EXPECT_EQ(recorder.ErrorCount, 0);
             EXPECT_FALSE(result.empty());
-            EXPECT_EQ(Recorder.Steps.back(), result);
+            EXPECT_EQ(recorder.Steps.back(), result);
         } else {
             EXPECT_EQ(result, equation);
-            EXPECT_EQ(Recorder.ErrorCount, equation.empty() ? 0 : 1);
-            EXPECT_GE(Recorder.Position, equation.empty() ? -1 : 0);
-            EXPECT_LT(Recorder.Position, static_cast<int>(equation.size()));
+            EXPECT_EQ(recorder.ErrorCount, equation.empty() ? 0 : 1);
+            if (!equation.empty()) {
+                EXPECT_LT(recorder.Position, equation.size());
+            }
         }
     }
 }

@@ -11,20 +11,22 @@ namespace {
 struct TFaultRow {
     const char* Equation;
     std::string_view Message;
-    int Position;
+    std::size_t Position;
 };
 
-void ExpectFault(const TFaultRow& row)
+// What the engine reported, for the steps before the fault.
+TRecorder ExpectFault(const TFaultRow& row)
 {
     SCOPED_TRACE(row.Equation);
-    Recorder = {};
-    TEquationEngine engine(RecordError, RecordStep);
+    TRecorder recorder;
+    TEquationEngine engine;
     std::string equation = row.Equation;
-    EXPECT_FALSE(engine.Evaluate(equation));
+    EXPECT_FALSE(recorder.Evaluate(engine, equation));
     EXPECT_EQ(equation, row.Equation); // the caller's text stays as it was
-    EXPECT_EQ(Recorder.ErrorCount, 1);
-    EXPECT_EQ(Recorder.Message, row.Message);
-    EXPECT_EQ(Recorder.Position, row.Position);
+    EXPECT_EQ(recorder.ErrorCount, 1);
+    EXPECT_EQ(recorder.Message, row.Message);
+    EXPECT_EQ(recorder.Position, row.Position);
+    return recorder;
 }
 
 // Every scanner fault: the first one found, with the offending character's index.
@@ -76,12 +78,14 @@ TEST(EquationScanner, ReportsFirstFaultAtItsPosition)
 
 TEST(EquationScanner, EmptyTextFailsSilently)
 {
-    Recorder = {};
-    TEquationEngine engine(RecordError, RecordStep);
+    TRecorder recorder;
+    TEquationEngine engine;
     std::string equation;
-    EXPECT_FALSE(engine.Evaluate(equation));
-    EXPECT_EQ(Recorder.ErrorCount, 0);
-    EXPECT_TRUE(Recorder.Steps.empty());
+    const TEvaluation outcome = engine.Evaluate(equation, &recorder);
+    EXPECT_FALSE(outcome);
+    EXPECT_TRUE(outcome.Message.empty());
+    EXPECT_EQ(outcome.Position, NoPosition);
+    EXPECT_TRUE(recorder.Steps.empty());
     EXPECT_TRUE(engine.Tokens().empty());
 }
 
@@ -110,8 +114,7 @@ TEST(EquationScanner, SplitsIntoTokensAsTyped)
     };
     for (const auto& row : Rows) {
         SCOPED_TRACE(row.Equation);
-        Recorder = {};
-        TEquationEngine engine(RecordError, RecordStep);
+        TEquationEngine engine;
         ASSERT_TRUE(engine.Scan(row.Equation));
         const std::vector<TToken> tokens = engine.Tokens();
         ASSERT_EQ(tokens.size(), row.Tokens.size());
@@ -120,7 +123,6 @@ TEST(EquationScanner, SplitsIntoTokensAsTyped)
             EXPECT_EQ(tokens[n].Text, row.Tokens[n].Text) << "token " << n;
             EXPECT_EQ(tokens[n].Position, row.Tokens[n].Position) << "token " << n;
         }
-        EXPECT_EQ(Recorder.ErrorCount, 0);
     }
 }
 
@@ -133,16 +135,16 @@ struct TReductionRow {
 void ExpectReduction(const TReductionRow& row)
 {
     SCOPED_TRACE(row.Equation);
-    Recorder = {};
-    TEquationEngine engine(RecordError, RecordStep);
+    TRecorder recorder;
+    TEquationEngine engine;
     std::string equation = row.Equation;
-    EXPECT_TRUE(engine.Evaluate(equation));
+    EXPECT_TRUE(recorder.Evaluate(engine, equation));
     EXPECT_EQ(equation, row.Result);
-    EXPECT_EQ(Recorder.Steps, row.Steps);
-    EXPECT_EQ(Recorder.ErrorCount, 0);
+    EXPECT_EQ(recorder.Steps, row.Steps);
+    EXPECT_EQ(recorder.ErrorCount, 0);
 
-    // Without a step callback the outcome is the same.
-    TEquationEngine silent(RecordError, nullptr);
+    // Without an observer the outcome is the same.
+    TEquationEngine silent;
     std::string again = row.Equation;
     EXPECT_TRUE(silent.Evaluate(again));
     EXPECT_EQ(again, row.Result);
@@ -254,26 +256,25 @@ TEST(EquationEvaluator, ReportsArithmeticFailures)
         {{"-(+)", MessageInvalidNumber, 1}, {"-(+)"}},
     };
     for (const auto& row : Rows) {
-        ExpectFault(row.Fault);
-        EXPECT_EQ(Recorder.Steps, row.Steps) << row.Fault.Equation;
+        EXPECT_EQ(ExpectFault(row.Fault).Steps, row.Steps) << row.Fault.Equation;
     }
 }
 
 // One engine serves many evaluations: a fault leaves nothing behind.
 TEST(EquationEvaluator, StartsAfreshOnEveryEvaluation)
 {
-    Recorder = {};
-    TEquationEngine engine(RecordError, RecordStep);
+    TRecorder recorder;
+    TEquationEngine engine;
     std::string first = "(1+2";
-    EXPECT_FALSE(engine.Evaluate(first));
+    EXPECT_FALSE(recorder.Evaluate(engine, first));
     std::string second = "1/0";
-    EXPECT_FALSE(engine.Evaluate(second));
-    Recorder = {};
+    EXPECT_FALSE(recorder.Evaluate(engine, second));
+    recorder.Clear();
     std::string third = "(2)*3";
-    EXPECT_TRUE(engine.Evaluate(third));
+    EXPECT_TRUE(recorder.Evaluate(engine, third));
     EXPECT_EQ(third, "6");
-    EXPECT_EQ(Recorder.Steps, (std::vector<std::string>{"(2)*3", "2*3", "6"}));
-    EXPECT_EQ(Recorder.ErrorCount, 0);
+    EXPECT_EQ(recorder.Steps, (std::vector<std::string>{"(2)*3", "2*3", "6"}));
+    EXPECT_EQ(recorder.ErrorCount, 0);
 }
 
 } // namespace

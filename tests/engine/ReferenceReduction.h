@@ -19,7 +19,7 @@ public:
 
     std::vector<std::string> Steps;
     std::string Message;
-    int Position = -1;
+    std::size_t Position = NoPosition;
 
     bool Run(std::string& result)
     {
@@ -40,7 +40,7 @@ private:
     bool Fail(std::string_view message, std::size_t position)
     {
         Message = message;
-        Position = static_cast<int>(position);
+        Position = position;
         return false;
     }
 

@@ -9,19 +9,19 @@
 
 namespace {
 
-// Every line of the history, whole and in slices, is the step the callback
-// reported; each mark spans exactly what differs from the next line; and a
-// history filled without the callback is the same.
-TEST(StepHistory, AgreesWithStepCallbackOnRandomEquations)
+// Every line of the history, whole and in slices, is the step the engine
+// reported as text; each mark spans exactly what differs from the next line;
+// and a history filled without step texts built is the same.
+TEST(StepHistory, AgreesWithStepTextsOnRandomEquations)
 {
     TEquationGenerator generator(20261209);
     std::mt19937 random(5);
     TStepHistory history;
     TStepHistory alone;
-    TEquationEngine engine(RecordError, RecordStep);
-    engine.SetStepSink(&history);
-    TEquationEngine sinkOnly(nullptr, nullptr);
-    sinkOnly.SetStepSink(&alone);
+    TEquationEngine engine;
+    TRecorder recorder;
+    recorder.Changes = &history;
+    TEquationEngine changesOnly;
     for (int n = 0; n < 3000; ++n) {
         // Now and then several equations in one, for deeper trees.
         std::string equation = generator.Next();
@@ -29,13 +29,13 @@ TEST(StepHistory, AgreesWithStepCallbackOnRandomEquations)
             equation += Operators[more % Operators.size()].Symbol + generator.Next();
         }
         SCOPED_TRACE(equation);
-        Recorder = {};
+        recorder.Clear();
         std::string result = equation;
-        const bool ok = engine.Evaluate(result);
+        const bool ok = recorder.Evaluate(engine, result);
         std::string quiet = equation;
-        ASSERT_EQ(sinkOnly.Evaluate(quiet), ok);
+        ASSERT_EQ(bool(changesOnly.Evaluate(quiet, &alone)), ok);
 
-        const auto& steps = Recorder.Steps;
+        const auto& steps = recorder.Steps;
         ASSERT_EQ(history.Count(), steps.size());
         ASSERT_EQ(alone.Count(), steps.size());
         for (std::size_t k = 0; k < steps.size(); ++k) {
@@ -82,12 +82,11 @@ TEST(StepHistory, MarksTheNextReduction)
         {"2(-3)", {"2(-3)"}},
     };
     TStepHistory history;
-    TEquationEngine engine(nullptr, nullptr);
-    engine.SetStepSink(&history);
+    TEquationEngine engine;
     for (const auto& row : Rows) {
         SCOPED_TRACE(row.Equation);
         std::string equation = row.Equation;
-        const bool ok = engine.Evaluate(equation);
+        const bool ok = bool(engine.Evaluate(equation, &history));
         ASSERT_EQ(history.Count(), row.Marked.size() + (ok ? 1 : 0));
         for (std::size_t k = 0; k < row.Marked.size(); ++k) {
             const auto mark = history.MarkOf(k);

@@ -90,7 +90,6 @@ protected:
     {
         Window = new TfrmCalculator(nullptr, ids::frmCalculator, MainWindowCaption, wxDefaultPosition, wxDefaultSize,
                                     MainWindowStyle);
-        frmCalculator = Window;
     }
 
     // Destroys the window, which saves the settings.
@@ -100,7 +99,6 @@ protected:
             Window->Destroy();
         }
         Window = nullptr;
-        frmCalculator = nullptr;
         // Top-level windows are deleted when the application next goes idle.
         wxTheApp->ProcessIdle();
     }

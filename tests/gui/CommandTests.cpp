@@ -263,7 +263,6 @@ TEST_F(CalculatorTest, Exit_ClosesAgainstAVetoAndSaves)
     SendCommand(ids::mnuExit);
     wxTheApp->ProcessIdle();
     Window = nullptr; // deleted by now
-    frmCalculator = nullptr;
 
     const std::string settings = ReadSettingsFile();
     EXPECT_NE(settings.find("ViewSteps=1"), std::string::npos) << settings;
