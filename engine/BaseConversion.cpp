@@ -1,5 +1,7 @@
 #include "BaseConversion.h"
 
+#include "NumberText.h"
+
 #include <algorithm>
 
 namespace {
@@ -71,64 +73,31 @@ std::string IntegerPartToHexadecimal(const TIntegerPart& part)
 
 TIntegerPart ResultIntegerPart(std::string_view text)
 {
-    // sign, digits with at most one '.', optional exponent: the integer part
-    // is the digits left of the point once the exponent has moved it.
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i++] == '-';
-    }
-    const std::size_t digitsStart = i;
-    std::size_t pointAt = std::string_view::npos;
-    for (; i < text.size(); ++i) {
-        if (text[i] == '.' && pointAt == std::string_view::npos) {
-            pointAt = i;
-        } else if (text[i] < '0' || text[i] > '9') {
-            break;
-        }
-    }
-    const std::size_t digitsEnd = i;
-    if (pointAt == std::string_view::npos) {
-        pointAt = digitsEnd;
-    }
-    long long exponent = 0;
-    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-        ++i;
-        bool exponentNegative = false;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            exponentNegative = text[i++] == '-';
-        }
-        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-            exponent = std::min<long long>(exponent * 10 + (text[i] - '0'), 1'000'000);
-        }
-        if (exponentNegative) {
-            exponent = -exponent;
-        }
-    }
-    if (i != text.size()) {
+    // The integer part is the digits left of the point once the exponent
+    // has moved it.
+    TNumberText number;
+    if (!ReadNumberText(text, number)) {
         return {};
     }
 
     // Digits of the integer part, stopping once past 96 bits.
     constexpr TUInt128 Limit = TUInt128{1} << IntegerPartBits;
-    const long long integerDigits = static_cast<long long>(pointAt - digitsStart) + exponent;
+    const long long integerDigits = static_cast<long long>(number.Integer.size()) + number.Exponent;
     TIntegerPart part;
     auto append = [&part](unsigned digit) {
         part.Magnitude = part.Magnitude * 10 + digit;
         part.TooLarge = part.Magnitude >= Limit;
     };
     long long taken = 0;
-    for (std::size_t j = digitsStart; j < digitsEnd && taken < integerDigits && !part.TooLarge; ++j) {
-        if (text[j] == '.') {
-            continue;
+    for (const std::string_view digits : {number.Integer, number.Fraction}) {
+        for (std::size_t j = 0; j < digits.size() && taken < integerDigits && !part.TooLarge; ++j, ++taken) {
+            append(static_cast<unsigned>(digits[j] - '0'));
         }
-        ++taken;
-        append(static_cast<unsigned>(text[j] - '0'));
     }
     // Digits the exponent moves past the last one written are zeros.
     for (; taken < integerDigits && part.Magnitude != 0 && !part.TooLarge; ++taken) {
         append(0);
     }
-    part.Negative = negative && part.Magnitude != 0;
+    part.Negative = number.Negative && part.Magnitude != 0;
     return part;
 }

@@ -1,11 +1,13 @@
 // The decimal type's text: reading an equation's numbers (plain, signed,
-// with an exponent, or with more digits than fit, rounded half to even) and
-// writing a value in at most 15 significant digits, with an exponent
-// beyond them. Each conversion is O(length of the text) and allocates
-// nothing but the std::string a caller asks for.
+// with an exponent, or with more digits than fit, rounded half to even, all
+// by the grammar of NumberText.h) and writing a value: the decimal kind with
+// every digit it holds, the double kind in at most 15 significant digits,
+// with an exponent beyond them. Each conversion is O(length of the text)
+// and allocates nothing but the std::string a caller asks for.
 #include "Decimal.h"
 
 #include "DecimalInternal.h"
+#include "NumberText.h"
 
 #include <charconv>
 #include <cmath>
@@ -14,15 +16,6 @@
 using namespace decimal_detail;
 
 namespace {
-
-// Steps over a leading "+" or "-"; whether it was "-".
-inline bool ReadSign(const char*& p, const char* end)
-{
-    if (p != end && (*p == '+' || *p == '-')) {
-        return *p++ == '-';
-    }
-    return false;
-}
 
 // Writes x < 10^8 as exactly eight digits at out.
 inline void WriteEightDigits(std::uint32_t x, char* out)
@@ -68,91 +61,54 @@ char* WriteDigits(u128 v, char* end)
     return first;
 }
 
-// Any text the type reads: exponents, more digits than fit, leading zeros.
-TDecimal FromTextGeneral(std::string_view text)
+// Any number the type reads: exponents, more digits than fit, leading zeros.
+TDecimal FromTextGeneral(const TNumberText& number)
 {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const bool negative = ReadSign(p, end);
-
     // Significant digits (leading zeros dropped) go into the mantissa; up to
     // 38 of them are kept exactly, the rest only count as a non-zero tail.
-    constexpr int MaxKept = 38;
+    constexpr long long MaxKept = 38;
     std::uint64_t head = 0; // the first digits, up to 19
     std::uint64_t tail = 0; // the following ones, up to 19
     int headDigits = 0;
     int tailDigits = 0;
-    int significant = 0;   // all significant digits seen
-    int integerDigits = 0; // significant digits before the point
-    bool dropped = false;  // a non-zero digit beyond the kept ones
-    bool anyDigit = false;
-    bool point = false;
-    for (; p != end; ++p) {
-        const char c = *p;
-        if (c == '.') {
-            if (point) {
-                return TDecimal::Failed(TDecimalStatus::NotANumber);
+    long long significant = 0;   // all significant digits seen
+    long long integerDigits = 0; // significant digits before the point
+    bool dropped = false;        // a non-zero digit beyond the kept ones
+    auto take = [&](std::string_view digits, bool beforePoint) {
+        for (const char c : digits) {
+            const auto digit = static_cast<unsigned>(c - '0');
+            if (significant == 0 && digit == 0) {
+                if (!beforePoint) {
+                    --integerDigits; // a zero between the point and the first significant digit
+                }
+                continue;
             }
-            point = true;
-            continue;
-        }
-        if (c < '0' || c > '9') {
-            break;
-        }
-        anyDigit = true;
-        const unsigned digit = static_cast<unsigned>(c - '0');
-        if (significant == 0 && digit == 0) {
-            if (point) {
-                --integerDigits; // a zero between the point and the first significant digit
+            if (significant < MaxDigits64) {
+                head = head * 10 + digit;
+                ++headDigits;
+            } else if (significant < MaxKept) {
+                tail = tail * 10 + digit;
+                ++tailDigits;
+            } else {
+                dropped |= digit != 0;
             }
-            continue;
+            ++significant;
+            if (beforePoint) {
+                ++integerDigits;
+            }
         }
-        if (significant < MaxDigits64) {
-            head = head * 10 + digit;
-            ++headDigits;
-        } else if (significant < MaxKept) {
-            tail = tail * 10 + digit;
-            ++tailDigits;
-        } else {
-            dropped |= digit != 0;
-        }
-        ++significant;
-        if (!point) {
-            ++integerDigits;
-        }
-    }
-    if (!anyDigit) {
-        return TDecimal::Failed(TDecimalStatus::NotANumber);
-    }
-
-    long long exponent = 0;
-    if (p != end && (*p == 'E' || *p == 'e')) {
-        ++p;
-        bool exponentNegative = false;
-        if (p != end && (*p == '+' || *p == '-')) {
-            exponentNegative = *p++ == '-';
-        }
-        if (p == end) {
-            return TDecimal::Failed(TDecimalStatus::NotANumber);
-        }
-        for (; p != end && *p >= '0' && *p <= '9'; ++p) {
-            exponent = std::min<long long>(exponent * 10 + (*p - '0'), 1'000'000'000);
-        }
-        if (exponentNegative) {
-            exponent = -exponent;
-        }
-    }
-    if (p != end) {
-        return TDecimal::Failed(TDecimalStatus::NotANumber);
-    }
+    };
+    take(number.Integer, true);
+    take(number.Fraction, false);
     if (significant == 0) {
         return Pack(0, 0, false);
     }
 
-    // value = mantissa * 10^(integerDigits + exponent - kept)
+    // value = mantissa * 10^(integerDigits + exponent - kept); the exponent's
+    // limit keeps the sum far from overflowing.
     const int kept = headDigits + tailDigits;
     const u128 mantissa = static_cast<u128>(head) * Pow10u64(tailDigits) + tail;
-    const long long scale = static_cast<long long>(kept) - integerDigits - exponent;
+    const long long scale = kept - integerDigits - number.Exponent;
     if (scale < 0) {
         // A whole number with -scale zeros to append: 29 digits at most fit.
         if (dropped || kept - scale > 29) {
@@ -160,108 +116,69 @@ TDecimal FromTextGeneral(std::string_view text)
         }
         TWideInteger n(mantissa);
         n.MultiplyPow10(static_cast<int>(-scale));
-        return n.FitsMagnitude() ? Pack(n.Low128(), 0, negative) : TDecimal::Failed(TDecimalStatus::Overflow);
+        return n.FitsMagnitude() ? Pack(n.Low128(), 0, number.Negative) : TDecimal::Failed(TDecimalStatus::Overflow);
     }
     if (scale > MaxScale + MaxKept + 1) {
         return Pack(0, 0, false); // below half of the smallest step at any scale
     }
     if (!dropped && scale <= MaxScale && mantissa < MagnitudeLimit) {
-        return Pack(mantissa, static_cast<int>(scale), negative);
+        return Pack(mantissa, static_cast<int>(scale), number.Negative);
     }
     // Dropped digits lie below the rounding point: at most 29 of the 38 kept
     // digits fit, so rounding always removes some of them.
     return RoundToFit(TWideInteger(mantissa), static_cast<int>(scale), dropped ? TFraction::BelowHalf : TFraction::Zero,
-                      negative);
+                      number.Negative);
 }
 
 } // namespace
 
 TDecimal DecimalFromText(std::string_view text)
 {
-    // The common shape first: [sign] digits [. digits], at most 38 digits
-    // in all, no exponent, a scale of at most 28 and a magnitude that fits.
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const bool negative = ReadSign(p, end);
+    // The common shape first: no exponent, at most 38 digits in all, a scale
+    // of at most 28 and a magnitude that fits; its digits gathered as read.
     std::uint64_t head = 0;
     std::uint64_t tail = 0;
-    int digits = 0;
-    int fractionDigits = 0;
-    auto take = [&](unsigned digit) {
+    std::size_t digits = 0;
+    TNumberText number;
+    const bool read = ReadNumberText(text, number, [&](unsigned digit) {
         if (digits < MaxDigits64) {
             head = head * 10 + digit;
         } else {
             tail = tail * 10 + digit;
         }
         ++digits;
-    };
-    for (unsigned digit; p != end && (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p) {
-        take(digit);
+    });
+    if (!read) {
+        return TDecimal::Failed(TDecimalStatus::NotANumber);
     }
-    if (p != end && *p == '.') {
-        const char* const fractionStart = ++p;
-        for (unsigned digit; p != end && (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p) {
-            take(digit);
-        }
-        fractionDigits = static_cast<int>(p - fractionStart);
+    if (number.HasExponent || digits > 38 || number.Fraction.size() > MaxScale) {
+        return FromTextGeneral(number);
     }
-    if (p != end || digits == 0 || digits > 38 || fractionDigits > MaxScale) {
-        return FromTextGeneral(text);
-    }
-    const u128 magnitude =
-        digits <= MaxDigits64 ? head : static_cast<u128>(head) * Pow10u64(digits - MaxDigits64) + tail;
+    const u128 magnitude = digits <= MaxDigits64
+                               ? head
+                               : static_cast<u128>(head) * Pow10u64(static_cast<int>(digits) - MaxDigits64) + tail;
     if (magnitude >= MagnitudeLimit) {
-        return FromTextGeneral(text);
+        return FromTextGeneral(number);
     }
-    return Pack(magnitude, fractionDigits, negative);
+    return Pack(magnitude, static_cast<int>(number.Fraction.size()), number.Negative);
 }
 
 std::string DecimalTextWithoutExponent(std::string_view text)
 {
-    const std::size_t e = text.find_first_of("Ee");
-    if (e == std::string_view::npos) {
-        return std::string(text);
-    }
-    const std::string_view mantissa = text.substr(0, e);
-    std::string_view exponentText = text.substr(e + 1);
-
-    const bool negative = !mantissa.empty() && mantissa[0] == '-';
-    const std::size_t start = !mantissa.empty() && (mantissa[0] == '-' || mantissa[0] == '+') ? 1 : 0;
-    std::string digits;
-    std::size_t integerDigits = std::string_view::npos;
-    for (std::size_t i = start; i < mantissa.size(); ++i) {
-        if (mantissa[i] >= '0' && mantissa[i] <= '9') {
-            digits += mantissa[i];
-        } else if (mantissa[i] == '.' && integerDigits == std::string_view::npos) {
-            integerDigits = digits.size();
-        } else {
-            return std::string(text);
-        }
-    }
-    if (integerDigits == std::string_view::npos) {
-        integerDigits = digits.size();
-    }
-
-    const bool exponentNegative = !exponentText.empty() && exponentText[0] == '-';
-    if (!exponentText.empty() && (exponentText[0] == '-' || exponentText[0] == '+')) {
-        exponentText.remove_prefix(1);
-    }
     // Results reach 10^29 and go down to a double's 10^-324: far beyond
     // that, the text is no result and stays as it is.
     constexpr long long Farthest = 400;
-    long long exponent = 0;
-    for (const char c : exponentText) {
-        if (c < '0' || c > '9' || exponent > Farthest) {
-            return std::string(text);
-        }
-        exponent = exponent * 10 + (c - '0');
-    }
-    if (digits.empty() || exponentText.empty() || exponent > Farthest) {
+    TNumberText number;
+    if (!ReadNumberText(text, number) || !number.HasExponent || number.Exponent > Farthest ||
+        number.Exponent < -Farthest) {
         return std::string(text);
     }
+    std::string digits;
+    digits.reserve(number.Integer.size() + number.Fraction.size());
+    digits.append(number.Integer).append(number.Fraction);
 
     // The point moves by the exponent; zeros fill the places it passes.
-    const long long point = static_cast<long long>(integerDigits) + (exponentNegative ? -exponent : exponent);
+    const long long point = static_cast<long long>(number.Integer.size()) + number.Exponent;
     if (point <= 0) {
         digits.insert(0, static_cast<std::size_t>(1 - point), '0');
     } else if (point > static_cast<long long>(digits.size())) {
@@ -278,7 +195,7 @@ std::string DecimalTextWithoutExponent(std::string_view text)
         digits.resize(lastKept + 1);
         digits.insert(pointAt, 1, '.');
     }
-    return (negative && digits != "0" ? "-" : "") + digits;
+    return (number.Negative && digits != "0" ? "-" : "") + digits;
 }
 
 std::string DecimalToText(TDecimal value)

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "Fonts.h"
 #include "NativeWidgets.h"
@@ -119,16 +120,16 @@ void TfrmCalculator::StyleResultFields()
     if (wxSystemSettings::GetAppearance().IsUsingDarkBackground()) {
         face = face.ChangeLightness(111);
     }
-    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory}) {
-        field->SetBackgroundColour(face);
-    }
     // On that background the theme's own text colour for it, light or dark.
     const wxColour text = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
-    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary, txtMemory}) {
+    std::vector<wxTextCtrl*> fields(ResultFields.begin(), ResultFields.end());
+    fields.push_back(txtMemory);
+    for (wxTextCtrl* field : fields) {
+        field->SetBackgroundColour(face);
         field->SetForegroundColour(text);
     }
 
-    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
+    for (wxTextCtrl* field : ResultFields) {
         field->Bind(wxEVT_TEXT, [field](wxCommandEvent& event) {
             UpdateScrollCue(field);
             event.Skip();
@@ -181,12 +182,59 @@ void TfrmCalculator::PlaceOnScreen()
 
 void TfrmCalculator::BuildControls()
 {
+    BuildMenus();
+    wxToolBar* toolBar = BuildToolbar();
+
+    // The panel: the equation box above a row of the result column and the
+    // steps box.
+    pnlMain = new wxPanel(this, ids::pnlMain, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+    auto* panelSizer = new wxBoxSizer(wxHORIZONTAL);
+    pnlMain->SetSizer(panelSizer);
+    auto* content = new wxBoxSizer(wxVERTICAL);
+    panelSizer->Add(content, 1, wxEXPAND | wxALL, OuterBorder);
+
+    cboEquation = new wxComboBox(pnlMain, ids::cboEquation, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, nullptr,
+                                 wxCB_DROPDOWN | EquationBoxStyle());
+    AllowLongestText(cboEquation);
+    cboEquation->SetFont(FieldFont());
+    // TRANSLATORS: what a screen reader says for the equation box; never shown.
+    SetAccessibleName(cboEquation, _("Equation"));
+    content->Add(cboEquation, 0, wxEXPAND);
+
+    auto* resultsAndSteps = new wxBoxSizer(wxHORIZONTAL);
+    content->Add(resultsAndSteps, 1, wxEXPAND | wxTOP, EquationGap);
+    BuildResultColumn(resultsAndSteps);
+    BuildSteps(resultsAndSteps);
+
+    // GTK's tool buttons are wider than those the field widths were chosen
+    // for. The result column is what the steps-hidden view shows, and a
+    // narrower column would cut the last tools off: widen its fields instead.
+    const int shortfall = toolBar->GetBestSize().x - StepsHiddenClientSize().x;
+    if (shortfall > 0) {
+        for (wxTextCtrl* field : ResultFields) {
+            field->SetMinSize(field->GetMinSize() + wxSize(shortfall, 0));
+        }
+    }
+    NaturalColumnSize = ResultColumn->CalcMin();
+
+    // The toolbar takes no keyboard focus: its commands have keys of their
+    // own, which work wherever the focus is. The menus stay as they are.
+    // They are looked up before any control sees the key: GTK's entry reads
+    // Ctrl+M as Enter before an accelerator table is asked.
+    Bind(wxEVT_CHAR_HOOK, &TfrmCalculator::OnCommandKey, this);
+
+    // Smaller than the result column alone, controls would overlap.
+    SetMinClientSize(StepsHiddenClientSize());
+}
+
+void TfrmCalculator::BuildMenus()
+{
     auto* menuBar = new wxMenuBar;
     auto* fileMenu = new wxMenu;
     fileMenu->Append(ids::mnuExit, _("E&xit"), wxEmptyString, wxITEM_NORMAL);
     auto* viewMenu = new wxMenu;
-    viewMenu->Append(ids::mnuSteps, _("&Steps"), wxEmptyString, wxITEM_CHECK);
-    viewMenu->Check(ids::mnuSteps, true);
+    mnuSteps = viewMenu->Append(ids::mnuSteps, _("&Steps"), wxEmptyString, wxITEM_CHECK);
+    mnuSteps->Check(true);
     auto* helpMenu = new wxMenu;
     helpMenu->Append(ids::mnuHelpTopics, _("&Help Topics\tF1"), wxEmptyString, wxITEM_NORMAL);
     helpMenu->AppendSeparator();
@@ -195,7 +243,10 @@ void TfrmCalculator::BuildControls()
     menuBar->Append(viewMenu, _("&View"));
     menuBar->Append(helpMenu, _("&Help"));
     SetMenuBar(menuBar);
+}
 
+wxToolBar* TfrmCalculator::BuildToolbar()
+{
     wxToolBar* toolBar = CreateToolBar(wxTB_FLAT | wxTB_HORIZONTAL, ids::Toolbar);
     toolBar->SetToolBitmapSize(wxSize(16, 16));
     // The monochrome glyphs in the theme's text colour: black on a dark
@@ -212,114 +263,72 @@ void TfrmCalculator::BuildControls()
     toolBar->Realize();
     SetToolBar(toolBar);
     NameToolbarTools(toolBar);
+    return toolBar;
+}
 
-    pnlMain = new wxPanel(this, ids::pnlMain, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+// The Result box with a row per result field, and the memory row below it.
+void TfrmCalculator::BuildResultColumn(wxSizer* row)
+{
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    row->Add(column, 0, wxRIGHT, ColumnGap);
+    ResultColumn = column;
 
-    auto* s1 = new wxBoxSizer(wxHORIZONTAL);
-    pnlMain->SetSizer(s1);
-    auto* s2 = new wxBoxSizer(wxVERTICAL);
-    s1->Add(s2, 1, wxEXPAND | wxALL, OuterBorder);
-
-    cboEquation = new wxComboBox(pnlMain, ids::cboEquation, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, nullptr,
-                                 wxCB_DROPDOWN | EquationBoxStyle());
-    AllowLongestText(cboEquation);
-    cboEquation->SetFont(FieldFont());
-    s2->Add(cboEquation, 0, wxEXPAND, 4);
-
-    auto* s3 = new wxBoxSizer(wxHORIZONTAL);
-    s2->Add(s3, 1, wxEXPAND | wxTOP, EquationGap);
-    auto* s4 = new wxBoxSizer(wxVERTICAL);
-    s3->Add(s4, 0, wxRIGHT, ColumnGap);
-    ResultColumn = s4;
-
-    auto* resultBox = new wxStaticBox(pnlMain, wxID_ANY, _("Result"));
-    auto* s5 = new wxStaticBoxSizer(resultBox, wxVERTICAL);
-    s4->Add(s5, 0, wxEXPAND | wxRIGHT, ResultRightBorder);
-    // Two columns, label and field; rows are added as the cells come. The
-    // fields take the width the column gets beyond its natural one.
+    auto* resultBox = new wxStaticBoxSizer(new wxStaticBox(pnlMain, wxID_ANY, _("Result")), wxVERTICAL);
+    column->Add(resultBox, 0, wxEXPAND | wxRIGHT, ResultRightBorder);
+    // Two columns, label and field. The fields take the width the column
+    // gets beyond its natural one.
     auto* grid = new wxFlexGridSizer(0, 2, 7, FieldGap);
     grid->AddGrowableCol(1);
-    s5->Add(grid, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 3);
+    resultBox->Add(grid, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 3);
 
     // The result fields and the memory field are one family: one font, one
-    // style, one height, and wide enough for the widest result.
-    const long fieldStyle = wxTE_READONLY | wxNO_BORDER;
-    auto newField = [&](wxWindowID id) {
-        auto* field = new wxTextCtrl(pnlMain, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, fieldStyle);
+    // style, one height, and wide enough for the widest result. Screen
+    // readers say the labels' names for them.
+    auto newField = [&](wxWindowID id, const char* name) {
+        auto* field =
+            new wxTextCtrl(pnlMain, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxTE_READONLY | wxNO_BORDER);
         field->SetFont(FieldFont());
+        SetAccessibleName(field, wxGetTranslation(name));
         return field;
     };
-    auto addResultRow = [&](const wxString& label, int labelWidth, wxWindowID id) {
-        grid->Add(NewLabel(pnlMain, label, labelWidth), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 1);
-        wxTextCtrl* field = newField(id);
-        grid->Add(field, 0, wxEXPAND);
-        return field;
-    };
-    txtDecimal = addResultRow(_("Decimal:"), 67, ids::txtDecimal);
-    txtHexadecimal = addResultRow(_("Hexadecimal:"), wxDefaultCoord, ids::txtHexadecimal);
-    txtOctal = addResultRow(_("Octal:"), wxDefaultCoord, ids::txtOctal);
-    txtBinary = addResultRow(_("Binary:"), wxDefaultCoord, ids::txtBinary);
+    for (std::size_t i = 0; i < ResultFieldCount; ++i) {
+        const TResultField& row = ResultFieldTable[i];
+        grid->Add(NewLabel(pnlMain, wxGetTranslation(row.Label), row.LabelWidth), 0, wxALIGN_CENTER_VERTICAL | wxLEFT,
+                  1);
+        ResultFields[i] = newField(row.Id, row.Name);
+        grid->Add(ResultFields[i], 0, wxEXPAND);
+    }
 
-    auto* s6 = new wxBoxSizer(wxHORIZONTAL);
-    s4->Add(s6, 0, wxEXPAND | wxTOP | wxRIGHT, ResultRightBorder);
-    s6->Add(NewLabel(pnlMain, _("Memory:"), 57), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, FieldGap);
-    txtMemory = newField(ids::txtMemory);
+    auto* memoryRow = new wxBoxSizer(wxHORIZONTAL);
+    column->Add(memoryRow, 0, wxEXPAND | wxTOP | wxRIGHT, ResultRightBorder);
+    memoryRow->Add(NewLabel(pnlMain, _("Memory:"), 57), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, FieldGap);
+    // TRANSLATORS: what a screen reader says for the memory field; never shown.
+    txtMemory = newField(ids::txtMemory, wxTRANSLATE("Memory"));
     // Its right edge is the Result box's.
-    s6->Add(txtMemory, 1, wxALIGN_CENTER_VERTICAL);
+    memoryRow->Add(txtMemory, 1, wxALIGN_CENTER_VERTICAL);
 
     int textWidth = 0;
     for (const char* text : WidestResults) {
-        textWidth = std::max(textWidth, txtBinary->GetTextExtent(text).x);
+        textWidth = std::max(textWidth, txtMemory->GetTextExtent(text).x);
     }
-    const wxSize best = txtBinary->GetSizeFromTextSize(textWidth);
+    const wxSize best = txtMemory->GetSizeFromTextSize(textWidth);
     // Room above and below the digits, so the row reads as a field.
-    const int height = std::max(best.y, txtBinary->GetCharHeight() + 2 * FieldTextMargin);
-    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
+    const int height = std::max(best.y, txtMemory->GetCharHeight() + 2 * FieldTextMargin);
+    for (wxTextCtrl* field : ResultFields) {
         field->SetMinSize(wxSize(best.x, height));
     }
     txtMemory->SetMinSize(wxSize(wxDefaultCoord, height));
-    // Screen readers say the labels' names for the fields.
-    // TRANSLATORS: what a screen reader says for the equation box, and below
-    // for the result and memory fields; never shown.
-    SetAccessibleName(cboEquation, _("Equation"));
-    const std::pair<wxTextCtrl*, const char*> fieldNames[] = {
-        {txtDecimal, wxTRANSLATE("Decimal")}, {txtHexadecimal, wxTRANSLATE("Hexadecimal")},
-        {txtOctal, wxTRANSLATE("Octal")},     {txtBinary, wxTRANSLATE("Binary")},
-        {txtMemory, wxTRANSLATE("Memory")},
-    };
-    for (const auto& [field, name] : fieldNames) {
-        SetAccessibleName(field, wxGetTranslation(name));
-    }
+}
 
+void TfrmCalculator::BuildSteps(wxSizer* row)
+{
     txtSteps = new TStepsView(pnlMain, ids::txtSteps, wxDefaultPosition, StepsBoxSize);
     txtSteps->SetFont(FieldFont());
     StepsBoxWidth = std::max(StepsBoxSize.x, StepsBoxColumns * txtSteps->GetCharWidth());
     // The box takes whatever width the result column leaves, down to none at
     // all: that is how the steps-hidden view hides it.
     txtSteps->SetMinSize(wxSize(0, std::max(StepsBoxSize.y, txtSteps->HeightForRows(StepsBoxRows))));
-    s3->Add(txtSteps, 1, wxEXPAND | wxTOP, StepsTopBorder);
-
-    // GTK's tool buttons are wider than those the field widths were chosen
-    // for. The result column is what the steps-hidden view shows, and a
-    // narrower column would cut the last tools off: widen its fields instead.
-    const int shortfall = toolBar->GetBestSize().x - StepsHiddenClientSize().x;
-    if (shortfall > 0) {
-        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
-            field->SetMinSize(field->GetMinSize() + wxSize(shortfall, 0));
-        }
-    }
-    NaturalColumnSize = ResultColumn->CalcMin();
-
-    // The toolbar takes no keyboard focus: its commands have keys of their
-    // own, which work wherever the focus is. The menus stay as they are.
-    // They are looked up before any control sees the key: GTK's entry reads
-    // Ctrl+M as Enter before an accelerator table is asked.
-    Bind(wxEVT_CHAR_HOOK, &TfrmCalculator::OnCommandKey, this);
-
-    // Smaller than the result column alone, controls would overlap.
-    SetMinClientSize(StepsHiddenClientSize());
-
-    mnuSteps = viewMenu->FindItem(ids::mnuSteps);
+    row->Add(txtSteps, 1, wxEXPAND | wxTOP, StepsTopBorder);
 }
 
 wxSize TfrmCalculator::StepsHiddenClientSize() const
@@ -353,9 +362,10 @@ void TfrmCalculator::FitInto(const wxSize& area)
     if (excess > 0) {
         const int toolbar = GetToolBar() != nullptr ? GetToolBar()->GetBestSize().x : 0;
         const int spare = StepsHiddenClientSize().x - toolbar;
-        const int narrowest = txtBinary->GetSizeFromTextSize(FieldMinColumns * txtBinary->GetCharWidth()).x;
-        const int cut = std::max(0, std::min({excess, txtBinary->GetMinSize().x - narrowest, spare}));
-        for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
+        const wxTextCtrl* sample = DecimalField(); // all of one font and width
+        const int narrowest = sample->GetSizeFromTextSize(FieldMinColumns * sample->GetCharWidth()).x;
+        const int cut = std::max(0, std::min({excess, sample->GetMinSize().x - narrowest, spare}));
+        for (wxTextCtrl* field : ResultFields) {
             field->SetMinSize(wxSize(field->GetMinSize().x - cut, field->GetMinSize().y));
         }
         ResultColumn->SetMinSize(wxDefaultSize);

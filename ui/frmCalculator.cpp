@@ -112,8 +112,8 @@ TfrmCalculator::TfrmCalculator(wxWindow* parent, wxWindowID id, const wxString& 
     });
     txtMemory->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK, wxMouseEventHandler(TfrmCalculator::OnMemoryDoubleClick),
                        nullptr, this);
-    txtDecimal->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
-                        wxMouseEventHandler(TfrmCalculator::OnDecimalDoubleClick), nullptr, this);
+    DecimalField()->Connect(wxID_ANY, wxID_ANY, wxEVT_LEFT_DCLICK,
+                            wxMouseEventHandler(TfrmCalculator::OnDecimalDoubleClick), nullptr, this);
     pnlMain->Bind(wxEVT_SIZE, &TfrmCalculator::OnPanelSize, this);
     const std::string directory = ExecutableDirectory();
     IniFileName = SettingsFilePath(directory);
@@ -148,10 +148,7 @@ bool TfrmCalculator::Create(wxWindow* parent, wxWindowID id, const wxString& cap
 {
     pnlMain = nullptr;
     cboEquation = nullptr;
-    txtDecimal = nullptr;
-    txtHexadecimal = nullptr;
-    txtOctal = nullptr;
-    txtBinary = nullptr;
+    ResultFields.fill(nullptr);
     txtMemory = nullptr;
     txtSteps = nullptr;
 
@@ -275,14 +272,12 @@ void TfrmCalculator::Calculate()
     }
 
     const TIntegerPart integerPart = ResultIntegerPart(equation);
-    txtDecimal->SetValue(wxString::FromUTF8(equation));
-    // Digits, or the words that say there are too many of them.
-    auto inBase = [&](const std::string& text) {
-        return integerPart.TooLarge ? wxGetTranslation(wxString::FromUTF8(text)) : wxString::FromUTF8(text);
-    };
-    txtHexadecimal->SetValue(inBase(IntegerPartToHexadecimal(integerPart)));
-    txtOctal->SetValue(inBase(IntegerPartToOctal(integerPart)));
-    txtBinary->SetValue(inBase(IntegerPartToBinary(integerPart)));
+    for (std::size_t i = 0; i < ResultFieldCount; ++i) {
+        const auto digits = ResultFieldTable[i].Digits;
+        // The result itself; digits, or the words that say there are too many of them.
+        const wxString text = wxString::FromUTF8(digits != nullptr ? digits(integerPart) : equation);
+        ResultFields[i]->SetValue(digits != nullptr && integerPart.TooLarge ? wxGetTranslation(text) : text);
+    }
 
     // Selected, so that the next typed character starts a new equation.
     cboEquation->SetSelection(0, static_cast<long>(cboEquation->GetValue().length()));
@@ -308,7 +303,7 @@ void TfrmCalculator::ShowEngineError(std::string_view message, std::size_t posit
     // The steps reported before the fault are on screen while the box is up,
     // the last with the operation that failed marked; the results of an
     // earlier equation are not.
-    for (wxTextCtrl* field : {txtDecimal, txtHexadecimal, txtOctal, txtBinary}) {
+    for (wxTextCtrl* field : ResultFields) {
         field->Clear();
     }
     wxString text = wxGetTranslation(wxString::FromUTF8(message.data(), message.size()));
@@ -458,8 +453,8 @@ void TfrmCalculator::OnDecimalDoubleClick(wxMouseEvent&)
 {
     // The last result starts a new equation; nothing is calculated. A power
     // may have given it in exponent form, which equations do not take.
-    Editor->ReplaceAll(wxString::FromUTF8(DecimalTextWithoutExponent(txtDecimal->GetValue().utf8_string())));
-    FocusEquationEnd(txtDecimal);
+    Editor->ReplaceAll(wxString::FromUTF8(DecimalTextWithoutExponent(DecimalField()->GetValue().utf8_string())));
+    FocusEquationEnd(DecimalField());
 }
 
 // The first click of a double-click has already put the focus into the
@@ -500,7 +495,7 @@ void TfrmCalculator::OnCommandKey(wxKeyEvent& event)
 void TfrmCalculator::OnCopyDecimal(wxCommandEvent&)
 {
     // As a double-click inserts it: written out, as equations take it.
-    const wxString result = wxString::FromUTF8(DecimalTextWithoutExponent(txtDecimal->GetValue().utf8_string()));
+    const wxString result = wxString::FromUTF8(DecimalTextWithoutExponent(DecimalField()->GetValue().utf8_string()));
     if (!result.empty() && wxTheClipboard->Open()) {
         wxTheClipboard->SetData(new wxTextDataObject(result));
         KeepClipboardAfterExit();

@@ -10,6 +10,7 @@
 #include <wx/icon.h>
 #include <wx/timer.h>
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "EquationEngine.h"
+#include "ResultFields.h"
 
 class wxComboBox;
 class wxMenuItem;
@@ -101,6 +103,12 @@ private:
     void FitIntoScreen();
     // The result fields' colours, and their scroll cues kept up to date.
     void StyleResultFields();
+    // The parts of the window, in the order BuildControls makes them.
+    void BuildMenus();
+    wxToolBar* BuildToolbar();
+    void BuildResultColumn(wxSizer* row);
+    void BuildSteps(wxSizer* row);
+    wxTextCtrl* DecimalField() const { return ResultFields.front(); }
     // Centred in the work area at the size the view state gave.
     void PlaceOnScreen();
     void LoadSettings();
@@ -118,10 +126,8 @@ private:
 
     wxPanel* pnlMain = nullptr;
     wxComboBox* cboEquation = nullptr;
-    wxTextCtrl* txtDecimal = nullptr;
-    wxTextCtrl* txtHexadecimal = nullptr;
-    wxTextCtrl* txtOctal = nullptr;
-    wxTextCtrl* txtBinary = nullptr;
+    // As ResultFieldTable lists them; the decimal field first.
+    std::array<wxTextCtrl*, ResultFieldCount> ResultFields{};
     wxTextCtrl* txtMemory = nullptr;
     TStepsView* txtSteps = nullptr;
     wxMenuItem* mnuSteps = nullptr;
