@@ -67,7 +67,6 @@ bool Application::OnInit()
     // the contents tree's hidden root).
     wxDISABLE_ASSERTS_IN_RELEASE_BUILD();
 
-    FinishToolkitStart();
     SetApplicationId(OV_APP_ID);
     UseUserLanguage(DirectoryOf(ExecutablePath()));
 
@@ -82,10 +81,8 @@ bool Application::OnInit()
     SetTopWindow(window);
     // A logout or kill closes the window as its close button does.
     CloseOnEndSignals(&CloseFromOutside);
+    // The window is made, and with it its fonts: what was begun for the
+    // start is done.
+    FinishToolkitStart();
     return true;
-}
-
-int Application::OnExit()
-{
-    return wxApp::OnExit();
 }

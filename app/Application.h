@@ -9,7 +9,6 @@ class Application : public wxApp {
 public:
     Application();
     bool OnInit() override;
-    int OnExit() override;
     // Left to right in every locale: the window's texts are English and
     // equations read left to right. Asking the locale instead makes the
     // library build its whole table of languages at start-up.

@@ -70,14 +70,9 @@ series() {
 series "no window manager"
 
 if command -v openbox >/dev/null; then
-    openbox >/dev/null 2>&1 &
-    wm=$!
-    trap 'kill "$wm" 2>/dev/null; rm -rf "$scratch"' EXIT
-    # The manager owns the screen once it has set its supporting window.
-    for _ in $(seq 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-        sleep 0.05
-    done
+    source "$(dirname "$0")/../tests/support/window.sh"
+    start_window_manager
+    trap 'kill "$window_manager" 2>/dev/null; rm -rf "$scratch"' EXIT
     series "openbox"
 else
     echo "openbox is not installed: no figures with a window manager" >&2

@@ -26,15 +26,14 @@ trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$work"' EXIT
 cp -r "$(dirname "$program")/." "$work/bin"
 rm -f "$work/bin/ovCalculator.ini"
 export HOME=$work XDG_CONFIG_HOME=$work/config GTK_THEME=Adwaita
-openbox >/dev/null 2>&1 &
-sleep 1
+source tests/support/window.sh
+start_window_manager
 
 # shoot LOCALE PNG: the window in LOCALE, after (2+3)*4^2-10/4.
 shoot() {
     rm -f "$work/bin/ovCalculator.ini"
-    LANG=$1 LANGUAGE= LC_ALL= "$work/bin/ovCalculator" >/dev/null 2>&1 &
-    local program=$! window
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Orvandale Calculator$' | head -n 1)
+    start_window "Orvandale Calculator" env LANG="$1" LANGUAGE= LC_ALL= "$work/bin/ovCalculator"
+    local program=$window_pid window=$window_id
     # A size that shows the steps and the results without empty space.
     xdotool windowsize "$window" 1100 340
     sleep 1

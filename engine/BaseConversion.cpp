@@ -25,14 +25,6 @@ std::string ToBase(bool negative, TUInt128 magnitude, unsigned bitsPerDigit)
     return std::string(at, end);
 }
 
-std::string ToBase(std::int64_t value, unsigned bitsPerDigit)
-{
-    // The magnitude of the most negative value only exists unsigned.
-    const std::uint64_t magnitude =
-        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    return ToBase(value < 0, magnitude, bitsPerDigit);
-}
-
 std::string ToBase(const TIntegerPart& part, unsigned bitsPerDigit)
 {
     return part.TooLarge ? std::string(MessageBeyondIntegerPartBits)
@@ -40,21 +32,6 @@ std::string ToBase(const TIntegerPart& part, unsigned bitsPerDigit)
 }
 
 } // namespace
-
-std::string IntToBinary(std::int64_t value)
-{
-    return ToBase(value, 1);
-}
-
-std::string IntToOctal(std::int64_t value)
-{
-    return ToBase(value, 3);
-}
-
-std::string IntToHexadecimal(std::int64_t value)
-{
-    return ToBase(value, 4);
-}
 
 std::string IntegerPartToBinary(const TIntegerPart& part)
 {

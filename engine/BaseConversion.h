@@ -1,6 +1,6 @@
-// Integers as sign-and-magnitude text in base 2, 8 and 16: an optional '-',
-// then the digits of the absolute value, no prefix, no padding ("-FF", not
-// a two's-complement pattern).
+// The integer part of a result as sign-and-magnitude text in base 2, 8 and
+// 16: an optional '-', then the digits of the absolute value, no prefix, no
+// padding ("-FF", not a two's-complement pattern), upper-case digits.
 #pragma once
 
 #include "EquationEngine.h" // OV_MESSAGE
@@ -10,10 +10,6 @@
 #include <string_view>
 
 #include "Decimal.h"
-
-std::string IntToBinary(std::int64_t value);
-std::string IntToOctal(std::int64_t value);
-std::string IntToHexadecimal(std::int64_t value); // upper-case digits
 
 // The integer part of a result, exact for every value the decimal type
 // holds: at most 96 bits, so at most 96, 32 and 24 digits.

@@ -54,7 +54,6 @@ private:
     // input (entering, leaving, clicks); GTK's native label has none.
     wxGenericStaticText* lblWebLink = nullptr;
     wxBitmap IconBitmap;
-    // The dialog's size as its controls need it, worked out once.
 
     void OnShown(wxShowEvent& event);
     void FitToContents();

@@ -159,16 +159,6 @@ bool TfrmCalculator::Create(wxWindow* parent, wxWindowID id, const wxString& cap
     return true;
 }
 
-wxBitmap TfrmCalculator::FindBitmap(const wxString& name)
-{
-    return ToolBitmap(name);
-}
-
-wxIcon TfrmCalculator::FindIcon(const wxString& name)
-{
-    return WindowIcon(name);
-}
-
 void TfrmCalculator::LoadSettings()
 {
     // Until the file it saves to exists, the one beside the program stands in.

@@ -50,11 +50,6 @@ public:
                 long style);
     void BuildControls();
 
-    // The compiled-in images by key ("Images/clear.xpm", ...). Keys compare
-    // exactly, letter case included; an unknown key gives a null image.
-    static wxBitmap FindBitmap(const wxString& name);
-    static wxIcon FindIcon(const wxString& name);
-
     // The calculate command: evaluates the equation box and shows the result.
     void Calculate();
     // Puts an equation at the top of the drop-down, keeping at most ten.
@@ -65,7 +60,6 @@ public:
     wxSize StepsHiddenClientSize() const;
     wxSize StepsShownClientSize() const;
 
-    const std::string& GetIniFileName() const { return IniFileName; }
     const std::string& GetHelpFileName() const { return HelpFileName; }
 
     void OnEquationChar(wxKeyEvent& event);

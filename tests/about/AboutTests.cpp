@@ -43,7 +43,7 @@ protected:
     int OnInvoked(TfrmAbout* shown) const override
     {
         EXPECT_EQ(shown->GetTitle(), OV_EXPECT_CAPTION);
-        EXPECT_EQ(shown->GetId(), 10023);
+        EXPECT_EQ(shown->GetId(), ids::frmAbout);
         return FId;
     }
 
@@ -173,12 +173,12 @@ TEST_F(AboutTest, ScriptedModalShowing)
 TEST_F(AboutTest, ControlsIdsAndStyle)
 {
     auto dialog = MakeDialog();
-    EXPECT_EQ(dialog->GetId(), 10023);
+    EXPECT_EQ(dialog->GetId(), ids::frmAbout);
     EXPECT_FALSE(dialog->HasFlag(wxCLOSE_BOX));
     EXPECT_FALSE(dialog->HasFlag(wxSYSTEM_MENU));
     EXPECT_FALSE(dialog->HasFlag(wxRESIZE_BORDER));
 
-    auto* panel = dynamic_cast<wxPanel*>(dialog->FindWindow(10025));
+    auto* panel = dynamic_cast<wxPanel*>(dialog->FindWindow(ids::pnlAbout));
     ASSERT_NE(panel, nullptr);
     ASSERT_EQ(panel->GetChildren().size(), 5u);
 
@@ -194,7 +194,7 @@ TEST_F(AboutTest, ControlsIdsAndStyle)
 
     auto* link = dynamic_cast<wxStaticTextBase*>(Child(*dialog, 3));
     ASSERT_NE(link, nullptr);
-    EXPECT_EQ(link->GetId(), 10024);
+    EXPECT_EQ(link->GetId(), ids::lblWebLink);
     EXPECT_EQ(link->GetForegroundColour(), wxColour(0, 0, 255));
     EXPECT_TRUE(link->GetFont().GetUnderlined());
     EXPECT_TRUE(link->GetLabelText().StartsWith("https://"));

@@ -4,18 +4,18 @@
 # what a screen reader sees over AT-SPI. Needs a display (xvfb-run).
 #   run.sh PROGRAM CHECK.py APP_ID  (the check gets the window id and the
 #   application's name on the accessibility bus: its application id)
-# Exit 77 (skipped) without python3-pyatspi, at-spi2-core, dbus or xdotool.
+# Exit 77 (skipped) without python3-pyatspi, at-spi2-core, dbus or xdotool,
+# unless they are required (OV_REQUIRE_TOOLS=1).
 set -uo pipefail
+source "$(dirname "$0")/../support/window.sh"
 program=$(realpath "$1")
 check=$(realpath "$2")
 app_id=$3
 python=/usr/bin/python3
 launcher=/usr/libexec/at-spi-bus-launcher
-"$python" -c "import pyatspi" 2>/dev/null || { echo "python3-pyatspi is not installed"; exit 77; }
-[ -x "$launcher" ] || { echo "at-spi2-core is not installed"; exit 77; }
-for tool in dbus-daemon xdotool; do
-    command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 77; }
-done
+"$python" -c "import pyatspi" 2>/dev/null || skip "python3-pyatspi is not installed"
+[ -x "$launcher" ] || skip "at-spi2-core is not installed"
+require dbus-daemon xdotool
 
 scratch=$(mktemp -d)
 pids=()
@@ -37,8 +37,9 @@ groups+=($!)
 sleep 1
 # A copy of the program: its settings file goes beside it, not into the build.
 cp "$program" "$scratch/ovCalculator"
-"$scratch/ovCalculator" >"$scratch/log" 2>&1 </dev/null &
-pids+=($!)
-window=$(timeout 20 xdotool search --sync --name "Orvandale Calculator" | head -1)
+window_log=$scratch/log
+start_window "Orvandale Calculator" "$scratch/ovCalculator"
+pids+=("$window_pid")
+window=$window_id
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 "$python" "$check" "$window" "$app_id"

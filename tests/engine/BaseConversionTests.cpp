@@ -11,6 +11,14 @@ namespace {
 constexpr std::int64_t Max = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t Min = std::numeric_limits<std::int64_t>::min();
 
+TIntegerPart PartOf(std::int64_t value)
+{
+    // The magnitude of the most negative value only exists unsigned.
+    const std::uint64_t magnitude =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    return TIntegerPart{value < 0, magnitude, false};
+}
+
 // Sign and magnitude, never a two's-complement pattern.
 TEST(BaseConversion, SignAndMagnitudeDigits)
 {
@@ -28,9 +36,9 @@ TEST(BaseConversion, SignAndMagnitudeDigits)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Value);
-        EXPECT_EQ(IntToBinary(row.Value), row.Binary);
-        EXPECT_EQ(IntToOctal(row.Value), row.Octal);
-        EXPECT_EQ(IntToHexadecimal(row.Value), row.Hexadecimal);
+        EXPECT_EQ(IntegerPartToBinary(PartOf(row.Value)), row.Binary);
+        EXPECT_EQ(IntegerPartToOctal(PartOf(row.Value)), row.Octal);
+        EXPECT_EQ(IntegerPartToHexadecimal(PartOf(row.Value)), row.Hexadecimal);
     }
 }
 

@@ -229,7 +229,7 @@ public:
 protected:
     int OnInvoked(TfrmAbout* dialog) const override
     {
-        EXPECT_EQ(dialog->GetId(), 10023);
+        EXPECT_EQ(dialog->GetId(), ids::frmAbout);
         EXPECT_EQ(dialog->GetParent(), Owner);
         EXPECT_TRUE(dialog->GetTitle().StartsWith("About "));
         EXPECT_TRUE(dialog->HasFlag(wxCAPTION));

@@ -1,6 +1,7 @@
 // The window in whatever theme and at whatever scale the desktop has: it
 // fits the screen, its fields and glyphs stand out, its icon comes at every
 // size. Run once as the desktop is and once dark at twice the scale.
+#include "WindowImages.h"
 #include "CalculatorFixture.h"
 
 #include <wx/display.h>
@@ -140,7 +141,7 @@ TEST(Images, Theme_ExponentRedReadsOnItsToolbar)
         SCOPED_TRACE(theme.Name);
         EXPECT_GE(Contrast(AccentRed(theme.Ink), theme.Toolbar), 3.0);
         const wxImage designed =
-            RecolouredImage(TfrmCalculator::FindBitmap("Images/exponent.xpm").ConvertToImage(), theme.Ink);
+            RecolouredImage(ToolBitmap("Images/exponent.xpm").ConvertToImage(), theme.Ink);
         bool found = false;
         for (int p = 0; p < 16 * 16; ++p) {
             const unsigned char* rgb = designed.GetData() + 3 * p;

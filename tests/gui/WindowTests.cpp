@@ -6,76 +6,46 @@
 #include <wx/statbox.h>
 
 #include "ToolImages.h"
+#include "WindowImages.h"
 #include <wx/stattext.h>
+
+#include <set>
+#include <string>
 
 namespace {
 
-TEST_F(CalculatorTest, TitleAndId)
+TEST_F(CalculatorTest, TitleAndIcon)
 {
     EXPECT_EQ(Window->GetTitle(), "Orvandale Calculator");
-    EXPECT_EQ(Window->GetId(), 10000);
     EXPECT_TRUE(Window->GetIcon().IsOk());
     EXPECT_FALSE(Window->IsShown()) << "the caller shows the window";
 }
 
-struct TControl {
-    wxWindowID Id;
-    const wxClassInfo* Class;
-};
-
-TEST_F(CalculatorTest, ControlsCarryTheirIds)
+// The mnemonics of a menu bar: one per title, one per item, none twice in
+// a menu or among the titles (Alt+letter must reach each one).
+TEST_F(CalculatorTest, Menus_EveryItemHasItsOwnMnemonic)
 {
-    const TControl controls[] = {
-        {10001, wxCLASSINFO(wxPanel)},    {10002, wxCLASSINFO(wxToolBar)},  {10003, wxCLASSINFO(wxComboBox)},
-        {10006, wxCLASSINFO(wxTextCtrl)}, {10007, wxCLASSINFO(wxTextCtrl)}, {10008, wxCLASSINFO(wxTextCtrl)},
-        {10009, wxCLASSINFO(wxPanel)},    {10010, wxCLASSINFO(wxTextCtrl)}, {10011, wxCLASSINFO(wxTextCtrl)},
-    };
-    for (const TControl& control : controls) {
-        SCOPED_TRACE(control.Id);
-        wxWindow* window = Window->FindWindow(control.Id);
-        ASSERT_NE(window, nullptr);
-        EXPECT_TRUE(window->IsKindOf(control.Class));
-    }
-}
-
-struct TMenuItem {
-    const char* Menu;
-    wxWindowID Id; // wxID_SEPARATOR for a separator
-    const char* Label;
-    wxItemKind Kind;
-};
-
-TEST_F(CalculatorTest, Menus)
-{
-    const TMenuItem expected[] = {
-        {"&File", 10022, "E&xit", wxITEM_NORMAL},
-        {"&View", 10019, "&Steps", wxITEM_CHECK},
-        {"&Help", 10020, "&Help Topics\tF1", wxITEM_NORMAL},
-        {"&Help", wxID_SEPARATOR, "", wxITEM_SEPARATOR},
-        {"&Help", 10021, "&About Orvandale Calculator", wxITEM_NORMAL},
+    const auto mnemonic = [](const wxString& label) {
+        const int at = label.Find('&');
+        return at == wxNOT_FOUND || static_cast<std::size_t>(at) + 1 >= label.length()
+                   ? wxString()
+                   : wxString(label[static_cast<std::size_t>(at) + 1]).Lower();
     };
     wxMenuBar* bar = Window->GetMenuBar();
     ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(bar->GetMenuCount(), 3u);
-    std::vector<std::string> menus;
-    std::size_t row = 0;
+    std::set<wxString> titles;
     for (std::size_t m = 0; m < bar->GetMenuCount(); ++m) {
-        menus.push_back(bar->GetMenuLabel(m).utf8_string());
+        SCOPED_TRACE(bar->GetMenuLabel(m).utf8_string());
+        EXPECT_TRUE(titles.insert(mnemonic(bar->GetMenuLabel(m))).second);
+        std::set<wxString> items;
         for (wxMenuItem* item : bar->GetMenu(m)->GetMenuItems()) {
-            ASSERT_LT(row, std::size(expected));
-            const TMenuItem& want = expected[row++];
-            SCOPED_TRACE(want.Label);
-            EXPECT_EQ(bar->GetMenuLabel(m), want.Menu);
-            EXPECT_EQ(item->GetKind(), want.Kind);
-            if (want.Kind != wxITEM_SEPARATOR) {
-                EXPECT_EQ(item->GetId(), want.Id);
-                EXPECT_EQ(item->GetItemLabel(), want.Label);
-                EXPECT_EQ(item->GetHelp(), "");
+            if (!item->IsSeparator()) {
+                EXPECT_TRUE(item->IsEnabled());
+                EXPECT_TRUE(items.insert(mnemonic(item->GetItemLabel())).second) << item->GetItemLabel();
             }
         }
     }
-    EXPECT_EQ(row, std::size(expected));
-    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&View", "&Help"}));
+    EXPECT_EQ(titles.count(wxString()), 0u) << "a title without a mnemonic";
 }
 
 TEST_F(CalculatorTest, StepsItemStartsChecked)
@@ -95,47 +65,40 @@ TEST_F(CalculatorTest, F1IsTheHelpTopicsAccelerator)
     delete accelerator;
 }
 
-struct TTool {
-    wxWindowID Id; // wxID_SEPARATOR for a separator
-    const char* ShortHelp;
-};
-
-TEST_F(CalculatorTest, ToolbarTools)
+// Every tool does something to the equation or the memory, says what in a
+// tooltip of its own, and shows an image of its own.
+TEST_F(CalculatorTest, Toolbar_EveryToolActsAndSaysWhat)
 {
-    const TTool expected[] = {
-        {10004, "Clears the current calculation"},
-        {wxID_SEPARATOR, ""},
-        {10005, "Inserts an exponent operator"},
-        {10012, "Inserts a root operator"},
-        {wxID_SEPARATOR, ""},
-        {10013, "Inserts the constant PI"},
-        {wxID_SEPARATOR, ""},
-        {10014, "Inserts a left parenthesis"},
-        {10015, "Inserts a right parenthesis"},
-        {wxID_SEPARATOR, ""},
-        {10016, "Memory: store"},
-        {10017, "Memory: retrieve"},
-        {10018, "Memory: clear"},
-    };
     wxToolBar* toolBar = Window->GetToolBar();
     ASSERT_NE(toolBar, nullptr);
-    EXPECT_EQ(toolBar->GetId(), 10002);
-    EXPECT_TRUE(toolBar->HasFlag(wxTB_FLAT));
     EXPECT_EQ(toolBar->GetToolBitmapSize(), wxSize(16, 16));
-    ASSERT_EQ(toolBar->GetToolsCount(), std::size(expected));
-    for (std::size_t i = 0; i < std::size(expected); ++i) {
+    std::set<wxString> tips;
+    std::set<std::string> images;
+    int tools = 0;
+    for (std::size_t i = 0; i < toolBar->GetToolsCount(); ++i) {
         const wxToolBarToolBase* tool = toolBar->GetToolByPos(static_cast<int>(i));
-        SCOPED_TRACE(expected[i].ShortHelp);
-        if (expected[i].Id == wxID_SEPARATOR) {
-            EXPECT_TRUE(tool->IsSeparator());
+        if (tool->IsSeparator()) {
             continue;
         }
-        EXPECT_EQ(tool->GetId(), expected[i].Id);
-        EXPECT_EQ(tool->GetShortHelp(), expected[i].ShortHelp);
+        ++tools;
+        SCOPED_TRACE(tool->GetShortHelp().utf8_string());
+        EXPECT_TRUE(tips.insert(tool->GetShortHelp()).second) << "a tooltip of its own";
+        EXPECT_FALSE(tool->GetShortHelp().empty());
         EXPECT_EQ(tool->GetLabel(), "");
         EXPECT_EQ(tool->GetKind(), wxITEM_NORMAL);
-        EXPECT_TRUE(tool->GetNormalBitmap().IsOk());
+        const wxImage image = tool->GetNormalBitmap().ConvertToImage();
+        ASSERT_TRUE(image.IsOk());
+        EXPECT_TRUE(images.emplace(reinterpret_cast<const char*>(image.GetData()),
+                                   static_cast<std::size_t>(image.GetWidth() * image.GetHeight() * 3))
+                        .second)
+            << "an image of its own";
+
+        SetEquation("12", 2, 2);
+        Field(ids::txtMemory)->SetValue("7");
+        SendCommand(tool->GetId());
+        EXPECT_TRUE(EquationText() != "12" || Field(ids::txtMemory)->GetValue() != "7") << "the tool did nothing";
     }
+    EXPECT_EQ(tools, 9);
 }
 
 // ---------------------------------------------------------------------------
@@ -146,11 +109,11 @@ const char* const ToolImageKeys[] = {
     "Images/rparenthesis.xpm", "Images/ms.xpm",       "Images/mr.xpm",   "Images/mc.xpm",
 };
 
-TEST(Images, FindBitmap_EveryToolKeyGivesItsSixteenPixelImage)
+TEST(Images, ToolBitmap_EveryToolKeyGivesItsSixteenPixelImage)
 {
     for (const char* key : ToolImageKeys) {
         SCOPED_TRACE(key);
-        const wxBitmap bitmap = TfrmCalculator::FindBitmap(key);
+        const wxBitmap bitmap = ToolBitmap(key);
         ASSERT_TRUE(bitmap.IsOk());
         EXPECT_EQ(bitmap.GetSize(), wxSize(16, 16));
         // Transparent around the drawing, so it sits on any toolbar colour.
@@ -158,11 +121,11 @@ TEST(Images, FindBitmap_EveryToolKeyGivesItsSixteenPixelImage)
     }
 }
 
-TEST(Images, FindBitmap_EveryKeyGivesADifferentImage)
+TEST(Images, ToolBitmap_EveryKeyGivesADifferentImage)
 {
     std::vector<std::string> pixels;
     for (const char* key : ToolImageKeys) {
-        const wxImage image = TfrmCalculator::FindBitmap(key).ConvertToImage();
+        const wxImage image = ToolBitmap(key).ConvertToImage();
         pixels.emplace_back(reinterpret_cast<const char*>(image.GetData()), 16 * 16 * 3);
     }
     for (std::size_t i = 0; i < pixels.size(); ++i) {
@@ -181,7 +144,7 @@ TEST(Images, ToolImagesAtTwiceTheSizeAndInTheThemeColour)
     for (std::size_t i = 0; i < std::size(ToolImageKeys); ++i) {
         SCOPED_TRACE(ToolImageKeys[i]);
         const auto glyph = static_cast<TToolGlyph>(i);
-        const wxBitmap sixteen = TfrmCalculator::FindBitmap(ToolImageKeys[i]);
+        const wxBitmap sixteen = ToolBitmap(ToolImageKeys[i]);
         const wxImage large = DrawnToolImage(glyph, 32, ink);
         ASSERT_EQ(large.GetSize(), wxSize(32, 32));
         int opaque = 0;
@@ -207,9 +170,9 @@ TEST(Images, ToolImagesAtTwiceTheSizeAndInTheThemeColour)
     }
 }
 
-TEST(Images, FindIcon_TheWindowIcon)
+TEST(Images, WindowIcon_TheWindowIcon)
 {
-    const wxIcon icon = TfrmCalculator::FindIcon("Images/calculator.xpm");
+    const wxIcon icon = WindowIcon("Images/calculator.xpm");
     ASSERT_TRUE(icon.IsOk());
     EXPECT_EQ(icon.GetWidth(), 32);
     EXPECT_EQ(icon.GetHeight(), 32);
@@ -230,12 +193,12 @@ TEST(Images, OtherKeysGiveNullImages)
     };
     for (const char* key : bitmapMisses) {
         SCOPED_TRACE(key);
-        EXPECT_FALSE(TfrmCalculator::FindBitmap(key).IsOk());
+        EXPECT_FALSE(ToolBitmap(key).IsOk());
     }
     const char* const iconMisses[] = {"Images/Calculator.xpm", "images/calculator.xpm", "Images/clear.xpm", ""};
     for (const char* key : iconMisses) {
         SCOPED_TRACE(key);
-        EXPECT_FALSE(TfrmCalculator::FindIcon(key).IsOk());
+        EXPECT_FALSE(WindowIcon(key).IsOk());
     }
 }
 

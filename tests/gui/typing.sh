@@ -7,19 +7,14 @@
 # box is read from the recent list that File > Exit saves.
 #   typing.sh path/to/ovCalculator path/to/Help   (needs a display; 77: skipped)
 set -euo pipefail
-for tool in xdotool openbox xprop xclip xwininfo python3; do
-    command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 77; }
-done
+source "$(dirname "$0")/../support/window.sh"
+require xdotool openbox xprop xclip xwininfo python3
 scratch=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$scratch"' EXIT
 cp "$1" "$scratch/ovCalculator" # its settings file beside it
 cp -r "$2" "$scratch/Help"
 export HOME=$scratch XDG_CONFIG_HOME=$scratch/config
-openbox --sm-disable >/dev/null 2>&1 &
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+start_window_manager
 
 fail() { echo "FAILED: $*"; exit 1; }
 await_active() { # the window titled $1 has the focus

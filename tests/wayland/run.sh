@@ -9,10 +9,9 @@
 # Needs sway, grim, wl-clipboard, wtype, python3 and setpriv, and root (sway
 # runs as nobody; the checks connect as root).
 set -euo pipefail
-for tool in sway grim wl-paste wl-copy wtype setpriv python3; do
-    command -v "$tool" >/dev/null || { echo "wayland: skipped, $tool is not installed"; exit 77; }
-done
-[ "$(id -u)" -eq 0 ] || { echo "wayland: skipped, needs root to run sway as nobody"; exit 77; }
+source "$(dirname "$0")/../support/window.sh"
+require sway grim wl-paste wl-copy wtype setpriv python3
+[ "$(id -u)" -eq 0 ] || skip "wayland: needs root to run sway as nobody"
 program=$(realpath "$1")
 ovcalc=$(realpath "$2")
 app_id=$3
