@@ -15,7 +15,7 @@ struct TResultField {
     wxWindowID Id;
     const char* Label; // shown beside the field, translated
     const char* Name;  // what a screen reader says for it, translated
-    int LabelWidth; // the label's least width; wxDefaultCoord: its text's
+    int LabelWidth;    // the label's least width; wxDefaultCoord: its text's
     // Its digits of the result's integer part; null for the decimal field,
     // which shows the result itself.
     std::string (*Digits)(const TIntegerPart& part);

@@ -140,8 +140,7 @@ TEST(Images, Theme_ExponentRedReadsOnItsToolbar)
     for (const TToolbarTheme& theme : themes) {
         SCOPED_TRACE(theme.Name);
         EXPECT_GE(Contrast(AccentRed(theme.Ink), theme.Toolbar), 3.0);
-        const wxImage designed =
-            RecolouredImage(ToolBitmap("Images/exponent.xpm").ConvertToImage(), theme.Ink);
+        const wxImage designed = RecolouredImage(ToolBitmap("Images/exponent.xpm").ConvertToImage(), theme.Ink);
         bool found = false;
         for (int p = 0; p < 16 * 16; ++p) {
             const unsigned char* rgb = designed.GetData() + 3 * p;

@@ -88,8 +88,9 @@ TEST_F(CalculatorTest, Toolbar_EveryToolActsAndSaysWhat)
         EXPECT_EQ(tool->GetKind(), wxITEM_NORMAL);
         const wxImage image = tool->GetNormalBitmap().ConvertToImage();
         ASSERT_TRUE(image.IsOk());
-        EXPECT_TRUE(images.emplace(reinterpret_cast<const char*>(image.GetData()),
-                                   static_cast<std::size_t>(image.GetWidth() * image.GetHeight() * 3))
+        EXPECT_TRUE(images
+                        .emplace(reinterpret_cast<const char*>(image.GetData()),
+                                 static_cast<std::size_t>(image.GetWidth() * image.GetHeight() * 3))
                         .second)
             << "an image of its own";
 
