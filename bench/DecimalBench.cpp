@@ -10,6 +10,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -182,5 +184,75 @@ void BM_DecimalIntegerPower(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DecimalIntegerPower)->Name("DecimalPower_IntegerExponents");
+
+// The operands of a file, one per line, when OV_DECIMAL_OPERANDS names one
+// (bench/decimal_vs_mono.sh writes it, and times the platform decimal of
+// Mono on the same operands): every ordered pair through the four
+// operations, and every operand from and to text.
+struct TFileOperands {
+    std::vector<std::string> Texts;
+    std::vector<TDecimal> Values;
+    std::vector<Pair> Pairs;
+
+    TFileOperands()
+    {
+        const char* path = std::getenv("OV_DECIMAL_OPERANDS");
+        if (path == nullptr) {
+            return;
+        }
+        std::ifstream file(path);
+        for (std::string line; std::getline(file, line);) {
+            if (!line.empty()) {
+                Texts.push_back(line);
+                Values.push_back(DecimalFromText(line));
+            }
+        }
+        for (const TDecimal& a : Values) {
+            for (const TDecimal& b : Values) {
+                Pairs.push_back({a, b});
+            }
+        }
+        if (Pairs.empty()) {
+            return;
+        }
+        benchmark::RegisterBenchmark("File_Add", &FileOperation<DecimalAdd>);
+        benchmark::RegisterBenchmark("File_Subtract", &FileOperation<DecimalSubtract>);
+        benchmark::RegisterBenchmark("File_Multiply", &FileOperation<DecimalMultiply>);
+        benchmark::RegisterBenchmark("File_Divide", &FileOperation<DecimalDivide>);
+        benchmark::RegisterBenchmark("File_FromText", &FileFromText);
+        benchmark::RegisterBenchmark("File_ToText", &FileToText);
+    }
+
+    template <TDecimal (*Operation)(TDecimal, TDecimal)>
+    static void FileOperation(benchmark::State& state)
+    {
+        const std::vector<Pair>& pairs = Operands.Pairs;
+        std::size_t i = 0;
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(Operation(pairs[i].A, pairs[i].B));
+            i = i + 1 == pairs.size() ? 0 : i + 1;
+        }
+    }
+    static void FileFromText(benchmark::State& state)
+    {
+        std::size_t i = 0;
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(DecimalFromText(Operands.Texts[i]));
+            i = i + 1 == Operands.Texts.size() ? 0 : i + 1;
+        }
+    }
+    static void FileToText(benchmark::State& state)
+    {
+        // A string each time, as the platform decimal makes one.
+        std::size_t i = 0;
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(DecimalToText(Operands.Values[i]));
+            i = i + 1 == Operands.Values.size() ? 0 : i + 1;
+        }
+    }
+
+    static TFileOperands Operands;
+};
+TFileOperands TFileOperands::Operands;
 
 } // namespace

@@ -306,18 +306,28 @@ private:
 // ---------------------------------------------------------------------------
 // Answers
 
+// The integer part of a result in the three bases, written into buffers of
+// its own: from the value where the engine holds it (the same as from its
+// text, which writes every digit of that kind), else from the text.
 struct TBases {
-    std::string Hexadecimal;
-    std::string Octal;
-    std::string Binary;
+    explicit TBases(const TEvaluation& outcome, std::string_view result)
+    {
+        const TIntegerPart part = outcome.Value.IsOk() ? DecimalIntegerPart(outcome.Value) : ResultIntegerPart(result);
+        Hexadecimal = IntegerPartToChars(part, TBase::Hexadecimal, HexadecimalDigits);
+        Octal = IntegerPartToChars(part, TBase::Octal, OctalDigits);
+        Binary = IntegerPartToChars(part, TBase::Binary, BinaryDigits);
+        Known = !part.TooLarge;
+    }
+    std::string_view Hexadecimal;
+    std::string_view Octal;
+    std::string_view Binary;
     bool Known; // false for a lone number beyond 96 bits: the texts say so
-};
 
-TBases BasesOf(std::string_view result)
-{
-    const TIntegerPart part = ResultIntegerPart(result);
-    return TBases{IntegerPartToHexadecimal(part), IntegerPartToOctal(part), IntegerPartToBinary(part), !part.TooLarge};
-}
+private:
+    TBaseDigits HexadecimalDigits;
+    TBaseDigits OctalDigits;
+    TBaseDigits BinaryDigits;
+};
 
 // Where an equation came from, for messages: a line of standard input or an argument.
 struct TSource {
@@ -400,9 +410,9 @@ void WriteOutOfMemory(TSource source)
     WriteError(std::string("ovcalc: out of memory (") + source.Kind + " " + std::to_string(source.Number) + ")\n");
 }
 
-void WriteResult(std::string_view result)
+void WriteResult(const TEvaluation& outcome, std::string_view result)
 {
-    const TBases bases = BasesOf(result);
+    const TBases bases(outcome, result);
     Out.Put("Decimal: ");
     Out.Put(result);
     Out.Put("\nHexadecimal: ");
@@ -420,7 +430,7 @@ void WriteJsonEnd(const TEvaluation& outcome, std::string_view result)
 {
     Out.Put(outcome ? ", \"ok\": true" : ", \"ok\": false");
     if (outcome) {
-        const TBases bases = BasesOf(result);
+        const TBases bases(outcome, result);
         Out.Put(", \"decimal\": ");
         Out.PutPlainJsonString(result);
         if (bases.Known) {
@@ -472,7 +482,7 @@ public:
             }
             WriteJsonEnd(outcome, result);
         } else if (outcome) {
-            WriteResult(result);
+            WriteResult(outcome, result);
         }
         if (outOfMemory) {
             WriteOutOfMemory(source);

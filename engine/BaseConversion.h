@@ -5,6 +5,7 @@
 
 #include "EquationEngine.h" // OV_MESSAGE
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,6 +31,19 @@ inline constexpr std::string_view MessageBeyondIntegerPartBits = OV_MESSAGE("bey
 // can take ("+5", ".5", "007", "-2.5", "1E+20", "9.5367431640625E-07"); a
 // text that is no number gives 0.
 TIntegerPart ResultIntegerPart(std::string_view text);
+
+// The integer part of a value of the decimal kind, straight from its
+// magnitude: the same as ResultIntegerPart of the value's text, which
+// writes every digit of that kind. O(1).
+TIntegerPart DecimalIntegerPart(TDecimal value);
+
+// The digits in a base, written into digits' characters without allocating;
+// for a part that is TooLarge, MessageBeyondIntegerPartBits.
+enum class TBase : unsigned { Binary = 1, Octal = 3, Hexadecimal = 4 }; // bits per digit
+struct TBaseDigits {
+    std::array<char, 100> Chars; // 96 binary digits and a sign at most
+};
+std::string_view IntegerPartToChars(const TIntegerPart& part, TBase base, TBaseDigits& digits);
 
 // Its digits; for a part that is TooLarge, MessageBeyondIntegerPartBits.
 std::string IntegerPartToBinary(const TIntegerPart& part);

@@ -74,6 +74,15 @@ inline bool AlignScale(u128& m, int shift)
 // a + b where b's sign has already been flipped for a subtraction.
 inline TDecimal AddSigned(TDecimal a, TDecimal b)
 {
+    // Both below 2^64 at one scale, as most operands of an equation are: the
+    // sum or difference has at most 65 bits, far inside 96, so the general
+    // way below would align nothing and round nothing, only pack it.
+    if ((a.Hi | b.Hi) == 0 && a.Scale == b.Scale) [[likely]] {
+        if (a.Negative == b.Negative) {
+            return Pack(static_cast<u128>(a.Lo) + b.Lo, a.Scale, a.Negative);
+        }
+        return a.Lo >= b.Lo ? Pack(a.Lo - b.Lo, a.Scale, a.Negative) : Pack(b.Lo - a.Lo, a.Scale, b.Negative);
+    }
     u128 ma = a.Magnitude();
     u128 mb = b.Magnitude();
     int scale = a.Scale;
@@ -182,7 +191,13 @@ TDecimal DecimalMultiply(TDecimal a, TDecimal b)
     const bool negative = a.Negative != b.Negative;
     const int scale = a.Scale + b.Scale;
     if (a.Hi == 0 && b.Hi == 0) {
-        return RoundToFit(static_cast<u128>(a.Lo) * b.Lo, scale, TFraction::Zero, negative);
+        // Both below 2^64: one hardware product. When it fits 96 bits at a
+        // scale of 28 or less, RoundToFit would only pack it.
+        const u128 product = static_cast<u128>(a.Lo) * b.Lo;
+        if (product < MagnitudeLimit && scale <= MaxScale) [[likely]] {
+            return Pack(product, scale, negative);
+        }
+        return RoundToFit(product, scale, TFraction::Zero, negative);
     }
     // 96 x 96 bits from four partial products: at most 192 bits, p2:p1:p0.
     const u128 lowPart = static_cast<u128>(a.Lo) * b.Lo;

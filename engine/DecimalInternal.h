@@ -3,10 +3,12 @@
 // fraction cut off below N, becomes the nearest TDecimal (half to even) at
 // the largest scale of at most 28 that fits 96 bits. O(1): at most ten
 // digits are ever dropped from a 128-bit N, and a wider N is divided down
-// limb by limb. Only the decimal type includes this header.
+// limb by limb. And the reading of a number's text, whose common shape is
+// inline for the engine's evaluator. Only the engine includes this header.
 #pragma once
 
 #include "Decimal.h"
+#include "NumberText.h"
 #include "WideInteger.h"
 
 namespace decimal_detail {
@@ -222,6 +224,54 @@ inline TDecimal RoundToFit(const TWideInteger& n, int scale, TFraction fraction,
         dropped += step;
     }
     return RoundToFit(q.Low128(), scale - dropped, fraction, negative);
+}
+
+// Any number the type reads (DecimalText.cpp).
+TDecimal FromNumberText(const TNumberText& number);
+
+// DecimalFromText of the longest number at p (without an exponent when
+// Exponent is false), leaving p after it: its common shape here (no
+// exponent, at most 38 digits in all, a scale of at most 28 and a magnitude
+// that fits), its digits gathered as read; everything else goes to
+// FromNumberText. NotANumber, with p anywhere, when no number starts there.
+template <bool Exponent = true>
+inline TDecimal ReadDecimalPrefix(const char*& p, const char* const end)
+{
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    std::size_t digits = 0;
+    TNumberText number;
+    const bool read = ReadNumberPrefix<Exponent>(p, end, number, [&](unsigned digit) {
+        if (digits < MaxDigits64) {
+            head = head * 10 + digit;
+        } else {
+            tail = tail * 10 + digit;
+        }
+        ++digits;
+    });
+    if (!read) {
+        return TDecimal::Failed(TDecimalStatus::NotANumber);
+    }
+    if (number.HasExponent || digits > 38 || number.Fraction.size() > MaxScale) {
+        return FromNumberText(number);
+    }
+    if (digits <= MaxDigits64) {
+        return Pack(head, static_cast<int>(number.Fraction.size()), number.Negative);
+    }
+    const u128 magnitude = static_cast<u128>(head) * Pow10u64(static_cast<int>(digits) - MaxDigits64) + tail;
+    if (magnitude >= MagnitudeLimit) {
+        return FromNumberText(number);
+    }
+    return Pack(magnitude, static_cast<int>(number.Fraction.size()), number.Negative);
+}
+
+// DecimalFromText: the whole text one number.
+inline TDecimal ReadDecimal(std::string_view text)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const TDecimal value = ReadDecimalPrefix(p, end);
+    return p == end ? value : TDecimal::Failed(TDecimalStatus::NotANumber);
 }
 
 } // namespace decimal_detail

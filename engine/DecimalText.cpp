@@ -61,8 +61,10 @@ char* WriteDigits(u128 v, char* end)
     return first;
 }
 
+} // namespace
+
 // Any number the type reads: exponents, more digits than fit, leading zeros.
-TDecimal FromTextGeneral(const TNumberText& number)
+TDecimal decimal_detail::FromNumberText(const TNumberText& number)
 {
     // Significant digits (leading zeros dropped) go into the mantissa; up to
     // 38 of them are kept exactly, the rest only count as a non-zero tail.
@@ -130,37 +132,9 @@ TDecimal FromTextGeneral(const TNumberText& number)
                       number.Negative);
 }
 
-} // namespace
-
 TDecimal DecimalFromText(std::string_view text)
 {
-    // The common shape first: no exponent, at most 38 digits in all, a scale
-    // of at most 28 and a magnitude that fits; its digits gathered as read.
-    std::uint64_t head = 0;
-    std::uint64_t tail = 0;
-    std::size_t digits = 0;
-    TNumberText number;
-    const bool read = ReadNumberText(text, number, [&](unsigned digit) {
-        if (digits < MaxDigits64) {
-            head = head * 10 + digit;
-        } else {
-            tail = tail * 10 + digit;
-        }
-        ++digits;
-    });
-    if (!read) {
-        return TDecimal::Failed(TDecimalStatus::NotANumber);
-    }
-    if (number.HasExponent || digits > 38 || number.Fraction.size() > MaxScale) {
-        return FromTextGeneral(number);
-    }
-    const u128 magnitude = digits <= MaxDigits64
-                               ? head
-                               : static_cast<u128>(head) * Pow10u64(static_cast<int>(digits) - MaxDigits64) + tail;
-    if (magnitude >= MagnitudeLimit) {
-        return FromTextGeneral(number);
-    }
-    return Pack(magnitude, static_cast<int>(number.Fraction.size()), number.Negative);
+    return ReadDecimal(text);
 }
 
 std::string DecimalTextWithoutExponent(std::string_view text)

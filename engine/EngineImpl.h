@@ -69,6 +69,8 @@ struct TEquationEngine::TImpl {
     // The fault, once there is one.
     std::string_view FaultMessage;
     std::size_t FaultPosition = NoPosition;
+    // The result's value, when one of the decimal kind is at hand.
+    TDecimal ResultValue;
     bool ScannedGroups = false;
     std::unique_ptr<TWorkspace> Work = std::make_unique<TWorkspace>();
 
@@ -90,7 +92,7 @@ struct TEquationEngine::TImpl {
 
     // Evaluator.cpp
     bool Evaluate(std::string& equation);
-    bool EvaluateFlat(std::string& equation);
+    bool EvaluateDirect(std::string& equation);
     bool Reduce();
     bool ReportFirstStep();
     bool TakeResult(std::string& equation);

@@ -62,6 +62,7 @@ TEvaluation TEquationEngine::TImpl::Guarded(TEvaluationObserver* observer, Body 
     Stepper = observer != nullptr && observer->WantsSteps() ? observer : nullptr;
     FaultMessage = {};
     FaultPosition = NoPosition;
+    ResultValue = TDecimal::Failed(TDecimalStatus::NotANumber);
     bool ok = false;
     bool outOfMemory = false;
     try {
@@ -81,5 +82,5 @@ TEvaluation TEquationEngine::TImpl::Guarded(TEvaluationObserver* observer, Body 
         }
     }
     Sink = Stepper = nullptr; // the observer is the caller's, for this evaluation only
-    return ok ? TEvaluation{true, {}, NoPosition} : TEvaluation{false, FaultMessage, FaultPosition};
+    return ok ? TEvaluation{true, {}, NoPosition, ResultValue} : TEvaluation{false, FaultMessage, FaultPosition};
 }

@@ -55,6 +55,8 @@
 #include <utility>
 #include <vector>
 
+#include "Decimal.h"
+
 // The messages are English; the window shows them translated, and the marker
 // lists them in its translators' catalog.
 #define OV_MESSAGE(text) text
@@ -120,6 +122,10 @@ struct TEvaluation {
     // equation (NoPosition when it has none).
     std::string_view Message;
     std::size_t Position = NoPosition;
+    // On success, the result's value where the engine holds it as one of the
+    // decimal kind, whose text is the result; a failed value otherwise (a
+    // lone number handed back as typed, a power's double): read the text.
+    TDecimal Value = TDecimal::Failed(TDecimalStatus::NotANumber);
 
     explicit operator bool() const { return Ok; }
 };

@@ -5,6 +5,8 @@
 // table, so nothing here names one.
 #include "EngineImpl.h"
 
+#include "DecimalInternal.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -48,14 +50,15 @@ void FoldSigns(std::string& text)
 
 bool TEquationEngine::TImpl::Evaluate(std::string& equation)
 {
+    // Without steps or changes, an equation of numbers and operators alone is
+    // worked out as it is read, with no working kept. Anything else (groups,
+    // a lone number) and every fault take the full way: scan, then reduce,
+    // which reports the first fault in its own order.
+    if (!Textual() && EvaluateDirect(equation)) {
+        return true;
+    }
     if (!Scan(equation)) {
         return false;
-    }
-    // Without steps and groups the working is not needed, only its result;
-    // a fault found that way is left to the reduction, which reports the
-    // first one in its own order.
-    if (!Textual() && !ScannedGroups && EvaluateFlat(equation)) {
-        return true;
     }
     const bool ok = Reduce() && TakeResult(equation);
     // The working storage of a huge equation is not kept for the next one.
@@ -67,9 +70,13 @@ bool TEquationEngine::TImpl::Evaluate(std::string& equation)
 
 // Operator precedence with left associativity builds the same tree as the
 // reduction's leftmost-first order by level, so every operation gets the same
-// operands. An operator waits on a stack until one of the same or a lower
-// level follows it, so the stacks hold at most one operator per level.
-bool TEquationEngine::TImpl::EvaluateFlat(std::string& equation)
+// operands; and the numbers are read as the scanner would split them (a sign
+// where no operand stands before it begins a number, spaces part tokens), so
+// every operand is the same text. An operator waits on a stack until one of
+// the same or a lower level follows it, so the stacks hold at most one
+// operator per level. False, having changed nothing, for anything it does not
+// take: the full way answers that.
+bool TEquationEngine::TImpl::EvaluateDirect(std::string& equation)
 {
     std::array<TDecimal, OperatorLevels + 1> values;
     std::array<const TOperator*, OperatorLevels> operators{};
@@ -86,32 +93,58 @@ bool TEquationEngine::TImpl::EvaluateFlat(std::string& equation)
         // back from its text, as the reduction does.
         return l.IsOk();
     };
-    for (TIndex i = Tokens.First(); i != None; i = Tokens.Next(i)) {
-        const std::string_view text = Tokens.TextOf(i);
-        if (Tokens.KindOf(i) == tkNumber) {
-            values[valueCount] = DecimalFromText(text);
-            if (!values[valueCount++].IsOk()) {
-                return false;
-            }
+    if (equation.size() > EquationLengthLimit) {
+        return false;
+    }
+    const char* p = equation.data();
+    const char* const end = p + equation.size();
+    bool operandNext = true;
+    for (; p != end; ++p) {
+        const char c = *p;
+        if (c == ' ') {
             continue;
         }
-        const TOperator& op = OperatorOf(text);
-        while (operatorCount > 0 && operators[operatorCount - 1]->Level <= op.Level) {
+        const TOperator* op = FindOperator(c);
+        if (operandNext) {
+            // The scanner's number is its first character whatever it is (a
+            // sign, a digit or a point), then digits and points: the number
+            // the grammar reads from there, when no digit or point follows it.
+            if (op != nullptr && !op->Sign) {
+                return false;
+            }
+            values[valueCount] = decimal_detail::ReadDecimalPrefix<false>(p, end);
+            if (!values[valueCount++].IsOk() || (p != end && (*p == '.' || static_cast<unsigned>(*p - '0') <= 9))) {
+                return false;
+            }
+            --p; // the loop steps past the number's last character
+            operandNext = false;
+            continue;
+        }
+        if (op == nullptr) {
+            return false; // a group, or a fault
+        }
+        while (operatorCount > 0 && operators[operatorCount - 1]->Level <= op->Level) {
             if (!applyTop()) {
                 return false;
             }
         }
-        operators[operatorCount++] = &op;
+        operators[operatorCount++] = op;
+        operandNext = true;
     }
-    if (valueCount == 1) {
-        return false; // a lone number is handed back as typed: the reduction does that
+    if (operandNext || valueCount == 1) {
+        return false; // ends after an operator, or a lone number, handed back as typed by the reduction
     }
     while (operatorCount > 0) {
         if (!applyTop()) {
             return false;
         }
     }
-    equation = DecimalToText(values[0]);
+    TDecimalText text;
+    equation.assign(DecimalToChars(values[0], text)); // into the equation's own storage
+    if (values[0].Kind == TDecimalKind::Decimal) {
+        ResultValue = values[0];
+    }
+    Tokens.Clear();
     return true;
 }
 

@@ -33,14 +33,13 @@ struct TNumberText {
     long long Exponent = 0; // within -ExponentLimit..ExponentLimit
 };
 
-// Takes text apart by the grammar above, handing each digit before the
-// exponent to onDigit (as a value 0 to 9) as it goes; false when it is no
-// number. O(length).
-template <class TOnDigit>
-inline bool ReadNumberText(std::string_view text, TNumberText& number, TOnDigit&& onDigit)
+// Reads the longest number at p by the grammar above (without the exponent
+// when Exponent is false), handing each digit before the exponent to
+// onDigit (as a value 0 to 9) as it goes, and leaves p after it; false when
+// no number starts there. O(its length).
+template <bool Exponent = true, class TOnDigit>
+inline bool ReadNumberPrefix(const char*& p, const char* const end, TNumberText& number, TOnDigit&& onDigit)
 {
-    const char* p = text.data();
-    const char* const end = p + text.size();
     number = TNumberText{};
     if (p != end && (*p == '+' || *p == '-')) {
         number.Negative = *p++ == '-';
@@ -60,7 +59,7 @@ inline bool ReadNumberText(std::string_view text, TNumberText& number, TOnDigit&
     if (number.Integer.empty() && number.Fraction.empty()) {
         return false;
     }
-    if (p != end && (*p == 'E' || *p == 'e')) {
+    if (Exponent && p != end && (*p == 'E' || *p == 'e')) {
         ++p;
         bool negative = false;
         if (p != end && (*p == '+' || *p == '-')) {
@@ -77,7 +76,17 @@ inline bool ReadNumberText(std::string_view text, TNumberText& number, TOnDigit&
         number.HasExponent = true;
         number.Exponent = negative ? -exponent : exponent;
     }
-    return p == end;
+    return true;
+}
+
+// Takes text apart by the grammar above, the whole of it, handing each digit
+// before the exponent to onDigit as it goes; false when it is no number.
+template <class TOnDigit>
+inline bool ReadNumberText(std::string_view text, TNumberText& number, TOnDigit&& onDigit)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    return ReadNumberPrefix(p, end, number, onDigit) && p == end;
 }
 
 inline bool ReadNumberText(std::string_view text, TNumberText& number)

@@ -1,9 +1,11 @@
 #include "BaseConversion.h"
+#include "Decimal.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace {
@@ -82,6 +84,30 @@ TEST(ResultIntegerPart, ExactToTheDecimalTypesRange)
         EXPECT_EQ(IntegerPartToHexadecimal(part), row.Hexadecimal);
         EXPECT_EQ(IntegerPartToOctal(part), row.Octal);
         EXPECT_EQ(IntegerPartToBinary(part), row.Binary);
+    }
+}
+
+// The integer part taken from a value's magnitude is the one its text gives,
+// for every scale and magnitudes up to 96 bits, either sign.
+TEST(BaseConversion, IntegerPartOfAValueIsThatOfItsText)
+{
+    std::mt19937_64 random(31);
+    for (int n = 0; n < 100000; ++n) {
+        const int bits = static_cast<int>(random() % 97);
+        TUInt128 magnitude = (static_cast<TUInt128>(random()) << 64 | random());
+        magnitude = bits == 0 ? 0 : magnitude >> (128 - bits);
+        TDecimal scaled;
+        scaled.Lo = static_cast<std::uint64_t>(magnitude);
+        scaled.Hi = static_cast<std::uint32_t>(magnitude >> 64);
+        scaled.Scale = static_cast<std::uint8_t>(random() % 29);
+        scaled.Negative = random() % 2 == 0;
+        const std::string text = DecimalToText(scaled);
+        SCOPED_TRACE(text);
+        const TIntegerPart fromValue = DecimalIntegerPart(scaled);
+        const TIntegerPart fromText = ResultIntegerPart(text);
+        ASSERT_TRUE(fromValue.Magnitude == fromText.Magnitude);
+        ASSERT_EQ(fromValue.Negative, fromText.Negative);
+        ASSERT_FALSE(fromValue.TooLarge);
     }
 }
 
