@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -288,6 +289,48 @@ struct FailureRow {
 };
 
 // Each failure carries its reason, and a failed value never reads as a number.
+// The short ways (both operands below 2^64; for add and subtract at one
+// scale) give what the general way gives: the same values written with one
+// more trailing zero (so at another scale, or beyond 64 bits) take it.
+TEST(DecimalArithmetic, ShortWaysAgreeWithTheGeneralWay)
+{
+    std::mt19937_64 random(20261209);
+    const auto widened = [](TDecimal x) {
+        // x * 10 / 10: the value as it was, one scale up, when there is room.
+        TDecimal wide = DecimalMultiply(x, DecimalFromText("1.0"));
+        EXPECT_EQ(DecimalToText(wide), DecimalToText(x));
+        return wide;
+    };
+    const std::pair<const char*, const char*> rows[] = {
+        {"18446744073709551615", "18446744073709551615"}, {"1", "-1"}, {"-5", "3"}, {"0", "-0"},
+        {"9223372036854775808.5", "-0.5"}, {"0.0000000000000000001", "0.0000000000000000009"},
+        {"4294967296", "4294967296"}, {"-12.25", "-7.75"},
+    };
+    std::vector<std::pair<TDecimal, TDecimal>> pairs;
+    for (const auto& [a, b] : rows) {
+        pairs.emplace_back(DecimalFromText(a), DecimalFromText(b));
+    }
+    for (int n = 0; n < 20000; ++n) {
+        TDecimal a, b;
+        a.Lo = random() >> (random() % 64);
+        b.Lo = random() >> (random() % 64);
+        a.Scale = b.Scale = static_cast<std::uint8_t>(random() % 20);
+        if (n % 2 == 0) {
+            b.Scale = static_cast<std::uint8_t>(random() % 20); // multiply takes any scales
+        }
+        a.Negative = random() % 2 == 0;
+        b.Negative = random() % 2 == 0;
+        pairs.emplace_back(a, b);
+    }
+    for (const auto& [a, b] : pairs) {
+        SCOPED_TRACE(DecimalToText(a) + " and " + DecimalToText(b));
+        const TDecimal wa = widened(a);
+        for (auto operation : {DecimalAdd, DecimalSubtract, DecimalMultiply}) {
+            ASSERT_EQ(Show(operation(a, b)), Show(operation(wa, b)));
+        }
+    }
+}
+
 TEST(DecimalFailures, CarryTheirReason)
 {
     using S = TDecimalStatus;
