@@ -38,6 +38,19 @@ enum class TValueState : std::uint8_t {
     TextLater, // Values holds it; the text is written only when needed
 };
 
+// A number and an operator of a short equation reduced with steps in a
+// table (EvaluateDirectSteps).
+struct TDirectNumber {
+    TDecimal Value;
+    std::string_view Text; // in the equation, or in Own for a result
+    TDecimalText Own;
+    bool Alive;
+};
+struct TDirectOperator {
+    const TOperator* Operator; // null once applied
+    std::size_t Position;
+};
+
 // The reduction's working storage, kept from one equation to the next.
 struct TWorkspace {
     std::array<TIndexSet, OperatorLevels> OperatorIndices; // one set per precedence level
@@ -53,6 +66,8 @@ struct TWorkspace {
     std::vector<TRange> Ranges; // the explicit stack: deep nesting must not recurse
     TLengthTree Lengths;        // only while steps or changes are reported
     std::string Equation;       // the current step text, kept up to date edit by edit (steps only)
+    std::vector<TDirectNumber> DirectNumbers;
+    std::vector<TDirectOperator> DirectOperators;
 
     void Release() { *this = TWorkspace{}; }
 };
@@ -93,6 +108,8 @@ struct TEquationEngine::TImpl {
     // Evaluator.cpp
     bool Evaluate(std::string& equation);
     bool EvaluateDirect(std::string& equation);
+    enum class TDirect { NotTaken, Succeeded, Failed };
+    TDirect EvaluateDirectSteps(std::string& equation);
     bool Reduce();
     bool ReportFirstStep();
     bool TakeResult(std::string& equation);

@@ -57,6 +57,16 @@ bool TEquationEngine::TImpl::Evaluate(std::string& equation)
     if (!Textual() && EvaluateDirect(equation)) {
         return true;
     }
+    if (Stepper != nullptr && Sink == nullptr) {
+        switch (EvaluateDirectSteps(equation)) {
+        case TDirect::Succeeded:
+            return true;
+        case TDirect::Failed:
+            return false;
+        case TDirect::NotTaken:
+            break;
+        }
+    }
     if (!Scan(equation)) {
         return false;
     }
@@ -146,6 +156,133 @@ bool TEquationEngine::TImpl::EvaluateDirect(std::string& equation)
     }
     Tokens.Clear();
     return true;
+}
+
+// The reduction of a short equation of numbers and operators alone, with its
+// steps as texts: the same reduction on a small table of its numbers,
+// leftmost operator of the tightest level first, each step the numbers' and
+// operators' texts joined. Every number is read before the first step is
+// told, and one that is no number, a group, a lone number or anything else
+// the scanner would refuse is left to the full way, having told nothing.
+// After that only an operation can fail, as in the full way: a failed
+// result, or an operand read back from a double's text that does not fit,
+// at the operator, after the steps before it.
+TEquationEngine::TImpl::TDirect TEquationEngine::TImpl::EvaluateDirectSteps(std::string& equation)
+{
+    // Longer ones take the full way, whose search for the next operator does
+    // not grow with the equation.
+    constexpr std::size_t MaxNumbers = 64;
+    std::vector<TDirectNumber>& numbers = Work->DirectNumbers;       // kept from one equation to the next
+    std::vector<TDirectOperator>& operators = Work->DirectOperators; // [i] between numbers i and i + 1
+    numbers.clear();
+    operators.clear();
+    std::size_t count = 0;
+    bool operandNext = true;
+    const char* const begin = equation.data();
+    const char* const end = begin + equation.size();
+    for (const char* p = begin; p != end; ++p) {
+        const char c = *p;
+        if (c == ' ') {
+            continue;
+        }
+        const TOperator* op = FindOperator(c);
+        if (operandNext) {
+            // As the direct way without steps reads a number (see there).
+            if ((op != nullptr && !op->Sign) || count == MaxNumbers) {
+                return TDirect::NotTaken;
+            }
+            const char* const start = p;
+            TDirectNumber& number = numbers.emplace_back();
+            ++count;
+            number.Value = decimal_detail::ReadDecimalPrefix<false>(p, end);
+            if (!number.Value.IsOk() || (p != end && (*p == '.' || static_cast<unsigned>(*p - '0') <= 9))) {
+                return TDirect::NotTaken;
+            }
+            number.Text = std::string_view(start, static_cast<std::size_t>(p - start));
+            number.Alive = true;
+            --p;
+            operandNext = false;
+            continue;
+        }
+        if (op == nullptr) {
+            return TDirect::NotTaken;
+        }
+        operators.push_back({op, static_cast<std::size_t>(p - begin)});
+        operandNext = true;
+    }
+    if (operandNext || count == 1 || equation.size() > EquationLengthLimit) {
+        return TDirect::NotTaken;
+    }
+
+    // The first step: the texts joined; each later one edits it in place.
+    std::string& step = Work->Equation;
+    step.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        step += numbers[i].Text;
+        if (i + 1 < count) {
+            step += operators[i].Operator->Symbol;
+        }
+    }
+    // Applying an operator changes no other one's level or place, so the
+    // leftmost of the tightest level left is always the next of this order:
+    // the operators of level 0 from the left, then of level 1, then 2.
+    std::array<std::uint8_t, MaxNumbers> order; // filled below, count - 1 of them
+    std::size_t ordered = 0;
+    for (std::size_t level = 0; level < OperatorLevels; ++level) {
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            if (operators[i].Operator->Level == level) {
+                order[ordered++] = static_cast<std::uint8_t>(i);
+            }
+        }
+    }
+    for (std::size_t done = 0;; ++done) {
+        Stepper->OnStep(step);
+        if (done + 1 == count) {
+            break;
+        }
+        const std::size_t k = order[done];
+        std::size_t left = k;
+        while (!numbers[left].Alive) {
+            --left;
+        }
+        std::size_t right = k + 1;
+        while (!numbers[right].Alive) {
+            ++right;
+        }
+        // Left operand, then right operand, then the operation, as the full
+        // way checks them; an operand that fails here is a double's text.
+        const TOperator& op = *operators[k].Operator;
+        // Where the left operand's text starts in the step.
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < left; ++i) {
+            at += numbers[i].Alive ? numbers[i].Text.size() : 0;
+            at += operators[i].Operator != nullptr ? 1 : 0;
+        }
+        const std::size_t replaced = numbers[left].Text.size() + 1 + numbers[right].Text.size();
+        const TDecimal l = numbers[left].Value;
+        const TDecimal r = numbers[right].Value;
+        const TDecimal result = !l.IsOk() ? l : !r.IsOk() ? r : op.Apply(l, r);
+        if (!result.IsOk()) {
+            Fail(MessageFor(result.Status), operators[k].Position);
+            return TDirect::Failed;
+        }
+        numbers[left].Text = DecimalToChars(result, numbers[left].Own);
+        if (numbers[left].Text.empty()) {
+            Fail(MessageNumberTooLarge, operators[k].Position);
+            return TDirect::Failed;
+        }
+        step.replace(at, replaced, numbers[left].Text);
+        // A double goes on as its text reads: the full way reads it back.
+        numbers[left].Value = result.Kind == TDecimalKind::Decimal ? result : DecimalFromText(numbers[left].Text);
+        numbers[right].Alive = false;
+        operators[k].Operator = nullptr;
+    }
+    equation.assign(numbers[0].Text);
+    if (numbers[0].Value.IsOk() && numbers[0].Value.Kind == TDecimalKind::Decimal) {
+        ResultValue = numbers[0].Value;
+    }
+    Tokens.Clear();
+    return TDirect::Succeeded;
 }
 
 bool TEquationEngine::TImpl::TakeResult(std::string& equation)
