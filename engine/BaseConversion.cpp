@@ -26,11 +26,23 @@ std::string_view IntegerPartToChars(const TIntegerPart& part, TBase base, TBaseD
     char* at = end;
     TUInt128 magnitude = part.Magnitude;
     if (base == TBase::Binary) {
+        // The high word's bits first as whole groups of four, then the low
+        // word's from 64-bit arithmetic alone.
+        if (static_cast<std::uint64_t>(magnitude >> 64) != 0) {
+            std::uint64_t low = static_cast<std::uint64_t>(magnitude);
+            for (int group = 0; group < 16; ++group) {
+                at -= 4;
+                std::memcpy(at, Nibbles[low & 15], 4);
+                low >>= 4;
+            }
+            magnitude >>= 64;
+        }
+        std::uint64_t rest = static_cast<std::uint64_t>(magnitude);
         do {
             at -= 4;
-            std::memcpy(at, Nibbles[static_cast<unsigned>(magnitude) & 15], 4);
-            magnitude >>= 4;
-        } while (magnitude != 0);
+            std::memcpy(at, Nibbles[rest & 15], 4);
+            rest >>= 4;
+        } while (rest != 0);
         while (at < end - 1 && *at == '0') {
             ++at; // the leading zeros of the last group of four
         }

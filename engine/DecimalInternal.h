@@ -235,7 +235,7 @@ TDecimal FromNumberText(const TNumberText& number);
 // that fits), its digits gathered as read; everything else goes to
 // FromNumberText. NotANumber, with p anywhere, when no number starts there.
 template <bool Exponent = true>
-inline TDecimal ReadDecimalPrefix(const char*& p, const char* const end)
+[[gnu::always_inline]] inline TDecimal ReadDecimalPrefix(const char*& p, const char* const end)
 {
     std::uint64_t head = 0;
     std::uint64_t tail = 0;

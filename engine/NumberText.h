@@ -38,7 +38,8 @@ struct TNumberText {
 // onDigit (as a value 0 to 9) as it goes, and leaves p after it; false when
 // no number starts there. O(its length).
 template <bool Exponent = true, class TOnDigit>
-inline bool ReadNumberPrefix(const char*& p, const char* const end, TNumberText& number, TOnDigit&& onDigit)
+[[gnu::always_inline]] inline bool ReadNumberPrefix(const char*& p, const char* const end, TNumberText& number,
+                                                    TOnDigit&& onDigit)
 {
     number = TNumberText{};
     if (p != end && (*p == '+' || *p == '-')) {
