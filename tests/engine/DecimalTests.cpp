@@ -1,4 +1,6 @@
+#include "BaseConversion.h"
 #include "Decimal.h"
+#include "NumberText.h"
 #include "Operators.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +63,16 @@ TEST(DecimalVectors, EveryRowMatches)
             actual = Show(DecimalDivide(a, b));
         } else if (op == "fromtext" || op == "totext") {
             actual = Show(a);
+            // The readers of number text agree: the type refuses as no number
+            // exactly what the grammar refuses, and the base fields and the
+            // exponent's removal read a number as the type reads its value.
+            TNumberText number;
+            EXPECT_EQ(a.Status == TDecimalStatus::NotANumber, !ReadNumberText(field[1], number));
+            if (a.IsOk()) {
+                EXPECT_EQ(IntegerPartToHexadecimal(ResultIntegerPart(field[1])),
+                          IntegerPartToHexadecimal(ResultIntegerPart(DecimalToText(a))));
+                EXPECT_EQ(Show(DecimalFromText(DecimalTextWithoutExponent(field[1]))), actual);
+            }
         } else {
             ADD_FAILURE() << "unknown op " << op;
         }

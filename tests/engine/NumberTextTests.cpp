@@ -1,14 +1,10 @@
-// The one grammar of number texts, and its readers agreeing with it.
-#include "BaseConversion.h"
-#include "Decimal.h"
+// The one grammar of number texts (its readers are checked against each
+// other on the decimal vectors, in DecimalTests.cpp).
 #include "NumberText.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -61,39 +57,6 @@ TEST(NumberText, TakesTextApartByTheGrammar)
             EXPECT_EQ(number.HasExponent, std::string(row.Text).find_first_of("Ee") != std::string::npos);
         }
     }
-}
-
-// Every text of the decimal vectors: the type refuses as no number exactly
-// what the grammar refuses, and the base fields read a number's integer
-// part as the type reads its value.
-TEST(NumberText, ReadersAgreeOnTheVectors)
-{
-    std::ifstream file(OV_TEST_DATA_DIR "/decimal_vectors.tsv");
-    ASSERT_TRUE(file) << "missing test data";
-    int rows = 0;
-    for (std::string line; std::getline(file, line);) {
-        std::vector<std::string> field;
-        std::stringstream columns(line);
-        for (std::string cell; std::getline(columns, cell, '\t');) {
-            field.push_back(cell);
-        }
-        if (field.size() < 2 || (field[0] != "fromtext" && field[0] != "totext")) {
-            continue;
-        }
-        SCOPED_TRACE(line);
-        const std::string& text = field[1];
-        TNumberText number;
-        const bool read = ReadNumberText(text, number);
-        const TDecimal value = DecimalFromText(text);
-        EXPECT_EQ(value.Status == TDecimalStatus::NotANumber, !read);
-        if (value.IsOk()) {
-            EXPECT_EQ(IntegerPartToHexadecimal(ResultIntegerPart(text)),
-                      IntegerPartToHexadecimal(ResultIntegerPart(DecimalToText(value))));
-            EXPECT_EQ(DecimalToText(DecimalFromText(DecimalTextWithoutExponent(text))), DecimalToText(value));
-        }
-        ++rows;
-    }
-    EXPECT_GE(rows, 57);
 }
 
 } // namespace
