@@ -74,15 +74,6 @@ inline bool AlignScale(u128& m, int shift)
 // a + b where b's sign has already been flipped for a subtraction.
 inline TDecimal AddSigned(TDecimal a, TDecimal b)
 {
-    // Both below 2^64 at one scale, as most operands of an equation are: the
-    // sum or difference has at most 65 bits, far inside 96, so the general
-    // way below would align nothing and round nothing, only pack it.
-    if ((a.Hi | b.Hi) == 0 && a.Scale == b.Scale) [[likely]] {
-        if (a.Negative == b.Negative) {
-            return Pack(static_cast<u128>(a.Lo) + b.Lo, a.Scale, a.Negative);
-        }
-        return a.Lo >= b.Lo ? Pack(a.Lo - b.Lo, a.Scale, a.Negative) : Pack(b.Lo - a.Lo, a.Scale, b.Negative);
-    }
     u128 ma = a.Magnitude();
     u128 mb = b.Magnitude();
     int scale = a.Scale;

@@ -301,9 +301,10 @@ struct FailureRow {
 };
 
 // Each failure carries its reason, and a failed value never reads as a number.
-// The short ways (both operands below 2^64; for add and subtract at one
-// scale) give what the general way gives: the same values written with one
-// more trailing zero (so at another scale, or beyond 64 bits) take it.
+// The short ways (both operands below 2^64 for multiply; aligned in 128 bits
+// for add and subtract) give what the general way gives: the same values
+// written with one more trailing zero (so at another scale, or beyond 64
+// bits) take it.
 TEST(DecimalArithmetic, ShortWaysAgreeWithTheGeneralWay)
 {
     std::mt19937_64 random(20261209);
