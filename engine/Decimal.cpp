@@ -95,6 +95,11 @@ inline TDecimal AddSigned(TDecimal a, TDecimal b)
         sum = mb - ma;
         negative = b.Negative;
     }
+    // Both scales are at most 28 and nothing was cut off: a sum that fits is
+    // what RoundToFit would pack, without the call.
+    if (sum < MagnitudeLimit) [[likely]] {
+        return Pack(sum, scale, negative);
+    }
     return RoundToFit(sum, scale, TFraction::Zero, negative);
 }
 
