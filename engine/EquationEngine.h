@@ -40,7 +40,8 @@
 // operator and edits the list and the step text in place). Unless the
 // observer wants steps no step text is built at all; changes alone cost
 // O(log n) per step. Without either, an equation without groups is
-// evaluated by operator precedence in one pass, with no working kept.
+// evaluated by operator precedence as it is read, with no working kept;
+// with step texts alone, a short one is reduced on a table of its numbers.
 // Memory: about 20 bytes per byte of the equation at most for its tokens and
 // working, plus the step text and its index when steps are reported.
 #pragma once
@@ -89,7 +90,7 @@ inline constexpr std::string_view MessageNotReal = OV_MESSAGE("Result is not a r
 inline constexpr std::string_view MessageInvalidNumber = OV_MESSAGE("Invalid number.");
 
 // Limits.
-// An equation longer than EquationLengthLimit, at the first character past it; or steps the step sink
+// An equation longer than EquationLengthLimit, at the first character past it; or steps the observer
 // cannot keep, at the operator whose step it refused.
 inline constexpr std::string_view MessageEquationTooLong = OV_MESSAGE("Equation too long.");
 // Memory for the tokens or the working ran out; at NoPosition.
@@ -217,8 +218,8 @@ public:
     TEvaluation Scan(std::string_view equation);
 
     // The scanned tokens after Scan; after Evaluate, what the reduction left
-    // (or, for an equation without groups evaluated without steps or sink,
-    // the scanned tokens). A copy, in order.
+    // (none for an equation worked out as it was read: numbers and
+    // operators alone, with no changes wanted). A copy, in order.
     [[nodiscard]] std::vector<TToken> Tokens() const;
 
 private:

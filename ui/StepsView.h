@@ -36,8 +36,8 @@ public:
     TStepsView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size);
     ~TStepsView() override;
 
-    // The steps shown, read whenever the view draws: hand it to the engine
-    // as its step sink, and call ShowSteps after every change to it.
+    // The steps shown, read whenever the view draws: hand it to the engine's
+    // Evaluate as the observer, and call ShowSteps after every change to it.
     [[nodiscard]] TStepHistory& GetHistory() { return History; }
 
     // Shows what the history holds now, from its first line and column.
