@@ -46,11 +46,21 @@ char* WriteDigits(u128 v, char* end)
     } else {
         high = Div128By64(static_cast<std::uint64_t>(v >> 64), static_cast<std::uint64_t>(v), E16, low);
     }
-    char* const start = end - 32;
-    WriteEightDigits(static_cast<std::uint32_t>(high / E8), start);
-    WriteEightDigits(static_cast<std::uint32_t>(high % E8), start + 8);
-    WriteEightDigits(static_cast<std::uint32_t>(low / E8), start + 16);
-    WriteEightDigits(static_cast<std::uint32_t>(low % E8), start + 24);
+    // Only the chunks that hold digits: most values have far fewer than 29.
+    char* start = end - 8;
+    WriteEightDigits(static_cast<std::uint32_t>(low % E8), start);
+    if (low >= E8 || high != 0) {
+        start -= 8;
+        WriteEightDigits(static_cast<std::uint32_t>(low / E8), start);
+    }
+    if (high != 0) {
+        start -= 8;
+        WriteEightDigits(static_cast<std::uint32_t>(high % E8), start);
+        if (high >= E8) {
+            start -= 8;
+            WriteEightDigits(static_cast<std::uint32_t>(high / E8), start);
+        }
+    }
     char* first = start;
     while (first < end - 8 && std::memcmp(first, "00000000", 8) == 0) {
         first += 8;

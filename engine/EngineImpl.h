@@ -41,14 +41,16 @@ enum class TValueState : std::uint8_t {
 // A number and an operator of a short equation reduced with steps in a
 // table (EvaluateDirectSteps).
 struct TDirectNumber {
+    TDirectNumber() {} // Own is written before it is read: not cleared for every number
     TDecimal Value;
     std::string_view Text; // in the equation, or in Own for a result
     TDecimalText Own;
-    bool Alive;
+    bool Alive = true;
 };
 struct TDirectOperator {
     const TOperator* Operator; // null once applied
     std::size_t Position;
+    std::uint8_t Level; // the operator's
 };
 
 // The reduction's working storage, kept from one equation to the next.

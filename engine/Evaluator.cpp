@@ -199,7 +199,6 @@ TEquationEngine::TImpl::TDirect TEquationEngine::TImpl::EvaluateDirectSteps(std:
                 return TDirect::NotTaken;
             }
             number.Text = std::string_view(start, static_cast<std::size_t>(p - start));
-            number.Alive = true;
             --p;
             operandNext = false;
             continue;
@@ -207,7 +206,7 @@ TEquationEngine::TImpl::TDirect TEquationEngine::TImpl::EvaluateDirectSteps(std:
         if (op == nullptr) {
             return TDirect::NotTaken;
         }
-        operators.push_back({op, static_cast<std::size_t>(p - begin)});
+        operators.push_back({op, static_cast<std::size_t>(p - begin), op->Level});
         operandNext = true;
     }
     if (operandNext || count == 1 || equation.size() > EquationLengthLimit) {
@@ -230,7 +229,7 @@ TEquationEngine::TImpl::TDirect TEquationEngine::TImpl::EvaluateDirectSteps(std:
     std::size_t ordered = 0;
     for (std::size_t level = 0; level < OperatorLevels; ++level) {
         for (std::size_t i = 0; i + 1 < count; ++i) {
-            if (operators[i].Operator->Level == level) {
+            if (operators[i].Level == level) {
                 order[ordered++] = static_cast<std::uint8_t>(i);
             }
         }
