@@ -46,6 +46,20 @@ void FoldSigns(std::string& text)
     }
 }
 
+// The operand at p for the two direct ways, as the scanner splits it: its
+// first character whatever it is (a sign, a digit or a point; op is that
+// character's operator, if any), then digits and points. Read by the number
+// grammar from there, and taken when it is a number that no digit or point
+// follows; false for anything the full way must answer. Leaves p after it.
+inline bool ReadOperand(const char*& p, const char* end, const TOperator* op, TDecimal& value)
+{
+    if (op != nullptr && !op->Sign) {
+        return false;
+    }
+    value = decimal_detail::ReadDecimalPrefix<false>(p, end);
+    return value.IsOk() && (p == end || (*p != '.' && static_cast<unsigned>(*p - '0') > 9));
+}
+
 } // namespace
 
 bool TEquationEngine::TImpl::Evaluate(std::string& equation)
@@ -116,14 +130,7 @@ bool TEquationEngine::TImpl::EvaluateDirect(std::string& equation)
         }
         const TOperator* op = FindOperator(c);
         if (operandNext) {
-            // The scanner's number is its first character whatever it is (a
-            // sign, a digit or a point), then digits and points: the number
-            // the grammar reads from there, when no digit or point follows it.
-            if (op != nullptr && !op->Sign) {
-                return false;
-            }
-            values[valueCount] = decimal_detail::ReadDecimalPrefix<false>(p, end);
-            if (!values[valueCount++].IsOk() || (p != end && (*p == '.' || static_cast<unsigned>(*p - '0') <= 9))) {
+            if (!ReadOperand(p, end, op, values[valueCount++])) {
                 return false;
             }
             --p; // the loop steps past the number's last character
@@ -187,15 +194,13 @@ TEquationEngine::TImpl::TDirect TEquationEngine::TImpl::EvaluateDirectSteps(std:
         }
         const TOperator* op = FindOperator(c);
         if (operandNext) {
-            // As the direct way without steps reads a number (see there).
-            if ((op != nullptr && !op->Sign) || count == MaxNumbers) {
+            if (count == MaxNumbers) {
                 return TDirect::NotTaken;
             }
             const char* const start = p;
             TDirectNumber& number = numbers.emplace_back();
             ++count;
-            number.Value = decimal_detail::ReadDecimalPrefix<false>(p, end);
-            if (!number.Value.IsOk() || (p != end && (*p == '.' || static_cast<unsigned>(*p - '0') <= 9))) {
+            if (!ReadOperand(p, end, op, number.Value)) {
                 return TDirect::NotTaken;
             }
             number.Text = std::string_view(start, static_cast<std::size_t>(p - start));
