@@ -188,11 +188,14 @@ BENCHMARK(BM_DecimalIntegerPower)->Name("DecimalPower_IntegerExponents");
 // The operands of a file, one per line, when OV_DECIMAL_OPERANDS names one
 // (bench/decimal_vs_mono.sh writes it, and times the platform decimal of
 // Mono on the same operands): every ordered pair through the four
-// operations, and every operand from and to text.
+// operations, and every operand from and to text. The loops have the
+// other side's shape: over arrays of left and right operands, each result
+// stored in an array of results, one pass over all pairs per iteration;
+// the time per operation is the iteration's time over the pairs.
 struct TFileOperands {
     std::vector<std::string> Texts;
     std::vector<TDecimal> Values;
-    std::vector<Pair> Pairs;
+    std::vector<TDecimal> Left, Right, Results;
 
     TFileOperands()
     {
@@ -209,12 +212,14 @@ struct TFileOperands {
         }
         for (const TDecimal& a : Values) {
             for (const TDecimal& b : Values) {
-                Pairs.push_back({a, b});
+                Left.push_back(a);
+                Right.push_back(b);
             }
         }
-        if (Pairs.empty()) {
+        if (Left.empty()) {
             return;
         }
+        Results.resize(Left.size());
         benchmark::RegisterBenchmark("File_Add", &FileOperation<DecimalAdd>);
         benchmark::RegisterBenchmark("File_Subtract", &FileOperation<DecimalSubtract>);
         benchmark::RegisterBenchmark("File_Multiply", &FileOperation<DecimalMultiply>);
@@ -223,32 +228,53 @@ struct TFileOperands {
         benchmark::RegisterBenchmark("File_ToText", &FileToText);
     }
 
+    // Reports the time of one operation as the benchmark's time.
+    static void PerOperation(benchmark::State& state, std::size_t operations)
+    {
+        state.counters["ns_per_operation"] =
+            benchmark::Counter(static_cast<double>(operations) * 1e-9,
+                               benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    }
+
     template <TDecimal (*Operation)(TDecimal, TDecimal)>
     static void FileOperation(benchmark::State& state)
     {
-        const std::vector<Pair>& pairs = Operands.Pairs;
-        std::size_t i = 0;
+        const TDecimal* left = Operands.Left.data();
+        const TDecimal* right = Operands.Right.data();
+        TDecimal* results = Operands.Results.data();
+        const std::size_t n = Operands.Left.size();
         for (auto _ : state) {
-            benchmark::DoNotOptimize(Operation(pairs[i].A, pairs[i].B));
-            i = i + 1 == pairs.size() ? 0 : i + 1;
+            for (std::size_t i = 0; i < n; ++i) {
+                results[i] = Operation(left[i], right[i]);
+            }
+            benchmark::ClobberMemory();
         }
+        PerOperation(state, n);
     }
     static void FileFromText(benchmark::State& state)
     {
-        std::size_t i = 0;
+        const std::vector<std::string>& texts = Operands.Texts;
+        TDecimal* results = Operands.Results.data();
         for (auto _ : state) {
-            benchmark::DoNotOptimize(DecimalFromText(Operands.Texts[i]));
-            i = i + 1 == Operands.Texts.size() ? 0 : i + 1;
+            for (std::size_t i = 0; i < texts.size(); ++i) {
+                results[i] = DecimalFromText(texts[i]);
+            }
+            benchmark::ClobberMemory();
         }
+        PerOperation(state, texts.size());
     }
     static void FileToText(benchmark::State& state)
     {
         // A string each time, as the platform decimal makes one.
-        std::size_t i = 0;
+        static std::vector<std::string> written(Operands.Values.size());
+        const std::vector<TDecimal>& values = Operands.Values;
         for (auto _ : state) {
-            benchmark::DoNotOptimize(DecimalToText(Operands.Values[i]));
-            i = i + 1 == Operands.Values.size() ? 0 : i + 1;
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                written[i] = DecimalToText(values[i]);
+            }
+            benchmark::ClobberMemory();
         }
+        PerOperation(state, values.size());
     }
 
     static TFileOperands Operands;

@@ -111,9 +111,9 @@ python3 - "$work/mono.txt" "$work/ours.csv" <<'PY'
 import csv, sys
 mono = dict(line.split() for line in open(sys.argv[1]))
 ours = {}
-for row in csv.reader(open(sys.argv[2])):
-    if row and row[0].startswith("File_") and row[0].endswith("_median"):
-        ours[row[0][5:-7]] = float(row[3])  # cpu_time, ns
+for row in csv.DictReader(line for line in open(sys.argv[2]) if line.startswith(("name,", '"File_'))):
+    if row["name"].endswith("_median"):
+        ours[row["name"][5:-7]] = float(row["ns_per_operation"])
 names = {"add": "Add", "sub": "Subtract", "mul": "Multiply", "div": "Divide", "fromtext": "FromText", "totext": "ToText"}
 print(f"{'operation':10s} {'ours ns':>8s} {'mono ns':>8s}  ratio (goal 4x)")
 for key, name in names.items():

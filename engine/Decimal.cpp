@@ -4,7 +4,9 @@
 // s (value = N / 10^s), then RoundToFit picks the largest scale at most 28 at
 // which the rounded magnitude fits in 96 bits. The common cases (operands of
 // the same or nearby scales, products of 64-bit magnitudes, single-limb
-// divisors) stay in unsigned __int128 and never reach the wide code.
+// divisors) stay in unsigned __int128 and never reach the wide code; sums
+// and products that need no rounding at all are packed on short ways that
+// call nothing.
 #include "Decimal.h"
 
 #include "DecimalInternal.h"
@@ -14,9 +16,17 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 using namespace decimal_detail;
+
+// The sums read and write a TDecimal as its two 64-bit words: the
+// magnitude's low word, then Hi in bits 0-31, Scale in 32-39, Negative in
+// 40-47, Kind and Status in 48-63 (both zero for an ordinary value).
+static_assert(std::endian::native == std::endian::little && offsetof(TDecimal, Hi) == 8 &&
+              offsetof(TDecimal, Scale) == 12 && offsetof(TDecimal, Negative) == 13 && offsetof(TDecimal, Kind) == 14 &&
+              offsetof(TDecimal, Status) == 15 && sizeof(bool) == 1);
 
 namespace {
 
@@ -71,8 +81,9 @@ inline bool AlignScale(u128& m, int shift)
     return true;
 }
 
-// a + b where b's sign has already been flipped for a subtraction.
-inline TDecimal AddSigned(TDecimal a, TDecimal b)
+// a + b where b's sign has already been flipped for a subtraction: any
+// operands of the decimal kind.
+TDecimal AddSigned(TDecimal a, TDecimal b)
 {
     u128 ma = a.Magnitude();
     u128 mb = b.Magnitude();
@@ -95,12 +106,69 @@ inline TDecimal AddSigned(TDecimal a, TDecimal b)
         sum = mb - ma;
         negative = b.Negative;
     }
-    // Both scales are at most 28 and nothing was cut off: a sum that fits is
-    // what RoundToFit would pack, without the call.
-    if (sum < MagnitudeLimit) [[likely]] {
-        return Pack(sum, scale, negative);
-    }
     return RoundToFit(sum, scale, TFraction::Zero, negative);
+}
+
+// floor((2^95 - 1) / 10^k): a magnitude of at most this much, times 10^k,
+// stays below 2^95, and the sum of two such magnitudes below 2^96.
+constexpr auto MakeSumLimits()
+{
+    struct Table {
+        u128 Value[MaxDigits64 + 1];
+    } table{};
+    for (int k = 0; k <= MaxDigits64; ++k) {
+        table.Value[k] = ((static_cast<u128>(1) << 95) - 1) / Pow10Table.Value[k];
+    }
+    return table;
+}
+constexpr auto SumLimitTable = MakeSumLimits();
+
+// The common case of a + b: both of the decimal kind, their scales at most
+// 19 apart, and both magnitudes, brought to the larger scale, below 2^95.
+// The exact sum then lies below 2^96 at a scale of at most 28, which is
+// what RoundToFit would pack. The operands come as their two 64-bit words,
+// as they arrive in registers; every test comes first, so that a failing
+// one hands them on unchanged and the rest needs neither stack frame nor
+// saved registers. False leaves the operation to the general way.
+[[gnu::always_inline]] inline bool AddFits(std::uint64_t aLo, std::uint64_t aWord, std::uint64_t bLo,
+                                           std::uint64_t bWord, TDecimal& result)
+{
+    if (((aWord | bWord) >> 48) != 0) [[unlikely]] {
+        return false; // a failure or a double
+    }
+    // x: the operand of the smaller scale, y: the other.
+    const bool swap = static_cast<std::uint8_t>(aWord >> 32) > static_cast<std::uint8_t>(bWord >> 32);
+    const std::uint64_t xLo = swap ? bLo : aLo;
+    const std::uint64_t xWord = swap ? bWord : aWord;
+    const std::uint64_t yLo = swap ? aLo : bLo;
+    const std::uint64_t yWord = swap ? aWord : bWord;
+    const unsigned yScale = static_cast<std::uint8_t>(yWord >> 32);
+    const unsigned shift = yScale - static_cast<std::uint8_t>(xWord >> 32);
+    const u128 mx = (static_cast<u128>(static_cast<std::uint32_t>(xWord)) << 64) | xLo;
+    if (shift > MaxDigits64 || mx > SumLimitTable.Value[shift] || static_cast<std::uint32_t>(yWord) >= 1u << 31)
+        [[unlikely]] {
+        return false;
+    }
+    std::uint64_t negative = (xWord >> 40) & 1;
+    const u128 x = mx * Pow10u64(static_cast<int>(shift));
+    const u128 y = (static_cast<u128>(static_cast<std::uint32_t>(yWord)) << 64) | yLo;
+    u128 sum;
+    if ((((aWord ^ bWord) >> 40) & 1) == 0) {
+        sum = x + y;
+    } else {
+        // Both below 2^95: the difference's top bit is its sign.
+        sum = x - y;
+        const std::uint64_t turned = static_cast<std::uint64_t>(sum >> 127);
+        const u128 mask = -static_cast<u128>(turned);
+        sum = (sum ^ mask) - mask;
+        negative ^= turned;
+    }
+    negative &= static_cast<std::uint64_t>(sum != 0); // no -0, even from a -0 made by hand
+    const std::array<std::uint64_t, 2> words = {static_cast<std::uint64_t>(sum),
+                                                static_cast<std::uint64_t>(sum >> 64) |
+                                                    static_cast<std::uint64_t>(yScale) << 32 | negative << 40};
+    result = std::bit_cast<TDecimal>(words);
+    return true;
 }
 
 // Operands whose scales lie too far apart to align in 128 bits. The
@@ -138,6 +206,23 @@ TDecimal AddWide(TDecimal a, TDecimal b)
     }
     return RoundToFit(sum, scale, fraction, a.Negative);
 }
+
+[[gnu::noinline]] TDecimal AddGeneral(TDecimal a, TDecimal b)
+{
+    if (!IsPlain(a) || !IsPlain(b)) {
+        return ApplyToPrepared(a, b, DecimalAdd);
+    }
+    return AddSigned(a, b);
+}
+
+[[gnu::noinline]] TDecimal SubtractGeneral(TDecimal a, TDecimal b)
+{
+    if (!IsPlain(a) || !IsPlain(b)) {
+        return ApplyToPrepared(a, b, DecimalSubtract);
+    }
+    b.Negative = !b.Negative;
+    return AddSigned(a, b);
+}
 } // namespace
 
 double TDecimal::AsDouble() const
@@ -162,24 +247,46 @@ TDecimal TDecimal::FromDouble(double value)
     return d;
 }
 
+namespace {
+// a + b, from the two words of each: a subtraction flips b's sign bit and
+// jumps here.
+[[gnu::noinline]] TDecimal AddWords(std::uint64_t aLo, std::uint64_t aWord, std::uint64_t bLo, std::uint64_t bWord)
+{
+    TDecimal sum;
+    if (AddFits(aLo, aWord, bLo, bWord, sum)) [[likely]] {
+        return sum;
+    }
+    return AddGeneral(std::bit_cast<TDecimal>(std::array{aLo, aWord}), std::bit_cast<TDecimal>(std::array{bLo, bWord}));
+}
+} // namespace
+
 TDecimal DecimalAdd(TDecimal a, TDecimal b)
 {
-    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]] {
-        return ApplyToPrepared(a, b, DecimalAdd);
-    }
-    return AddSigned(a, b);
+    const auto [aLo, aWord] = std::bit_cast<std::array<std::uint64_t, 2>>(a);
+    const auto [bLo, bWord] = std::bit_cast<std::array<std::uint64_t, 2>>(b);
+    return AddWords(aLo, aWord, bLo, bWord);
 }
 
 TDecimal DecimalSubtract(TDecimal a, TDecimal b)
 {
-    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]] {
-        return ApplyToPrepared(a, b, DecimalSubtract);
+    // a + (-b): the same exact sum, rounded the same way.
+    const auto [aLo, aWord] = std::bit_cast<std::array<std::uint64_t, 2>>(a);
+    const auto [bLo, bWord] = std::bit_cast<std::array<std::uint64_t, 2>>(b);
+    if ((bWord >> 48) != 0) [[unlikely]] {
+        return SubtractGeneral(a, b); // a failure or a double
     }
-    b.Negative = !b.Negative;
-    return AddSigned(a, b);
+    return AddWords(aLo, aWord, bLo, bWord ^ std::uint64_t{1} << 40); // Negative, a bool, is bit 40
 }
 
-TDecimal DecimalMultiply(TDecimal a, TDecimal b)
+namespace {
+// A product that must lose digits or fails.
+[[gnu::noinline]] TDecimal RoundProduct(u128 product, int scale, bool negative)
+{
+    return RoundToFit(product, scale, TFraction::Zero, negative);
+}
+
+// Any product of two values of the decimal kind.
+[[gnu::noinline]] TDecimal MultiplyGeneral(TDecimal a, TDecimal b)
 {
     if (!IsPlain(a) || !IsPlain(b)) [[unlikely]] {
         return ApplyToPrepared(a, b, DecimalMultiply);
@@ -187,13 +294,7 @@ TDecimal DecimalMultiply(TDecimal a, TDecimal b)
     const bool negative = a.Negative != b.Negative;
     const int scale = a.Scale + b.Scale;
     if (a.Hi == 0 && b.Hi == 0) {
-        // Both below 2^64: one hardware product. When it fits 96 bits at a
-        // scale of 28 or less, RoundToFit would only pack it.
-        const u128 product = static_cast<u128>(a.Lo) * b.Lo;
-        if (product < MagnitudeLimit && scale <= MaxScale) [[likely]] {
-            return Pack(product, scale, negative);
-        }
-        return RoundToFit(product, scale, TFraction::Zero, negative);
+        return RoundToFit(static_cast<u128>(a.Lo) * b.Lo, scale, TFraction::Zero, negative);
     }
     // 96 x 96 bits from four partial products: at most 192 bits, p2:p1:p0.
     const u128 lowPart = static_cast<u128>(a.Lo) * b.Lo;
@@ -210,7 +311,9 @@ TDecimal DecimalMultiply(TDecimal a, TDecimal b)
         return RoundToFit(low, scale, TFraction::Zero, negative);
     }
     // 2^128 or more: at least ten digits must go. Drop a first chunk of up
-    // to 19 with two hardware divisions, then finish in 128 bits.
+    // to 19, dividing p2:p1 and then the remainder:p0 by 10^step (each by a
+    // multiplication, far quicker than the hardware's division), and finish
+    // in 128 bits.
     const int bits = 128 + 64 - std::countl_zero(p2);
     const int needed = std::max(scale - MaxScale, (bits - 97) * 30103 / 100000);
     if (needed > scale) {
@@ -218,10 +321,12 @@ TDecimal DecimalMultiply(TDecimal a, TDecimal b)
     }
     const int step = std::min(needed, MaxDigits64);
     const std::uint64_t d = Pow10u64(step);
-    std::uint64_t rem = p2 % d;
-    const std::uint64_t q2 = p2 / d;
-    const std::uint64_t q1 = Div128By64(rem, p1, d, rem);
-    const std::uint64_t q0 = Div128By64(rem, p0, d, rem);
+    u128 high = (static_cast<u128>(p2) << 64) | p1;
+    u128 rest = (static_cast<u128>(DividePow10(high, step)) << 64) | p0;
+    const std::uint64_t rem = DividePow10(rest, step); // below 2^64 now: its high part was below d
+    const std::uint64_t q2 = static_cast<std::uint64_t>(high >> 64);
+    const std::uint64_t q1 = static_cast<std::uint64_t>(high);
+    const std::uint64_t q0 = static_cast<std::uint64_t>(rest);
     if (q2 != 0) {
         // Products from 2^(128 + 63) on keep three limbs: the general way.
         TWideInteger product;
@@ -237,6 +342,31 @@ TDecimal DecimalMultiply(TDecimal a, TDecimal b)
                                : rem == half ? TFraction::Half
                                              : TFraction::AboveHalf;
     return RoundToFit((static_cast<u128>(q1) << 64) | q0, scale - step, fraction, negative);
+}
+
+} // namespace
+
+TDecimal DecimalMultiply(TDecimal a, TDecimal b)
+{
+    // Both of the decimal kind and below 2^64: one hardware product, and
+    // when it fits 96 bits at a scale of 28 or less, RoundToFit would only
+    // pack it. Tested on the two words of each (see the sums), so that
+    // this way needs neither stack frame nor saved registers.
+    const auto [aLo, aWord] = std::bit_cast<std::array<std::uint64_t, 2>>(a);
+    const auto [bLo, bWord] = std::bit_cast<std::array<std::uint64_t, 2>>(b);
+    if ((((aWord | bWord) >> 48) | static_cast<std::uint32_t>(aWord | bWord)) == 0) [[likely]] {
+        const u128 product = static_cast<u128>(aLo) * bLo;
+        const std::uint64_t scale = static_cast<std::uint8_t>(aWord >> 32) + static_cast<std::uint8_t>(bWord >> 32);
+        if (product < MagnitudeLimit && scale <= MaxScale) [[likely]] {
+            const std::uint64_t negative = ((aWord ^ bWord) >> 40 & 1) & static_cast<std::uint64_t>(product != 0);
+            const std::array<std::uint64_t, 2> words = {static_cast<std::uint64_t>(product),
+                                                        static_cast<std::uint64_t>(product >> 64) | scale << 32 |
+                                                            negative << 40};
+            return std::bit_cast<TDecimal>(words);
+        }
+        return RoundProduct(product, static_cast<int>(scale), ((aWord ^ bWord) >> 40 & 1) != 0);
+    }
+    return MultiplyGeneral(a, b);
 }
 
 TDecimal DecimalDivide(TDecimal a, TDecimal b)

@@ -301,10 +301,10 @@ struct FailureRow {
 };
 
 // Each failure carries its reason, and a failed value never reads as a number.
-// The short ways (both operands below 2^64 for multiply; aligned in 128 bits
-// for add and subtract) give what the general way gives: the same values
-// written with one more trailing zero (so at another scale, or beyond 64
-// bits) take it.
+// The short ways (both operands below 2^64 for multiply; scales at most 19
+// apart and aligned magnitudes below 2^95 for add and subtract) give what
+// the general way gives: the same values written with one more trailing
+// zero (so at another scale, or beyond 64 bits, or past 2^95) take it.
 TEST(DecimalArithmetic, ShortWaysAgreeWithTheGeneralWay)
 {
     std::mt19937_64 random(20261209);
@@ -323,6 +323,19 @@ TEST(DecimalArithmetic, ShortWaysAgreeWithTheGeneralWay)
         {"0.0000000000000000001", "0.0000000000000000009"},
         {"4294967296", "4294967296"},
         {"-12.25", "-7.75"},
+        {"3961408125713216879677197516.7", "-0.1"},
+        {"39614081257132168796771975167", "1"},
+        {"1.5", "-39614081257132168796771975166"},
+        {"0.0000000000000000001", "12345678901"},
+        {"1", "0.00000000000000000001"},
+        {"-7.50", "-7.5"},
+        {"0.00000000000001", "-0.00000000000001"},
+        {"281474976710656", "0.0000000000000281474976710656"},
+        {"9999999999999999999.9999999999", "-9999999999999999999.9999999999"},
+        {"79228162514264337593543950335", "0.5"},
+        {"79228162514264337593543950335", "1"},
+        {"50000000000000000000000000000", "40000000000000000000000000000"},
+        {"-7.5", "7.50"},
     };
     std::vector<std::pair<TDecimal, TDecimal>> pairs;
     for (const auto& [a, b] : rows) {
@@ -332,6 +345,9 @@ TEST(DecimalArithmetic, ShortWaysAgreeWithTheGeneralWay)
         TDecimal a, b;
         a.Lo = random() >> (random() % 64);
         b.Lo = random() >> (random() % 64);
+        if (n % 3 == 0) {
+            a.Hi = static_cast<std::uint32_t>(random() >> (32 + random() % 32));
+        }
         a.Scale = b.Scale = static_cast<std::uint8_t>(random() % 20);
         if (n % 2 == 0) {
             b.Scale = static_cast<std::uint8_t>(random() % 20); // multiply takes any scales
@@ -344,7 +360,9 @@ TEST(DecimalArithmetic, ShortWaysAgreeWithTheGeneralWay)
         SCOPED_TRACE(DecimalToText(a) + " and " + DecimalToText(b));
         const TDecimal wa = widened(a);
         for (auto operation : {DecimalAdd, DecimalSubtract, DecimalMultiply}) {
-            ASSERT_EQ(Show(operation(a, b)), Show(operation(wa, b)));
+            const TDecimal result = operation(a, b);
+            ASSERT_EQ(Show(result), Show(operation(wa, b)));
+            ASSERT_FALSE(result.IsZero() && result.Negative); // no -0
         }
     }
 }
