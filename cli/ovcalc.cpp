@@ -102,7 +102,11 @@ public:
         if (Buffer.size() + text.size() > Capacity) {
             Flush();
             if (text.size() >= Capacity) {
-                WriteAll(1, text);
+                if (Collecting) {
+                    Collected.push_back({1, std::string(text)});
+                } else {
+                    WriteAll(1, text);
+                }
                 return;
             }
         }
@@ -118,8 +122,55 @@ public:
 
     void Flush()
     {
-        WriteAll(1, Buffer);
+        if (Collecting) {
+            if (!Buffer.empty()) {
+                Collected.push_back({1, Buffer});
+            }
+        } else {
+            WriteAll(1, Buffer);
+        }
         Buffer.clear();
+    }
+
+    // Standard error keeps its place after the answers written before.
+    void Error(std::string_view text)
+    {
+        Flush();
+        if (Collecting) {
+            Collected.push_back({2, std::string(text)});
+        } else {
+            WriteAll(2, text);
+        }
+    }
+
+    // An output that keeps what it is given, in order, until it is written
+    // into another one (WriteCollectedTo), rather than writing it.
+    static TOutput Collector()
+    {
+        TOutput output;
+        output.Collecting = true;
+        return output;
+    }
+    // How much it keeps.
+    [[nodiscard]] std::size_t CollectedSize() const
+    {
+        std::size_t size = Buffer.size();
+        for (const auto& [fd, text] : Collected) {
+            size += text.size();
+        }
+        return size;
+    }
+    void WriteCollectedTo(TOutput& out)
+    {
+        Flush();
+        for (const auto& [fd, text] : Collected) {
+            if (fd == 1) {
+                out.Put(text);
+            } else {
+                out.Error(text);
+            }
+        }
+        Collected.clear();
     }
 
     // Appends a text as a JSON string. The JSON library does the escaping,
@@ -156,20 +207,15 @@ private:
     }
 
     std::string Buffer;
+    bool Collecting = false;
+    std::vector<std::pair<int, std::string>> Collected; // file descriptor and text, in order
 };
 
-TOutput Out;
+TOutput StandardOutput;
 
 void FlushOutput()
 {
-    Out.Flush();
-}
-
-// Standard error keeps its place after the answers written before.
-void WriteError(std::string_view text)
-{
-    Out.Flush();
-    WriteAll(2, text);
+    StandardOutput.Flush();
 }
 
 // ---------------------------------------------------------------------------
@@ -184,7 +230,7 @@ enum class TMode { Plain, Steps, Changes, Json, JsonChanges };
 // first step, computed numbers in a store of their own.
 class TWorkingWriter final : public TEvaluationObserver {
 public:
-    explicit TWorkingWriter(TMode mode) : Mode(mode) {}
+    TWorkingWriter(TMode mode, TOutput& out) : Out(out), Mode(mode) {}
 
     [[nodiscard]] bool WantsSteps() const override { return Mode == TMode::Steps || Mode == TMode::Json; }
     [[nodiscard]] bool WantsChanges() const override { return Mode == TMode::Changes || Mode == TMode::JsonChanges; }
@@ -294,6 +340,7 @@ public:
 private:
     static constexpr std::size_t TextLimit = 0xFFFFFFFF;
 
+    TOutput& Out;
     TMode Mode;
     bool FirstStep = true;
 
@@ -393,7 +440,7 @@ std::string FaultExcerpt(std::string_view equation, std::size_t position)
     return line + "\n" + std::string(caret, ' ') + "^\n";
 }
 
-void WriteFault(const std::string& equation, TSource source, const TEvaluation& fault)
+void WriteFault(TOutput& out, const std::string& equation, TSource source, const TEvaluation& fault)
 {
     const std::size_t position = fault.Position;
     std::string text = "ovcalc: " + std::string(fault.Message) + " (";
@@ -402,62 +449,62 @@ void WriteFault(const std::string& equation, TSource source, const TEvaluation& 
     }
     text.append("column ").append(std::to_string(position + 1)).append(")\n");
     text += FaultExcerpt(equation, position);
-    WriteError(text);
+    out.Error(text);
 }
 
-void WriteOutOfMemory(TSource source)
+void WriteOutOfMemory(TOutput& out, TSource source)
 {
-    WriteError(std::string("ovcalc: out of memory (") + source.Kind + " " + std::to_string(source.Number) + ")\n");
+    out.Error(std::string("ovcalc: out of memory (") + source.Kind + " " + std::to_string(source.Number) + ")\n");
 }
 
-void WriteResult(const TEvaluation& outcome, std::string_view result)
+void WriteResult(TOutput& out, const TEvaluation& outcome, std::string_view result)
 {
     const TBases bases(outcome, result);
-    Out.Put("Decimal: ");
-    Out.Put(result);
-    Out.Put("\nHexadecimal: ");
-    Out.Put(bases.Hexadecimal);
-    Out.Put("\nOctal: ");
-    Out.Put(bases.Octal);
-    Out.Put("\nBinary: ");
-    Out.Put(bases.Binary);
-    Out.Put('\n');
+    out.Put("Decimal: ");
+    out.Put(result);
+    out.Put("\nHexadecimal: ");
+    out.Put(bases.Hexadecimal);
+    out.Put("\nOctal: ");
+    out.Put(bases.Octal);
+    out.Put("\nBinary: ");
+    out.Put(bases.Binary);
+    out.Put('\n');
 }
 
 // The end of a JSON object, after its steps or changes: "ok" and the results,
 // or the error (null for the empty equation, position -1 where it has none).
-void WriteJsonEnd(const TEvaluation& outcome, std::string_view result)
+void WriteJsonEnd(TOutput& out, const TEvaluation& outcome, std::string_view result)
 {
-    Out.Put(outcome ? ", \"ok\": true" : ", \"ok\": false");
+    out.Put(outcome ? ", \"ok\": true" : ", \"ok\": false");
     if (outcome) {
         const TBases bases(outcome, result);
-        Out.Put(", \"decimal\": ");
-        Out.PutPlainJsonString(result);
+        out.Put(", \"decimal\": ");
+        out.PutPlainJsonString(result);
         if (bases.Known) {
-            Out.Put(", \"hexadecimal\": ");
-            Out.PutPlainJsonString(bases.Hexadecimal);
-            Out.Put(", \"octal\": ");
-            Out.PutPlainJsonString(bases.Octal);
-            Out.Put(", \"binary\": ");
-            Out.PutPlainJsonString(bases.Binary);
+            out.Put(", \"hexadecimal\": ");
+            out.PutPlainJsonString(bases.Hexadecimal);
+            out.Put(", \"octal\": ");
+            out.PutPlainJsonString(bases.Octal);
+            out.Put(", \"binary\": ");
+            out.PutPlainJsonString(bases.Binary);
         } else {
-            Out.Put(", \"hexadecimal\": null, \"octal\": null, \"binary\": null");
+            out.Put(", \"hexadecimal\": null, \"octal\": null, \"binary\": null");
         }
     } else if (outcome.Message.empty()) {
-        Out.Put(", \"error\": null");
+        out.Put(", \"error\": null");
     } else {
-        Out.Put(", \"error\": {\"message\": ");
-        Out.PutPlainJsonString(outcome.Message);
-        Out.Put(", \"position\": ");
-        Out.Put(outcome.Position == NoPosition ? std::string("-1") : std::to_string(outcome.Position));
-        Out.Put('}');
+        out.Put(", \"error\": {\"message\": ");
+        out.PutPlainJsonString(outcome.Message);
+        out.Put(", \"position\": ");
+        out.Put(outcome.Position == NoPosition ? std::string("-1") : std::to_string(outcome.Position));
+        out.Put('}');
     }
-    Out.Put("}\n");
+    out.Put("}\n");
 }
 
 class TAnswerer {
 public:
-    explicit TAnswerer(TMode mode) : Mode(mode), Working(mode) {}
+    TAnswerer(TMode mode, TOutput& out) : Out(out), Mode(mode), Working(mode, out) {}
 
     // Answers one equation; false when it failed. The equation is replaced
     // by its result (the engine leaves a failed one as it is).
@@ -480,22 +527,23 @@ public:
             } else {
                 Out.Put(']');
             }
-            WriteJsonEnd(outcome, result);
+            WriteJsonEnd(Out, outcome, result);
         } else if (outcome) {
-            WriteResult(outcome, result);
+            WriteResult(Out, outcome, result);
         }
         if (outOfMemory) {
-            WriteOutOfMemory(source);
+            WriteOutOfMemory(Out, source);
             return false;
         }
         if (!outcome && !json && !outcome.Message.empty()) {
-            WriteFault(equation, source, outcome);
+            WriteFault(Out, equation, source, outcome);
         }
         // The empty equation fails without a message and is no failure here.
         return outcome || outcome.Message.empty();
     }
 
 private:
+    TOutput& Out;
     TMode Mode;
     TEquationEngine Engine;
     TWorkingWriter Working; // steps are built only when they are shown
@@ -537,15 +585,15 @@ int main(int argc, char** argv)
         } else if (argument == "--json") {
             json = true;
         } else if (argument == "--help" || argument == "-h") {
-            Out.Put(Usage);
-            Out.Flush();
+            StandardOutput.Put(Usage);
+            StandardOutput.Flush();
             return 0;
         } else if (argument == "--version") {
-            Out.Put("ovcalc " OV_VERSION "\n");
-            Out.Flush();
+            StandardOutput.Put("ovcalc " OV_VERSION "\n");
+            StandardOutput.Flush();
             return 0;
         } else {
-            WriteError("ovcalc: unknown option '" + std::string(argument) + "'\nTry 'ovcalc --help'.\n");
+            StandardOutput.Error("ovcalc: unknown option '" + std::string(argument) + "'\nTry 'ovcalc --help'.\n");
             return 2;
         }
     }
@@ -555,7 +603,7 @@ int main(int argc, char** argv)
                        : changes ? TMode::Changes
                        : steps   ? TMode::Steps
                                  : TMode::Plain;
-    TAnswerer answerer(mode);
+    TAnswerer answerer(mode, StandardOutput);
     bool allOk = true;
     if (!equations.empty()) {
         for (std::size_t i = 0; i < equations.size(); ++i) {
@@ -575,10 +623,10 @@ int main(int argc, char** argv)
                 more = input.SkipLine();
                 allOk = false;
                 if (json) {
-                    Out.Put("{\"equation\": null");
-                    WriteJsonEnd(TEvaluation{false, MessageOutOfMemory, NoPosition}, {});
+                    StandardOutput.Put("{\"equation\": null");
+                    WriteJsonEnd(StandardOutput, TEvaluation{false, MessageOutOfMemory, NoPosition}, {});
                 }
-                WriteOutOfMemory({"line", number});
+                WriteOutOfMemory(StandardOutput, {"line", number});
                 if (!more) {
                     break;
                 }
@@ -590,6 +638,6 @@ int main(int argc, char** argv)
             allOk = answerer.Answer(line, {"line", number}) && allOk;
         }
     }
-    Out.Flush();
+    StandardOutput.Flush();
     return allOk ? 0 : 1;
 }
