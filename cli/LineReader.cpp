@@ -63,6 +63,21 @@ bool TLineReader::Next(std::string& line)
     return true;
 }
 
+bool TLineReader::NextBuffered(std::string_view& line)
+{
+    const void* newline = std::memchr(Buffer.data() + Begin, '\n', End - Begin);
+    if (newline == nullptr) {
+        return false;
+    }
+    const auto at = static_cast<std::size_t>(static_cast<const char*>(newline) - Buffer.data());
+    line = std::string_view(Buffer.data() + Begin, at - Begin);
+    Begin = at + 1;
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
+    return true;
+}
+
 bool TLineReader::SkipLine()
 {
     for (;;) {

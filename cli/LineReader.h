@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TLineReader {
@@ -15,6 +16,11 @@ public:
     // The next line without its "\n" and without one trailing "\r"; a final
     // line without "\n" counts. False at the end of the input.
     bool Next(std::string& line);
+
+    // The next line as Next gives it, when the input read so far holds the
+    // whole of it; false, reading nothing, when it does not. The text stays
+    // valid until the next call of Next or SkipLine.
+    bool NextBuffered(std::string_view& line);
 
     // After Next ran out of memory: drops the rest of the line it was
     // reading. False when the input ended there.

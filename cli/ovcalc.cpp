@@ -7,6 +7,7 @@
 #include "BaseConversion.h"
 #include "EquationEngine.h"
 #include "LineReader.h"
+#include "Processors.h"
 #include "ProgramArguments.h"
 
 #include <nlohmann/json.hpp>
@@ -14,13 +15,18 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <condition_variable>
+#include <exception>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -549,6 +555,151 @@ private:
     TWorkingWriter Working; // steps are built only when they are shown
 };
 
+// A second answerer on a thread of its own. Given the second half of a run
+// of lines that were read together, it answers them while the first
+// answerer does the first half, each with its own engine (the engine keeps
+// no state between engines) and its own output; its output is written
+// after the first half's, so the bytes and their order are those of
+// answering every line in turn. It keeps what it writes, so it stops before
+// a long line (whose steps could be long) and once it keeps much: the first
+// answerer then answers the rest of the half.
+class THelper {
+public:
+    explicit THelper(TMode mode) : Answerer(mode, Output), Thread([this] { Run(); }) {}
+    THelper(const THelper&) = delete;
+    THelper& operator=(const THelper&) = delete;
+    ~THelper()
+    {
+        {
+            const std::lock_guard lock(Mutex);
+            Stopping = true;
+        }
+        Wake.notify_one();
+        Thread.join();
+    }
+
+    // Starts answering lines, numbered from first on. They must stay as they
+    // are until Finish.
+    void Start(std::span<const std::string_view> lines, std::size_t first)
+    {
+        {
+            const std::lock_guard lock(Mutex);
+            Lines = lines;
+            First = first;
+            Answered = 0;
+            HasWork = true;
+        }
+        Wake.notify_one();
+    }
+
+    // Waits for the lines to be answered, writes their output into out and
+    // says how many were answered, from the first on; allOk turns false
+    // when any of them failed.
+    std::size_t Finish(TOutput& out, bool& allOk)
+    {
+        std::unique_lock lock(Mutex);
+        Done.wait(lock, [this] { return !HasWork; });
+        if (Failure) {
+            std::rethrow_exception(std::exchange(Failure, nullptr));
+        }
+        Output.WriteCollectedTo(out);
+        allOk = AllOk && allOk;
+        return Answered;
+    }
+
+    static constexpr std::size_t LongLine = 512;            // bytes
+    static constexpr std::size_t KeptOutputLimit = 1 << 20; // bytes
+
+private:
+    void Run()
+    {
+        std::unique_lock lock(Mutex);
+        for (;;) {
+            Wake.wait(lock, [this] { return Stopping || HasWork; });
+            if (Stopping) {
+                return;
+            }
+            lock.unlock();
+            AllOk = true;
+            std::size_t answered = 0;
+            try {
+                for (const std::string_view text : Lines) {
+                    if (text.size() > LongLine || Output.CollectedSize() > KeptOutputLimit) {
+                        break;
+                    }
+                    Line.assign(text);
+                    AllOk = Answerer.Answer(Line, {"line", First + answered}) && AllOk;
+                    ++answered;
+                }
+            } catch (...) {
+                Failure = std::current_exception();
+            }
+            lock.lock();
+            Answered = answered;
+            HasWork = false;
+            Done.notify_one();
+        }
+    }
+
+    TOutput Output = TOutput::Collector();
+    TAnswerer Answerer;
+    std::string Line;
+    std::mutex Mutex;
+    std::condition_variable Wake;
+    std::condition_variable Done;
+    std::span<const std::string_view> Lines;
+    std::size_t First = 0;
+    std::size_t Answered = 0;
+    bool AllOk = true;
+    bool HasWork = false;
+    bool Stopping = false;
+    std::exception_ptr Failure;
+    std::thread Thread; // last: it starts once the rest is there
+};
+
+// Answers lines read together, numbered from first on, in order; with a
+// second processor the second half of a long run goes to a helper.
+class TRunAnswerer {
+public:
+    TRunAnswerer(TMode mode, TAnswerer& answerer) : Mode(mode), Answerer(answerer), Share(UsableProcessors() > 1) {}
+
+    bool Answer(std::span<const std::string_view> lines, std::size_t first)
+    {
+        bool allOk = true;
+        std::size_t next = 0;
+        if (Share && lines.size() >= ShareFrom) {
+            if (!Helper) {
+                Helper = std::make_unique<THelper>(Mode);
+            }
+            const std::size_t half = lines.size() / 2;
+            Helper->Start(lines.subspan(half), first + half);
+            allOk = AnswerInTurn(lines.first(half), first);
+            next = half + Helper->Finish(StandardOutput, allOk);
+        }
+        return AnswerInTurn(lines.subspan(next), first + next) && allOk;
+    }
+
+private:
+    // Fewer lines are answered quicker than a helper is handed them.
+    static constexpr std::size_t ShareFrom = 128;
+
+    bool AnswerInTurn(std::span<const std::string_view> lines, std::size_t first)
+    {
+        bool allOk = true;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            Line.assign(lines[i]);
+            allOk = Answerer.Answer(Line, {"line", first + i}) && allOk;
+        }
+        return allOk;
+    }
+
+    TMode Mode;
+    TAnswerer& Answerer;
+    bool Share;
+    std::unique_ptr<THelper> Helper;
+    std::string Line;
+};
+
 bool IsOption(std::string_view argument)
 {
     if (argument.starts_with("--")) {
@@ -611,8 +762,20 @@ int main(int argc, char** argv)
         }
     } else {
         TLineReader input(0, FlushOutput);
+        TRunAnswerer runs(mode, answerer);
+        std::vector<std::string_view> run;
         std::string line;
         for (std::size_t number = 1;; ++number) {
+            // The lines already read, together; then one more, which may wait.
+            run.clear();
+            for (std::string_view text; input.NextBuffered(text);) {
+                run.push_back(text);
+            }
+            if (!run.empty()) {
+                allOk = runs.Answer(run, number) && allOk;
+                number += run.size() - 1;
+                continue;
+            }
             bool more = false;
             try {
                 more = input.Next(line);

@@ -1,0 +1,4 @@
+// How many processors this process may run on.
+#pragma once
+
+unsigned UsableProcessors();

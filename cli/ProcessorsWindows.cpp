@@ -1,0 +1,8 @@
+#include "Processors.h"
+
+#include <thread>
+
+unsigned UsableProcessors()
+{
+    return std::thread::hardware_concurrency();
+}
