@@ -96,23 +96,28 @@ void WriteAll(int fd, std::string_view text)
     }
 }
 
-// Standard output through one buffer, written with write(2) and checked.
+// Standard output through one buffer, written with write(2) and checked; or,
+// as a collector, kept whole (with the texts for standard error and where
+// they fall) until it is written out after another output's text.
 class TOutput {
 public:
     static constexpr std::size_t Capacity = 1 << 16;
 
     TOutput() { Buffer.reserve(Capacity); }
 
+    static TOutput Collector()
+    {
+        TOutput output;
+        output.Collecting = true;
+        return output;
+    }
+
     void Put(std::string_view text)
     {
-        if (Buffer.size() + text.size() > Capacity) {
+        if (Buffer.size() + text.size() > Capacity && !Collecting) {
             Flush();
             if (text.size() >= Capacity) {
-                if (Collecting) {
-                    Collected.push_back({1, std::string(text)});
-                } else {
-                    WriteAll(1, text);
-                }
+                WriteAll(1, text);
                 return;
             }
         }
@@ -120,7 +125,7 @@ public:
     }
     void Put(char c)
     {
-        if (Buffer.size() == Capacity) {
+        if (Buffer.size() == Capacity && !Collecting) {
             Flush();
         }
         Buffer.push_back(c);
@@ -128,55 +133,37 @@ public:
 
     void Flush()
     {
-        if (Collecting) {
-            if (!Buffer.empty()) {
-                Collected.push_back({1, Buffer});
-            }
-        } else {
+        if (!Collecting) {
             WriteAll(1, Buffer);
+            Buffer.clear();
         }
-        Buffer.clear();
     }
 
     // Standard error keeps its place after the answers written before.
     void Error(std::string_view text)
     {
-        Flush();
         if (Collecting) {
-            Collected.push_back({2, std::string(text)});
+            Errors.push_back({Buffer.size(), std::string(text)});
         } else {
+            Flush();
             WriteAll(2, text);
         }
     }
 
-    // An output that keeps what it is given, in order, until it is written
-    // into another one (WriteCollectedTo), rather than writing it.
-    static TOutput Collector()
+    // A collector's size, and its text written out after what out holds.
+    [[nodiscard]] std::size_t Collected() const { return Buffer.size(); }
+    void WriteCollectedAfter(TOutput& out)
     {
-        TOutput output;
-        output.Collecting = true;
-        return output;
-    }
-    // How much it keeps.
-    [[nodiscard]] std::size_t CollectedSize() const
-    {
-        std::size_t size = Buffer.size();
-        for (const auto& [fd, text] : Collected) {
-            size += text.size();
+        out.Flush();
+        std::size_t written = 0;
+        for (const auto& [at, text] : Errors) {
+            WriteAll(1, std::string_view(Buffer).substr(written, at - written));
+            WriteAll(2, text);
+            written = at;
         }
-        return size;
-    }
-    void WriteCollectedTo(TOutput& out)
-    {
-        Flush();
-        for (const auto& [fd, text] : Collected) {
-            if (fd == 1) {
-                out.Put(text);
-            } else {
-                out.Error(text);
-            }
-        }
-        Collected.clear();
+        WriteAll(1, std::string_view(Buffer).substr(written));
+        Buffer.clear(); // its room stays for the next time
+        Errors.clear();
     }
 
     // Appends a text as a JSON string. The JSON library does the escaping,
@@ -214,7 +201,7 @@ private:
 
     std::string Buffer;
     bool Collecting = false;
-    std::vector<std::pair<int, std::string>> Collected; // file descriptor and text, in order
+    std::vector<std::pair<std::size_t, std::string>> Errors; // a collector's: where in Buffer, and the text
 };
 
 TOutput StandardOutput;
@@ -602,7 +589,7 @@ public:
         if (Failure) {
             std::rethrow_exception(std::exchange(Failure, nullptr));
         }
-        Output.WriteCollectedTo(out);
+        Output.WriteCollectedAfter(out);
         allOk = AllOk && allOk;
         return Answered;
     }
@@ -624,7 +611,7 @@ private:
             std::size_t answered = 0;
             try {
                 for (const std::string_view text : Lines) {
-                    if (text.size() > LongLine || Output.CollectedSize() > KeptOutputLimit) {
+                    if (text.size() > LongLine || Output.Collected() > KeptOutputLimit) {
                         break;
                     }
                     Line.assign(text);
