@@ -366,6 +366,55 @@ TEST(Ovcalc, StandardInput)
     }
 }
 
+// Many lines at once are answered on two processors where there are two:
+// the same bytes, answers and messages in the same order, and the same
+// status as answering them in turn on one. The lines mix faults, empty
+// lines and "\r\n" ends; lines longer than the helper takes; and lines
+// whose steps fill its kept output, in the modes that write steps.
+TEST(Ovcalc, LinesReadTogetherAnswerAsInTurn)
+{
+    TEquationGenerator generator(20261209);
+    std::string mixed;
+    std::string longSteps; // 120 numbers each: some 20 kilobytes of steps a line
+    for (int i = 0; i < 3000; ++i) {
+        mixed += i % 97 == 0 ? "" : i % 89 == 0 ? std::string(600, '1') + "+1" : generator.Next();
+        mixed += i % 5 == 0 ? "\r\n" : "\n";
+    }
+    for (int i = 0; i < 400; ++i) {
+        for (int k = 0; k < 120; ++k) {
+            longSteps += std::to_string((i + k * 7) % 13 + 1);
+            longSteps += k == 119 ? '\n' : "+*-/"[k % 4];
+        }
+    }
+    struct TInputRow {
+        const char* Name;
+        const std::string* Input;
+        std::vector<std::string> Arguments;
+    };
+    const TInputRow rows[] = {
+        {"plain", &mixed, {}},
+        {"steps", &mixed, {"--steps"}},
+        {"changes", &mixed, {"--changes"}},
+        {"json", &mixed, {"--json"}},
+        {"json changes", &mixed, {"--json", "--changes"}},
+        {"steps past the kept output", &longSteps, {"--steps"}},
+        {"json past the kept output", &longSteps, {"--json"}},
+    };
+    TChildOptions together;
+    together.ErrorIntoOutput = true;
+    TChildOptions inTurn = together;
+    inTurn.OneProcessor = true;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const TChildRun shared = RunOvcalc(row.Arguments, row.Input->c_str(), together);
+        const TChildRun alone = RunOvcalc(row.Arguments, row.Input->c_str(), inTurn);
+        EXPECT_EQ(shared.Status, alone.Status);
+        EXPECT_EQ(shared.Out.size(), alone.Out.size());
+        EXPECT_TRUE(shared.Out == alone.Out);           // not printed: megabytes
+        EXPECT_GT(alone.Out.size(), row.Input->size()); // answered
+    }
+}
+
 TEST(Ovcalc, Options)
 {
     static const TRow Rows[] = {

@@ -27,6 +27,11 @@ struct TChildOptions {
     // POSIX systems this is its address space, on Windows its committed
     // memory (the limit of a job).
     std::size_t MemoryLimit = 0;
+    // Standard error goes where standard output does: Out holds both, in
+    // the order they were written, and Err nothing.
+    bool ErrorIntoOutput = false;
+    // The program may run on one processor only (the first it could have).
+    bool OneProcessor = false;
 };
 
 // Runs program with arguments, input on its standard input (closed after

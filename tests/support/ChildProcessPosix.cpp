@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,11 +23,27 @@ void CloseFd(int& fd)
 
 // The child's side after fork: only calls that are safe there.
 [[noreturn]] void StartChild(const std::string& program, char* const argv[], int in, int out, int err,
-                             std::size_t memoryLimit)
+                             const TChildOptions& options)
 {
-    if (::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
+    if (::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(options.ErrorIntoOutput ? out : err, 2) < 0) {
         ::_exit(127);
     }
+    if (options.OneProcessor) {
+        cpu_set_t set;
+        if (::sched_getaffinity(0, sizeof set, &set) != 0) {
+            ::_exit(127);
+        }
+        int first = 0;
+        while (!CPU_ISSET(first, &set)) {
+            ++first;
+        }
+        CPU_ZERO(&set);
+        CPU_SET(first, &set);
+        if (::sched_setaffinity(0, sizeof set, &set) != 0) {
+            ::_exit(127);
+        }
+    }
+    const std::size_t memoryLimit = options.MemoryLimit;
     if (memoryLimit > 0) {
         const rlimit limit{memoryLimit, memoryLimit};
         if (::setrlimit(RLIMIT_AS, &limit) != 0) {
@@ -86,7 +103,7 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
 
     const pid_t child = ::fork();
     if (child == 0) {
-        StartChild(program, argv.data(), in[0], outputFile >= 0 ? outputFile : out[1], err[1], options.MemoryLimit);
+        StartChild(program, argv.data(), in[0], outputFile >= 0 ? outputFile : out[1], err[1], options);
     }
     for (int* fd : {&in[0], &out[1], &err[1], &outputFile}) {
         CloseFd(*fd);

@@ -131,9 +131,10 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = inRead;
     startup.hStdOutput = outWrite;
-    startup.hStdError = errWrite;
+    startup.hStdError = options.ErrorIntoOutput ? outWrite : errWrite;
     PROCESS_INFORMATION process{};
-    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW | (job ? CREATE_SUSPENDED : 0);
+    const bool suspended = job != nullptr || options.OneProcessor;
+    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW | (suspended ? CREATE_SUSPENDED : 0);
     const BOOL started = ::CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags,
                                           nullptr, nullptr, &startup, &process);
     const std::string whyNot = started ? std::string() : LastErrorText();
@@ -150,6 +151,15 @@ TChildRun RunChild(const std::string& program, const std::vector<std::string>& a
     }
     if (job) {
         ::AssignProcessToJobObject(job, process.hProcess);
+    }
+    if (options.OneProcessor) {
+        DWORD_PTR processMask = 0;
+        DWORD_PTR systemMask = 0;
+        if (::GetProcessAffinityMask(process.hProcess, &processMask, &systemMask) && processMask != 0) {
+            ::SetProcessAffinityMask(process.hProcess, processMask & (~processMask + 1)); // the lowest one
+        }
+    }
+    if (suspended) {
         ::ResumeThread(process.hThread);
     }
     ::CloseHandle(process.hThread);
