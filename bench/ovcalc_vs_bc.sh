@@ -79,7 +79,7 @@ bc = median["bc -l"]
 print(f"medians of {runs} interleaved rounds, whole-process wall time")
 for name in ("floor (plain)", "floor (--json)"):
     print(f"{name:20s} {median[name] * 1000:8.1f} ms  {bc / median[name]:6.1f}x faster than bc")
-print(f"{"bc -l":20s} {bc * 1000:8.1f} ms")
+print(f"{'bc -l':20s} {bc * 1000:8.1f} ms")
 if shutil.which("qalc"):
     with open(equations) as all_lines, open(f"{work}/sample.txt", "w") as sample:
         sample.writelines(line for _, line in zip(range(500), all_lines))
@@ -87,7 +87,7 @@ if shutil.which("qalc"):
     subprocess.run(["qalc", "-t", "-f", f"{work}/sample.txt"], stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, check=False)
     qalc = (time.perf_counter() - start) * 100  # 500 of 50,000
-    print(f"{"qalc (scaled)":20s} {qalc * 1000:8.1f} ms  {bc / qalc:6.3f}x faster than bc")
+    print(f"{'qalc (scaled)':20s} {qalc * 1000:8.1f} ms  {bc / qalc:6.3f}x faster than bc")
 else:
     print("qalc is not installed")
 ok = True
