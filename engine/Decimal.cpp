@@ -285,35 +285,13 @@ namespace {
     return RoundToFit(product, scale, TFraction::Zero, negative);
 }
 
-// Any product of two values of the decimal kind.
-[[gnu::noinline]] TDecimal MultiplyGeneral(TDecimal a, TDecimal b)
+// A product p2:p1:p0 of 2^128 or more: at least ten digits must go. Drop a
+// first chunk of up to 19, dividing p2:p1 and then the remainder:p0 by
+// 10^step (each by a multiplication, far quicker than the hardware's
+// division), and finish in 128 bits. Out of line, with the rare product
+// that keeps three limbs, so that the common ones need no large frame.
+[[gnu::noinline]] TDecimal MultiplyWide(std::uint64_t p2, std::uint64_t p1, std::uint64_t p0, int scale, bool negative)
 {
-    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]] {
-        return ApplyToPrepared(a, b, DecimalMultiply);
-    }
-    const bool negative = a.Negative != b.Negative;
-    const int scale = a.Scale + b.Scale;
-    if (a.Hi == 0 && b.Hi == 0) {
-        return RoundToFit(static_cast<u128>(a.Lo) * b.Lo, scale, TFraction::Zero, negative);
-    }
-    // 96 x 96 bits from four partial products: at most 192 bits, p2:p1:p0.
-    const u128 lowPart = static_cast<u128>(a.Lo) * b.Lo;
-    const u128 middle1 = static_cast<u128>(a.Hi) * b.Lo;
-    const u128 middle2 = static_cast<u128>(a.Lo) * b.Hi;
-    const u128 highPart = static_cast<u128>(a.Hi) * b.Hi;
-    const std::uint64_t p0 = static_cast<std::uint64_t>(lowPart);
-    u128 t = (lowPart >> 64) + static_cast<std::uint64_t>(middle1) + static_cast<std::uint64_t>(middle2);
-    const std::uint64_t p1 = static_cast<std::uint64_t>(t);
-    t = (t >> 64) + (middle1 >> 64) + (middle2 >> 64) + highPart;
-    const std::uint64_t p2 = static_cast<std::uint64_t>(t);
-    const u128 low = (static_cast<u128>(p1) << 64) | p0;
-    if (p2 == 0) {
-        return RoundToFit(low, scale, TFraction::Zero, negative);
-    }
-    // 2^128 or more: at least ten digits must go. Drop a first chunk of up
-    // to 19, dividing p2:p1 and then the remainder:p0 by 10^step (each by a
-    // multiplication, far quicker than the hardware's division), and finish
-    // in 128 bits.
     const int bits = 128 + 64 - std::countl_zero(p2);
     const int needed = std::max(scale - MaxScale, (bits - 97) * 30103 / 100000);
     if (needed > scale) {
@@ -342,6 +320,37 @@ namespace {
                                : rem == half ? TFraction::Half
                                              : TFraction::AboveHalf;
     return RoundToFit((static_cast<u128>(q1) << 64) | q0, scale - step, fraction, negative);
+}
+
+// Any product of two values of the decimal kind.
+[[gnu::noinline]] TDecimal MultiplyGeneral(TDecimal a, TDecimal b)
+{
+    if (!IsPlain(a) || !IsPlain(b)) [[unlikely]] {
+        return ApplyToPrepared(a, b, DecimalMultiply);
+    }
+    const bool negative = a.Negative != b.Negative;
+    const int scale = a.Scale + b.Scale;
+    if (a.Hi == 0 && b.Hi == 0) {
+        return RoundToFit(static_cast<u128>(a.Lo) * b.Lo, scale, TFraction::Zero, negative);
+    }
+    // 96 x 96 bits from four partial products: at most 192 bits, p2:p1:p0.
+    const u128 lowPart = static_cast<u128>(a.Lo) * b.Lo;
+    const u128 middle1 = static_cast<u128>(a.Hi) * b.Lo;
+    const u128 middle2 = static_cast<u128>(a.Lo) * b.Hi;
+    const u128 highPart = static_cast<u128>(a.Hi) * b.Hi;
+    const std::uint64_t p0 = static_cast<std::uint64_t>(lowPart);
+    u128 t = (lowPart >> 64) + static_cast<std::uint64_t>(middle1) + static_cast<std::uint64_t>(middle2);
+    const std::uint64_t p1 = static_cast<std::uint64_t>(t);
+    t = (t >> 64) + (middle1 >> 64) + (middle2 >> 64) + highPart;
+    const std::uint64_t p2 = static_cast<std::uint64_t>(t);
+    const u128 low = (static_cast<u128>(p1) << 64) | p0;
+    if (p2 == 0) {
+        if (low < MagnitudeLimit && scale <= MaxScale) {
+            return Pack(low, scale, negative); // all RoundToFit would do
+        }
+        return RoundToFit(low, scale, TFraction::Zero, negative);
+    }
+    return MultiplyWide(p2, p1, p0, scale, negative);
 }
 
 } // namespace

@@ -4,7 +4,8 @@
 // the largest scale of at most 28 that fits 96 bits. O(1): at most ten
 // digits are ever dropped from a 128-bit N, and a wider N is divided down
 // limb by limb. And the reading of a number's text, whose common shape is
-// inline for the engine's evaluator. Only the engine includes this header.
+// inline for the engine's evaluator. Only the engine and its tests include
+// this header.
 #pragma once
 
 #include "Decimal.h"
@@ -76,14 +77,15 @@ constexpr auto MakeReciprocals()
 inline constexpr auto ReciprocalTable = MakeReciprocals();
 
 // Divides n in place by 10^k (1 <= k <= 19) and returns the remainder. The
-// estimate n * floor(2^128 / 10^k) / 2^128 falls short by at most one.
+// estimate n * floor(2^128 / 10^k) / 2^128 falls short by at most one, and
+// taken from three of its four partial products by at most three.
 inline std::uint64_t DividePow10(u128& n, int k)
 {
     assert(k >= 1 && k <= MaxDigits64);
     const std::uint64_t d = Pow10u64(k);
-    u128 q = MultiplyHigh(n, ReciprocalTable.Value[k]);
+    u128 q = MultiplyHighTruncated(n, ReciprocalTable.Value[k]);
     u128 r = n - q * d;
-    if (r >= d) {
+    while (r >= d) {
         ++q;
         r -= d;
     }

@@ -1,5 +1,6 @@
 #include "BaseConversion.h"
 #include "Decimal.h"
+#include "DecimalInternal.h"
 #include "NumberText.h"
 #include "Operators.h"
 
@@ -363,6 +364,44 @@ TEST(DecimalArithmetic, ShortWaysAgreeWithTheGeneralWay)
             const TDecimal result = operation(a, b);
             ASSERT_EQ(Show(result), Show(operation(wa, b)));
             ASSERT_FALSE(result.IsZero() && result.Negative); // no -0
+        }
+    }
+}
+
+// Division by 10^k through a multiplication by the reciprocal, as rounding
+// and text writing do it: the quotient and remainder of the division, for
+// every k, at the edges (around multiples of 10^k, at the top of 128 bits)
+// and on random values of every length.
+TEST(DecimalArithmetic, DivisionByPowersOfTenAsByDividing)
+{
+    using decimal_detail::u128;
+    const u128 top = ~u128{0};
+    std::mt19937_64 random(20261209);
+    for (int k = 1; k <= 19; ++k) {
+        SCOPED_TRACE(k);
+        const u128 d = decimal_detail::Pow10u64(k);
+        std::vector<u128> rows = {0,
+                                  1,
+                                  d - 1,
+                                  d,
+                                  d + 1,
+                                  2 * d - 1,
+                                  top,
+                                  top - 1,
+                                  top - top % d,
+                                  top - top % d - 1,
+                                  u128{1} << 127,
+                                  (u128{1} << 96) - 1,
+                                  decimal_detail::Pow10(38),
+                                  decimal_detail::Pow10(38) - 1};
+        for (int n = 0; n < 2000; ++n) {
+            rows.push_back(((u128{random()} << 64) | random()) >> (random() % 128));
+        }
+        for (const u128 n : rows) {
+            u128 q = n;
+            const std::uint64_t r = decimal_detail::DividePow10(q, k);
+            ASSERT_TRUE(q == n / d && r == n % d)
+                << static_cast<std::uint64_t>(n >> 64) << ":" << static_cast<std::uint64_t>(n);
         }
     }
 }
