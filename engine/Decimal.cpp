@@ -330,25 +330,35 @@ namespace {
     }
     const bool negative = a.Negative != b.Negative;
     const int scale = a.Scale + b.Scale;
-    if (a.Hi == 0 && b.Hi == 0) {
-        return RoundToFit(static_cast<u128>(a.Lo) * b.Lo, scale, TFraction::Zero, negative);
+    // 96 x 96 bits from four partial products: at most 192 bits, p2:p1:p0;
+    // two of them when one operand is below 2^64, as it mostly is.
+    if (b.Hi != 0) {
+        std::swap(a, b);
     }
-    // 96 x 96 bits from four partial products: at most 192 bits, p2:p1:p0.
-    const u128 lowPart = static_cast<u128>(a.Lo) * b.Lo;
-    const u128 middle1 = static_cast<u128>(a.Hi) * b.Lo;
-    const u128 middle2 = static_cast<u128>(a.Lo) * b.Hi;
-    const u128 highPart = static_cast<u128>(a.Hi) * b.Hi;
-    const std::uint64_t p0 = static_cast<std::uint64_t>(lowPart);
-    u128 t = (lowPart >> 64) + static_cast<std::uint64_t>(middle1) + static_cast<std::uint64_t>(middle2);
-    const std::uint64_t p1 = static_cast<std::uint64_t>(t);
-    t = (t >> 64) + (middle1 >> 64) + (middle2 >> 64) + highPart;
-    const std::uint64_t p2 = static_cast<std::uint64_t>(t);
+    std::uint64_t p0, p1, p2;
+    if (b.Hi == 0) {
+        const u128 lowPart = static_cast<u128>(a.Lo) * b.Lo;
+        const u128 highPart = static_cast<u128>(a.Hi) * b.Lo + static_cast<std::uint64_t>(lowPart >> 64);
+        p0 = static_cast<std::uint64_t>(lowPart);
+        p1 = static_cast<std::uint64_t>(highPart);
+        p2 = static_cast<std::uint64_t>(highPart >> 64);
+    } else {
+        const u128 lowPart = static_cast<u128>(a.Lo) * b.Lo;
+        const u128 middle1 = static_cast<u128>(a.Hi) * b.Lo;
+        const u128 middle2 = static_cast<u128>(a.Lo) * b.Hi;
+        const u128 highPart = static_cast<u128>(a.Hi) * b.Hi;
+        p0 = static_cast<std::uint64_t>(lowPart);
+        u128 t = (lowPart >> 64) + static_cast<std::uint64_t>(middle1) + static_cast<std::uint64_t>(middle2);
+        p1 = static_cast<std::uint64_t>(t);
+        t = (t >> 64) + (middle1 >> 64) + (middle2 >> 64) + highPart;
+        p2 = static_cast<std::uint64_t>(t);
+    }
     const u128 low = (static_cast<u128>(p1) << 64) | p0;
     if (p2 == 0) {
         if (low < MagnitudeLimit && scale <= MaxScale) {
             return Pack(low, scale, negative); // all RoundToFit would do
         }
-        return RoundToFit(low, scale, TFraction::Zero, negative);
+        return RoundProduct(low, scale, negative);
     }
     return MultiplyWide(p2, p1, p0, scale, negative);
 }
