@@ -150,13 +150,6 @@ public:
         }
     }
 
-    // Trades what two collectors hold.
-    void Swap(TOutput& other) noexcept
-    {
-        Buffer.swap(other.Buffer);
-        Errors.swap(other.Errors);
-    }
-
     // A collector's size, and its text written out after what out holds.
     [[nodiscard]] std::size_t Collected() const { return Buffer.size(); }
     void WriteCollectedAfter(TOutput& out)
@@ -586,24 +579,20 @@ public:
         Wake.notify_one();
     }
 
-    // Waits for the lines to be answered and says how many were, from the
-    // first on; allOk turns false when any of them failed. Their output is
-    // kept until WritePending, which must come before anything else is
-    // written and before the next Finish.
-    std::size_t Finish(bool& allOk)
+    // Waits for the lines to be answered, writes their output into out and
+    // says how many were answered, from the first on; allOk turns false
+    // when any of them failed.
+    std::size_t Finish(TOutput& out, bool& allOk)
     {
         std::unique_lock lock(Mutex);
         Done.wait(lock, [this] { return !HasWork; });
         if (Failure) {
             std::rethrow_exception(std::exchange(Failure, nullptr));
         }
-        Output.Swap(Pending);
+        Output.WriteCollectedAfter(out);
         allOk = AllOk && allOk;
         return Answered;
     }
-
-    // Writes the kept output of the lines finished last, after what out holds.
-    void WritePending(TOutput& out) { Pending.WriteCollectedAfter(out); }
 
     static constexpr std::size_t LongLine = 512;            // bytes
     static constexpr std::size_t KeptOutputLimit = 1 << 20; // bytes
@@ -639,8 +628,7 @@ private:
         }
     }
 
-    TOutput Output = TOutput::Collector();  // the answerer's, while it works
-    TOutput Pending = TOutput::Collector(); // answered, not yet written
+    TOutput Output = TOutput::Collector();
     TAnswerer Answerer;
     std::string Line;
     std::mutex Mutex;
@@ -657,10 +645,7 @@ private:
 };
 
 // Answers lines read together, numbered from first on, in order; with a
-// second processor the second half of a long run goes to a helper. The
-// helper's answers are written out while it works on the next run, or by
-// WritePending, which must come before anything else is written and before
-// the program waits for input.
+// second processor the second half of a long run goes to a helper.
 class TRunAnswerer {
 public:
     TRunAnswerer(TMode mode, TAnswerer& answerer) : Mode(mode), Answerer(answerer), Share(UsableProcessors() > 1) {}
@@ -675,22 +660,10 @@ public:
             }
             const std::size_t half = lines.size() / 2;
             Helper->Start(lines.subspan(half), first + half);
-            Helper->WritePending(StandardOutput);
             allOk = AnswerInTurn(lines.first(half), first);
-            next = half + Helper->Finish(allOk);
-            if (next == lines.size()) {
-                return allOk;
-            }
+            next = half + Helper->Finish(StandardOutput, allOk);
         }
-        WritePending();
         return AnswerInTurn(lines.subspan(next), first + next) && allOk;
-    }
-
-    void WritePending()
-    {
-        if (Helper) {
-            Helper->WritePending(StandardOutput);
-        }
     }
 
 private:
@@ -790,7 +763,6 @@ int main(int argc, char** argv)
                 number += run.size() - 1;
                 continue;
             }
-            runs.WritePending(); // before anything else is written, and before waiting for input
             bool more = false;
             try {
                 more = input.Next(line);
