@@ -59,7 +59,8 @@ using TOperation = TDecimal (*)(TDecimal, TDecimal);
 {
     for (TDecimal* x : {&a, &b}) {
         if (x->IsOk() && x->Kind == TDecimalKind::Double) {
-            *x = DecimalFromText(DecimalToText(*x));
+            TDecimalText text;
+            *x = DecimalFromText(DecimalToChars(*x, text));
         }
         if (!x->IsOk()) {
             return *x;
@@ -544,7 +545,8 @@ TDecimal PowerOfDoubles(TDecimal a, TDecimal b)
     }
     // The nearest doubles, read from the exact text forms.
     auto toDouble = [](TDecimal x) {
-        const std::string text = DecimalToText(x);
+        TDecimalText chars;
+        const std::string_view text = DecimalToChars(x, chars);
         double d = 0;
         std::from_chars(text.data(), text.data() + text.size(), d);
         return d;

@@ -70,6 +70,8 @@ struct TWorkspace {
     std::string Equation;       // the current step text, kept up to date edit by edit (steps only)
     std::vector<TDirectNumber> DirectNumbers;
     std::vector<TDirectOperator> DirectOperators;
+    std::vector<TTokenSpan> FirstSpans; // where each token's text lies in the first step (changes only)
+    std::string Joined;                 // a number and the group's value after it, joined
 
     void Release() { *this = TWorkspace{}; }
 };

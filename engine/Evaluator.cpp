@@ -414,7 +414,8 @@ bool TEquationEngine::TImpl::Reduce()
 // is the i-th text of the step.
 bool TEquationEngine::TImpl::ReportFirstStep()
 {
-    std::vector<TTokenSpan> spans(Tokens.IndexLimit());
+    std::vector<TTokenSpan>& spans = Work->FirstSpans;
+    spans.resize(Tokens.IndexLimit());
     std::uint32_t offset = 0;
     for (TIndex i = 0; i < spans.size(); ++i) {
         spans[i] = TTokenSpan{offset, static_cast<std::uint32_t>(Tokens.TextOf(i).size())};
@@ -588,16 +589,18 @@ bool TEquationEngine::TImpl::JoinAdjacentNumbers(TIndex value, std::size_t group
     if (before == None || Tokens.KindOf(before) != tkNumber) {
         return true;
     }
-    std::string text(TextOf(before));
+    std::string& text = Work->Joined;
+    text.assign(TextOf(before));
     text += TextOf(value);
     FoldSigns(text);
     const TDecimal number = DecimalFromText(text);
     if (!number.IsOk()) {
         return FailAt(MessageFor(number.Status), groupPosition, before, value, true);
     }
-    text = DecimalToText(number);
-    ReplaceText(before, value, text);
-    Tokens.SetText(before, text);
+    TDecimalText chars;
+    const std::string_view written = DecimalToChars(number, chars);
+    ReplaceText(before, value, written);
+    Tokens.SetText(before, written);
     SetValue(before, number);
     Work->ValueStates[before] = TValueState::Known;
     Tokens.Erase(value);

@@ -26,6 +26,7 @@ std::size_t BlockSize(void* p)
 
 std::size_t Held = 0;
 std::size_t Peak = 0;
+std::size_t Allocations = 0;
 
 } // namespace
 
@@ -37,6 +38,7 @@ void* operator new(std::size_t size)
     }
     Held += BlockSize(p);
     Peak = std::max(Peak, Held);
+    ++Allocations;
     return p;
 }
 
@@ -58,6 +60,11 @@ namespace {
 // Wants the steps as texts, and drops them.
 struct TIgnoreSteps final : TEvaluationObserver {
     [[nodiscard]] bool WantsSteps() const override { return true; }
+};
+
+// Wants the steps as changes, and drops them.
+struct TIgnoreChanges final : TEvaluationObserver {
+    [[nodiscard]] bool WantsChanges() const override { return true; }
 };
 
 std::string Repeat(const std::string& part, std::size_t count, const std::string& last)
@@ -96,6 +103,38 @@ TEST(EngineMemory, BytesPerInputByte)
         const double perByte = static_cast<double>(Peak - before) / static_cast<double>(row.Equation.size());
         RecordProperty(row.Name, std::to_string(perByte));
         EXPECT_LE(perByte, row.Limit);
+    }
+}
+
+// Once an engine has worked out equations of a size, it works out more of
+// them without allocating: plain, with steps and with changes, by the
+// direct ways and the full one (groups, powers), failures included.
+TEST(EngineMemory, NoAllocationOnceWarm)
+{
+    const char* const equations[] = {"1+2*3-4/5", "(1+2)*3", "2^10+1", "1.5*2.25-3/7", "-(2+3)*-4", "-(1/3)",
+                                     "2&3",       "1/0",     "(1"};
+    TIgnoreSteps steps;
+    TIgnoreChanges changes;
+    struct TRow {
+        const char* Name;
+        TEvaluationObserver* Observer;
+    };
+    const TRow rows[] = {{"plain", nullptr}, {"steps", &steps}, {"changes", &changes}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TEquationEngine engine;
+        std::string equation;
+        equation.reserve(64);
+        for (int round = 0; round < 2; ++round) {
+            const std::size_t before = Allocations;
+            for (const char* text : equations) {
+                equation.assign(text);
+                (void)engine.Evaluate(equation, row.Observer);
+            }
+            if (round == 1) {
+                EXPECT_EQ(Allocations - before, 0u);
+            }
+        }
     }
 }
 
