@@ -14,12 +14,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
-#include <exception>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -112,20 +114,19 @@ public:
         return output;
     }
 
-    void Put(std::string_view text)
+    // Small enough to be inline where it is called: a text goes into the
+    // buffer unless the buffer, not a collector's, is full.
+    [[gnu::always_inline]] void Put(std::string_view text)
     {
-        if (Buffer.size() + text.size() > Capacity && !Collecting) {
-            Flush();
-            if (text.size() >= Capacity) {
-                WriteAll(1, text);
-                return;
-            }
+        if (Buffer.size() + text.size() > Capacity && !Collecting) [[unlikely]] {
+            PutPastCapacity(text);
+            return;
         }
         Buffer.append(text);
     }
     void Put(char c)
     {
-        if (Buffer.size() == Capacity && !Collecting) {
+        if (Buffer.size() == Capacity && !Collecting) [[unlikely]] {
             Flush();
         }
         Buffer.push_back(c);
@@ -150,18 +151,28 @@ public:
         }
     }
 
-    // A collector's size, and its text written out after what out holds.
-    [[nodiscard]] std::size_t Collected() const { return Buffer.size(); }
-    void WriteCollectedAfter(TOutput& out)
+    // Where a collector stands: how much text and how many messages it holds.
+    struct TMark {
+        std::size_t Text;
+        std::size_t Errors;
+    };
+    [[nodiscard]] TMark Mark() const { return {Buffer.size(), Errors.size()}; }
+
+    // What a collector took between two marks, written out after what out
+    // holds.
+    void WriteCollectedAfter(TOutput& out, TMark from, TMark to) const
     {
         out.Flush();
-        std::size_t written = 0;
-        for (const auto& [at, text] : Errors) {
-            WriteAll(1, std::string_view(Buffer).substr(written, at - written));
-            WriteAll(2, text);
-            written = at;
+        std::size_t written = from.Text;
+        for (std::size_t i = from.Errors; i < to.Errors; ++i) {
+            WriteAll(1, std::string_view(Buffer).substr(written, Errors[i].first - written));
+            WriteAll(2, Errors[i].second);
+            written = Errors[i].first;
         }
-        WriteAll(1, std::string_view(Buffer).substr(written));
+        WriteAll(1, std::string_view(Buffer).substr(written, to.Text - written));
+    }
+    void ClearCollected()
+    {
         Buffer.clear(); // its room stays for the next time
         Errors.clear();
     }
@@ -197,6 +208,16 @@ private:
             return plain;
         }();
         return std::all_of(text.begin(), text.end(), [](char c) { return Plain[static_cast<unsigned char>(c)]; });
+    }
+
+    [[gnu::noinline]] void PutPastCapacity(std::string_view text)
+    {
+        Flush();
+        if (text.size() >= Capacity) {
+            WriteAll(1, text);
+        } else {
+            Buffer.append(text);
+        }
     }
 
     std::string Buffer;
@@ -542,14 +563,58 @@ private:
     TWorkingWriter Working; // steps are built only when they are shown
 };
 
-// A second answerer on a thread of its own. Given the second half of a run
-// of lines that were read together, it answers them while the first
-// answerer does the first half, each with its own engine (the engine keeps
-// no state between engines) and its own output; its output is written
-// after the first half's, so the bytes and their order are those of
-// answering every line in turn. It keeps what it writes, so it stops before
-// a long line (whose steps could be long) and once it keeps much: the first
-// answerer then answers the rest of the half.
+// The lines of a run shared out in chunks between two answerers: the first
+// takes chunks from the front, the helper from the back, until they meet.
+// The first answerer writes its answers as it goes; the helper keeps its
+// own, and they are written after, in order, so the bytes and their order
+// are those of answering every line in turn. However late the helper
+// starts, the first answerer is never kept waiting for more than a chunk.
+class TChunks {
+public:
+    static constexpr std::size_t Lines = 32; // a chunk's
+
+    void Reset(std::size_t lines)
+    {
+        const std::uint64_t chunks = (lines + Lines - 1) / Lines;
+        Ends.store(chunks << 32, std::memory_order_release);
+    }
+    // The first chunk left, from the front; false when none is left.
+    bool TakeFront(std::size_t& chunk)
+    {
+        std::uint64_t ends = Ends.load(std::memory_order_acquire);
+        do {
+            if (Front(ends) >= Back(ends)) {
+                return false;
+            }
+        } while (!Ends.compare_exchange_weak(ends, ends + 1, std::memory_order_acq_rel));
+        chunk = Front(ends);
+        return true;
+    }
+    // The last chunk left, from the back, when take agrees to it.
+    template <class TAgrees>
+    bool TakeBack(std::size_t& chunk, TAgrees take)
+    {
+        std::uint64_t ends = Ends.load(std::memory_order_acquire);
+        do {
+            if (Back(ends) <= Front(ends) || !take(Back(ends) - 1)) {
+                return false;
+            }
+        } while (!Ends.compare_exchange_weak(ends, ends - (std::uint64_t{1} << 32), std::memory_order_acq_rel));
+        chunk = Back(ends) - 1;
+        return true;
+    }
+
+private:
+    static std::size_t Front(std::uint64_t ends) { return static_cast<std::uint32_t>(ends); }
+    static std::size_t Back(std::uint64_t ends) { return static_cast<std::size_t>(ends >> 32); }
+
+    std::atomic<std::uint64_t> Ends = 0; // the front chunk in the low half, one past the back one in the high
+};
+
+// The helper: a second answerer on a thread of its own, with its own engine
+// (the engine keeps no state between engines) and its own kept output. It
+// takes no chunk with a long line (whose steps could be long), nor any once
+// it keeps much: the first answerer then answers those.
 class THelper {
 public:
     explicit THelper(TMode mode) : Answerer(mode, Output), Thread([this] { Run(); }) {}
@@ -565,33 +630,36 @@ public:
         Thread.join();
     }
 
-    // Starts answering lines, numbered from first on. They must stay as they
-    // are until Finish.
-    void Start(std::span<const std::string_view> lines, std::size_t first)
+    // Starts taking chunks of lines, numbered from first on. The lines must
+    // stay as they are until Finish.
+    void Start(TChunks& chunks, std::span<const std::string_view> lines, std::size_t first)
     {
         {
             const std::lock_guard lock(Mutex);
+            Chunks = &chunks;
             Lines = lines;
             First = first;
-            Answered = 0;
             HasWork = true;
         }
         Wake.notify_one();
     }
 
-    // Waits for the lines to be answered, writes their output into out and
-    // says how many were answered, from the first on; allOk turns false
-    // when any of them failed.
-    std::size_t Finish(TOutput& out, bool& allOk)
+    // Waits until the helper takes no more chunks, and writes its answers
+    // after what out holds; allOk turns false when any of them failed.
+    void Finish(TOutput& out, bool& allOk)
     {
         std::unique_lock lock(Mutex);
         Done.wait(lock, [this] { return !HasWork; });
         if (Failure) {
             std::rethrow_exception(std::exchange(Failure, nullptr));
         }
-        Output.WriteCollectedAfter(out);
+        // Taken from the back: the last one taken comes first.
+        for (std::size_t i = Taken.size(); i-- > 0;) {
+            Output.WriteCollectedAfter(out, Taken[i].From, Taken[i].To);
+        }
+        Output.ClearCollected();
+        Taken.clear();
         allOk = AllOk && allOk;
-        return Answered;
     }
 
     static constexpr std::size_t LongLine = 512;            // bytes
@@ -608,35 +676,54 @@ private:
             }
             lock.unlock();
             AllOk = true;
-            std::size_t answered = 0;
             try {
-                for (const std::string_view text : Lines) {
-                    if (text.size() > LongLine || Output.Collected() > KeptOutputLimit) {
-                        break;
+                const auto agrees = [this](std::size_t chunk) {
+                    if (Output.Mark().Text > KeptOutputLimit) {
+                        return false;
                     }
-                    Line.assign(text);
-                    AllOk = Answerer.Answer(Line, {"line", First + answered}) && AllOk;
-                    ++answered;
+                    const std::span<const std::string_view> lines = ChunkLines(chunk);
+                    return std::none_of(lines.begin(), lines.end(),
+                                        [](std::string_view line) { return line.size() > LongLine; });
+                };
+                for (std::size_t chunk; Chunks->TakeBack(chunk, agrees);) {
+                    const TOutput::TMark from = Output.Mark();
+                    std::size_t number = First + chunk * TChunks::Lines;
+                    for (const std::string_view text : ChunkLines(chunk)) {
+                        Line.assign(text);
+                        AllOk = Answerer.Answer(Line, {"line", number++}) && AllOk;
+                    }
+                    Taken.push_back({from, Output.Mark()});
                 }
             } catch (...) {
                 Failure = std::current_exception();
             }
             lock.lock();
-            Answered = answered;
             HasWork = false;
             Done.notify_one();
         }
     }
 
+    std::span<const std::string_view> ChunkLines(std::size_t chunk) const
+    {
+        const std::size_t begin = chunk * TChunks::Lines;
+        return Lines.subspan(begin, std::min(TChunks::Lines, Lines.size() - begin));
+    }
+
+    struct TTaken {
+        TOutput::TMark From;
+        TOutput::TMark To;
+    };
+
     TOutput Output = TOutput::Collector();
     TAnswerer Answerer;
     std::string Line;
+    std::vector<TTaken> Taken; // the answers of each chunk taken, in the order taken
     std::mutex Mutex;
     std::condition_variable Wake;
     std::condition_variable Done;
+    TChunks* Chunks = nullptr;
     std::span<const std::string_view> Lines;
     std::size_t First = 0;
-    std::size_t Answered = 0;
     bool AllOk = true;
     bool HasWork = false;
     bool Stopping = false;
@@ -645,25 +732,29 @@ private:
 };
 
 // Answers lines read together, numbered from first on, in order; with a
-// second processor the second half of a long run goes to a helper.
+// second processor a long run is shared with a helper.
 class TRunAnswerer {
 public:
     TRunAnswerer(TMode mode, TAnswerer& answerer) : Mode(mode), Answerer(answerer), Share(UsableProcessors() > 1) {}
 
     bool Answer(std::span<const std::string_view> lines, std::size_t first)
     {
-        bool allOk = true;
-        std::size_t next = 0;
-        if (Share && lines.size() >= ShareFrom) {
-            if (!Helper) {
-                Helper = std::make_unique<THelper>(Mode);
-            }
-            const std::size_t half = lines.size() / 2;
-            Helper->Start(lines.subspan(half), first + half);
-            allOk = AnswerInTurn(lines.first(half), first);
-            next = half + Helper->Finish(StandardOutput, allOk);
+        if (!Share || lines.size() < ShareFrom) {
+            return AnswerInTurn(lines, first);
         }
-        return AnswerInTurn(lines.subspan(next), first + next) && allOk;
+        if (!Helper) {
+            Helper = std::make_unique<THelper>(Mode);
+        }
+        Chunks.Reset(lines.size());
+        Helper->Start(Chunks, lines, first);
+        bool allOk = true;
+        for (std::size_t chunk; Chunks.TakeFront(chunk);) {
+            const std::size_t begin = chunk * TChunks::Lines;
+            allOk = AnswerInTurn(lines.subspan(begin, std::min(TChunks::Lines, lines.size() - begin)), first + begin) &&
+                    allOk;
+        }
+        Helper->Finish(StandardOutput, allOk);
+        return allOk;
     }
 
 private:
@@ -683,6 +774,7 @@ private:
     TMode Mode;
     TAnswerer& Answerer;
     bool Share;
+    TChunks Chunks;
     std::unique_ptr<THelper> Helper;
     std::string Line;
 };
