@@ -84,7 +84,7 @@ inline bool AlignScale(u128& m, int shift)
 
 // a + b where b's sign has already been flipped for a subtraction: any
 // operands of the decimal kind.
-TDecimal AddSigned(TDecimal a, TDecimal b)
+[[gnu::always_inline]] inline TDecimal AddSigned(TDecimal a, TDecimal b)
 {
     u128 ma = a.Magnitude();
     u128 mb = b.Magnitude();
@@ -359,7 +359,7 @@ namespace {
         if (low < MagnitudeLimit && scale <= MaxScale) {
             return Pack(low, scale, negative); // all RoundToFit would do
         }
-        return RoundProduct(low, scale, negative);
+        return RoundToFit(low, scale, TFraction::Zero, negative);
     }
     return MultiplyWide(p2, p1, p0, scale, negative);
 }
