@@ -151,6 +151,8 @@ public:
         }
     }
 
+    void Reserve(std::size_t size) { Buffer.reserve(size); }
+
     // Where a collector stands: how much text and how many messages it holds.
     struct TMark {
         std::size_t Text;
@@ -617,7 +619,12 @@ private:
 // it keeps much: the first answerer then answers those.
 class THelper {
 public:
-    explicit THelper(TMode mode) : Answerer(mode, Output), Thread([this] { Run(); }) {}
+    explicit THelper(TMode mode) : Answerer(mode, Output), Thread([this] { Run(); })
+    {
+        // Room for what it keeps from the start: growing by doubling would
+        // hold the old copy and the new at once.
+        Output.Reserve(KeptOutputLimit + TOutput::Capacity);
+    }
     THelper(const THelper&) = delete;
     THelper& operator=(const THelper&) = delete;
     ~THelper()
