@@ -30,6 +30,21 @@ static_assert(std::endian::native == std::endian::little && offsetof(TDecimal, H
 
 namespace {
 
+using TWords = std::array<std::uint64_t, 2>;
+
+inline TWords WordsOf(TDecimal x)
+{
+    return std::bit_cast<TWords>(x);
+}
+
+// A value of the decimal kind from its magnitude (below 2^96), scale and sign
+// bit, as the words hold them.
+inline TDecimal FromWords(u128 magnitude, std::uint64_t scale, std::uint64_t negative)
+{
+    return std::bit_cast<TDecimal>(TWords{static_cast<std::uint64_t>(magnitude),
+                                          static_cast<std::uint64_t>(magnitude >> 64) | scale << 32 | negative << 40});
+}
+
 // Largest magnitude that can be multiplied by 10^n and still stay below
 // 2^127, so that one more 96-bit term cannot carry out of 128 bits.
 constexpr auto MakeAlignLimits()
@@ -165,10 +180,7 @@ constexpr auto SumLimitTable = MakeSumLimits();
         negative ^= turned;
     }
     negative &= static_cast<std::uint64_t>(sum != 0); // no -0, even from a -0 made by hand
-    const std::array<std::uint64_t, 2> words = {static_cast<std::uint64_t>(sum),
-                                                static_cast<std::uint64_t>(sum >> 64) |
-                                                    static_cast<std::uint64_t>(yScale) << 32 | negative << 40};
-    result = std::bit_cast<TDecimal>(words);
+    result = FromWords(sum, yScale, negative);
     return true;
 }
 
@@ -257,22 +269,22 @@ namespace {
     if (AddFits(aLo, aWord, bLo, bWord, sum)) [[likely]] {
         return sum;
     }
-    return AddGeneral(std::bit_cast<TDecimal>(std::array{aLo, aWord}), std::bit_cast<TDecimal>(std::array{bLo, bWord}));
+    return AddGeneral(std::bit_cast<TDecimal>(TWords{aLo, aWord}), std::bit_cast<TDecimal>(TWords{bLo, bWord}));
 }
 } // namespace
 
 TDecimal DecimalAdd(TDecimal a, TDecimal b)
 {
-    const auto [aLo, aWord] = std::bit_cast<std::array<std::uint64_t, 2>>(a);
-    const auto [bLo, bWord] = std::bit_cast<std::array<std::uint64_t, 2>>(b);
+    const auto [aLo, aWord] = WordsOf(a);
+    const auto [bLo, bWord] = WordsOf(b);
     return AddWords(aLo, aWord, bLo, bWord);
 }
 
 TDecimal DecimalSubtract(TDecimal a, TDecimal b)
 {
     // a + (-b): the same exact sum, rounded the same way.
-    const auto [aLo, aWord] = std::bit_cast<std::array<std::uint64_t, 2>>(a);
-    const auto [bLo, bWord] = std::bit_cast<std::array<std::uint64_t, 2>>(b);
+    const auto [aLo, aWord] = WordsOf(a);
+    const auto [bLo, bWord] = WordsOf(b);
     if ((bWord >> 48) != 0) [[unlikely]] {
         return SubtractGeneral(a, b); // a failure or a double
     }
@@ -372,17 +384,13 @@ TDecimal DecimalMultiply(TDecimal a, TDecimal b)
     // when it fits 96 bits at a scale of 28 or less, RoundToFit would only
     // pack it. Tested on the two words of each (see the sums), so that
     // this way needs neither stack frame nor saved registers.
-    const auto [aLo, aWord] = std::bit_cast<std::array<std::uint64_t, 2>>(a);
-    const auto [bLo, bWord] = std::bit_cast<std::array<std::uint64_t, 2>>(b);
+    const auto [aLo, aWord] = WordsOf(a);
+    const auto [bLo, bWord] = WordsOf(b);
     if ((((aWord | bWord) >> 48) | static_cast<std::uint32_t>(aWord | bWord)) == 0) [[likely]] {
         const u128 product = static_cast<u128>(aLo) * bLo;
         const std::uint64_t scale = static_cast<std::uint8_t>(aWord >> 32) + static_cast<std::uint8_t>(bWord >> 32);
         if (product < MagnitudeLimit && scale <= MaxScale) [[likely]] {
-            const std::uint64_t negative = ((aWord ^ bWord) >> 40 & 1) & static_cast<std::uint64_t>(product != 0);
-            const std::array<std::uint64_t, 2> words = {static_cast<std::uint64_t>(product),
-                                                        static_cast<std::uint64_t>(product >> 64) | scale << 32 |
-                                                            negative << 40};
-            return std::bit_cast<TDecimal>(words);
+            return FromWords(product, scale, ((aWord ^ bWord) >> 40 & 1) & static_cast<std::uint64_t>(product != 0));
         }
         return RoundProduct(product, static_cast<int>(scale), ((aWord ^ bWord) >> 40 & 1) != 0);
     }
