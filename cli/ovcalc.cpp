@@ -107,10 +107,12 @@ public:
 
     TOutput() { Buffer.reserve(Capacity); }
 
-    static TOutput Collector()
+    // A collector with room for so many bytes.
+    static TOutput Collector(std::size_t room)
     {
         TOutput output;
         output.Collecting = true;
+        output.Buffer.reserve(room);
         return output;
     }
 
@@ -150,8 +152,6 @@ public:
             WriteAll(2, text);
         }
     }
-
-    void Reserve(std::size_t size) { Buffer.reserve(size); }
 
     // Where a collector stands: how much text and how many messages it holds.
     struct TMark {
@@ -575,6 +575,13 @@ class TChunks {
 public:
     static constexpr std::size_t Lines = 32; // a chunk's
 
+    // The lines of chunk of a run.
+    static std::span<const std::string_view> Of(std::span<const std::string_view> lines, std::size_t chunk)
+    {
+        const std::size_t begin = chunk * Lines;
+        return lines.subspan(begin, std::min(Lines, lines.size() - begin));
+    }
+
     void Reset(std::size_t lines)
     {
         const std::uint64_t chunks = (lines + Lines - 1) / Lines;
@@ -619,12 +626,7 @@ private:
 // it keeps much: the first answerer then answers those.
 class THelper {
 public:
-    explicit THelper(TMode mode) : Answerer(mode, Output), Thread([this] { Run(); })
-    {
-        // Room for what it keeps from the start: growing by doubling would
-        // hold the old copy and the new at once.
-        Output.Reserve(KeptOutputLimit + TOutput::Capacity);
-    }
+    explicit THelper(TMode mode) : Answerer(mode, Output), Thread([this] { Run(); }) {}
     THelper(const THelper&) = delete;
     THelper& operator=(const THelper&) = delete;
     ~THelper()
@@ -670,7 +672,7 @@ public:
     }
 
     static constexpr std::size_t LongLine = 512;            // bytes
-    static constexpr std::size_t KeptOutputLimit = 1 << 20; // bytes
+    static constexpr std::size_t KeptOutputLimit = 1 << 19; // bytes
 
 private:
     void Run()
@@ -688,14 +690,14 @@ private:
                     if (Output.Mark().Text > KeptOutputLimit) {
                         return false;
                     }
-                    const std::span<const std::string_view> lines = ChunkLines(chunk);
+                    const std::span<const std::string_view> lines = TChunks::Of(Lines, chunk);
                     return std::none_of(lines.begin(), lines.end(),
                                         [](std::string_view line) { return line.size() > LongLine; });
                 };
                 for (std::size_t chunk; Chunks->TakeBack(chunk, agrees);) {
                     const TOutput::TMark from = Output.Mark();
                     std::size_t number = First + chunk * TChunks::Lines;
-                    for (const std::string_view text : ChunkLines(chunk)) {
+                    for (const std::string_view text : TChunks::Of(Lines, chunk)) {
                         Line.assign(text);
                         AllOk = Answerer.Answer(Line, {"line", number++}) && AllOk;
                     }
@@ -710,18 +712,14 @@ private:
         }
     }
 
-    std::span<const std::string_view> ChunkLines(std::size_t chunk) const
-    {
-        const std::size_t begin = chunk * TChunks::Lines;
-        return Lines.subspan(begin, std::min(TChunks::Lines, Lines.size() - begin));
-    }
-
     struct TTaken {
         TOutput::TMark From;
         TOutput::TMark To;
     };
 
-    TOutput Output = TOutput::Collector();
+    // Room for what it keeps from the start: growing by doubling would hold
+    // the old copy and the new at once.
+    TOutput Output = TOutput::Collector(KeptOutputLimit + TOutput::Capacity);
     TAnswerer Answerer;
     std::string Line;
     std::vector<TTaken> Taken; // the answers of each chunk taken, in the order taken
@@ -756,9 +754,7 @@ public:
         Helper->Start(Chunks, lines, first);
         bool allOk = true;
         for (std::size_t chunk; Chunks.TakeFront(chunk);) {
-            const std::size_t begin = chunk * TChunks::Lines;
-            allOk = AnswerInTurn(lines.subspan(begin, std::min(TChunks::Lines, lines.size() - begin)), first + begin) &&
-                    allOk;
+            allOk = AnswerInTurn(TChunks::Of(lines, chunk), first + chunk * TChunks::Lines) && allOk;
         }
         Helper->Finish(StandardOutput, allOk);
         return allOk;
@@ -848,8 +844,8 @@ int main(int argc, char** argv)
         }
     } else {
         TLineReader input(0, FlushOutput);
+        std::vector<std::string_view> run; // outlives the answerer's helper, which reads it
         TRunAnswerer runs(mode, answerer);
-        std::vector<std::string_view> run;
         std::string line;
         for (std::size_t number = 1;; ++number) {
             // The lines already read, together; then one more, which may wait.
